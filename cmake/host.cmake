@@ -1,0 +1,27 @@
+# Host build: the core on the posix platform, the `ombrix` tool, unit and end-to-end tests.
+option(OMBRIX_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" ON)
+option(OMBRIX_TESTS "Build the tests" ON)
+set(OMBRIX_WIN32_DIR "${CMAKE_SOURCE_DIR}/build/win32" CACHE PATH
+    "Build tree of the win32 preset, whose stub and robot the end-to-end tests run")
+
+if(OMBRIX_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined
+                      -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+file(GLOB OMBRIX_POSIX_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/posix/*.cpp)
+add_library(ombrix_core STATIC ${OMBRIX_CORE_SOURCES} ${OMBRIX_POSIX_SOURCES})
+target_include_directories(ombrix_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_compile_options(ombrix_core PRIVATE ${OMBRIX_WARNINGS})
+
+find_package(CLI11 CONFIG REQUIRED)
+file(GLOB OMBRIX_TOOL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/ombrix/*.cpp)
+add_executable(ombrix ${OMBRIX_TOOL_SOURCES})
+target_link_libraries(ombrix PRIVATE ombrix_core CLI11::CLI11)
+target_compile_options(ombrix PRIVATE ${OMBRIX_WARNINGS})
+
+if(OMBRIX_TESTS)
+  enable_testing()
+  add_subdirectory(tests)
+endif()

@@ -1,0 +1,18 @@
+// Placeholder until the decoder lands: stored members only.
+#include "decode/member_decoder.h"
+
+#include "startup/error_report.h"
+#include "startup/work_area.h"
+
+void DecodeMember() {}
+
+void CopyStored(int32_t size) {
+  while (size > 0) {
+    const int32_t chunk = size < 65536 ? size : 65536;
+    if (platform::Read(work->archiveFile, work->window, static_cast<uint32_t>(chunk)) != chunk) {
+      FailRead();
+      FatalStop(1);
+    }
+    size -= chunk;
+  }
+}

@@ -1,0 +1,10 @@
+// Decoding one member's data into the sink chosen by outFile and sinkKind.
+#pragma once
+
+#include <cstdint>
+
+// Decodes the current -lh4- to -lh7- member. Returns only when the member is complete.
+void DecodeMember();
+
+// Copies size bytes of a stored member from the archive file.
+void CopyStored(int32_t size);

@@ -1,0 +1,64 @@
+// The one seam between the portable core and the operating system. Every operation keeps the
+// meaning of the Win32 call it stands for: a failed seek returns -1, a short read is a count,
+// a message box returns IDYES, IDNO or IDCANCEL. The win32 platform is what ships; the posix
+// platform serves the host tool and the tests.
+#pragma once
+
+#include <cstdint>
+
+namespace platform {
+
+using FileHandle = intptr_t;
+using Window = void*;
+
+inline constexpr FileHandle kNoFile = -1;  // INVALID_HANDLE_VALUE and HFILE_ERROR alike
+
+// Seek origins, as _llseek takes them.
+inline constexpr int kSeekSet = 0;
+inline constexpr int kSeekCur = 1;
+inline constexpr int kSeekEnd = 2;
+
+// Message box styles and answers with their Win32 values.
+inline constexpr uint32_t kBoxYesNoCancel = 0x00000003;
+inline constexpr uint32_t kBoxYesNo = 0x00000004;
+inline constexpr uint32_t kBoxIconError = 0x00000010;
+inline constexpr uint32_t kBoxIconQuestion = 0x00000020;
+inline constexpr uint32_t kBoxIconWarning = 0x00000030;
+inline constexpr uint32_t kBoxTaskModal = 0x00002000;
+inline constexpr int kAnswerCancel = 2;
+inline constexpr int kAnswerYes = 6;
+inline constexpr int kAnswerNo = 7;
+
+// The program file, through the 16-bit-compatible calls (_lopen, _llseek, _lread, _lclose).
+FileHandle OpenForRead(const char* path);
+int32_t Seek(FileHandle file, int32_t offset, int origin);
+int32_t Read(FileHandle file, void* buffer, uint32_t count);
+void CloseRead(FileHandle file);
+
+// Output files and directories.
+FileHandle CreateOutputFile(const char* path);
+bool WriteOutput(FileHandle file, const void* bytes, uint32_t count);  // true when all written
+bool CloseOutput(FileHandle file);
+void DeleteOutput(const char* path);
+
+// The longest file-name component the volume of root accepts (GetVolumeInformationA); root null
+// means the current directory's volume. 0 when the query fails.
+uint32_t MaxComponentLength(const char* root);
+
+// Process, memory and system facts.
+void* AllocZeroed(uint32_t size);  // LocalAlloc(LPTR): null on failure
+void Release(void* block);
+[[noreturn]] void EndProcess(int status);
+uint32_t ModuleFileName(char* buffer, uint32_t capacity);
+uint32_t CurrentDirectory(char* buffer, uint32_t capacity);
+bool IsWin32s();
+char LowerChar(char c);  // CharLowerA on one character
+bool IsLeadByte(uint8_t byte);
+
+// The user interface.
+int ShowMessageBox(Window owner, const char* text, const char* caption, uint32_t style);
+void SetItemText(Window window, int itemId, const char* text);
+void PumpMessages(Window window);
+int RunMainDialog();  // DialogBoxParamA on the "SfxDialog" template; its result
+
+}  // namespace platform

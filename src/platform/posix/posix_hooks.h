@@ -1,0 +1,53 @@
+// Controls of the posix platform: how its user interface answers, and the faults it injects.
+// The host tool keeps the defaults; tests script the answers and record what was shown.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace platform::posix {
+
+struct MessageBoxRecord {
+  Window owner;
+  std::string text;
+  std::string caption;
+  uint32_t style;
+};
+
+struct Hooks {
+  // Answers each message box after it has been recorded; unset, the text goes to standard
+  // error and the answer is Yes.
+  std::function<int(const MessageBoxRecord&)> answerBox;
+  // Takes the place of ending the process; must not return (tests throw).
+  std::function<void(int)> endProcess;
+  // The main dialog; unset, it is cancelled at once.
+  std::function<int()> mainDialog;
+
+  std::string moduleFileName;
+  std::string currentDirectory;
+  uint32_t maxComponentLength = 255;
+  bool win32s = false;
+  bool codePage932 = false;  // lead bytes of Shift-JIS
+
+  // Faults: a negative budget never runs out.
+  int64_t allocationsBeforeFailure = -1;
+  int64_t readBytesBeforeFailure = -1;  // a read that would pass the budget comes back short
+  int64_t writeBytesBeforeFailure = -1;
+  bool failSeeks = false;
+
+  // What the program did.
+  std::vector<MessageBoxRecord> boxes;
+  std::vector<uint32_t> readSizes;
+  std::vector<std::pair<int, std::string>> itemTexts;
+  std::vector<std::string> deletedFiles;
+  int pumpCount = 0;
+};
+
+Hooks& GetHooks();
+void ResetHooks();
+
+}  // namespace platform::posix

@@ -1,0 +1,173 @@
+// The platform on Linux: real files, and a user interface that the host tool and the tests
+// control through the hooks.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/platform.h"
+#include "platform/posix/posix_hooks.h"
+
+namespace platform {
+
+namespace posix {
+Hooks& GetHooks() {
+  static Hooks hooks;
+  return hooks;
+}
+void ResetHooks() {
+  GetHooks() = Hooks{};
+}
+}  // namespace posix
+
+using posix::GetHooks;
+
+FileHandle OpenForRead(const char* path) {
+  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  return fd < 0 ? kNoFile : fd;
+}
+
+int32_t Seek(FileHandle file, int32_t offset, int origin) {
+  if (GetHooks().failSeeks) return -1;
+  const int whence = origin == kSeekSet ? SEEK_SET : origin == kSeekCur ? SEEK_CUR : SEEK_END;
+  const off_t position = ::lseek(static_cast<int>(file), offset, whence);
+  // _llseek works in 32-bit signed positions.
+  if (position < 0 || position > INT32_MAX) return -1;
+  return static_cast<int32_t>(position);
+}
+
+int32_t Read(FileHandle file, void* buffer, uint32_t count) {
+  auto& hooks = GetHooks();
+  hooks.readSizes.push_back(count);
+  uint32_t wanted = count;
+  if (hooks.readBytesBeforeFailure >= 0 && wanted > hooks.readBytesBeforeFailure) {
+    wanted = static_cast<uint32_t>(hooks.readBytesBeforeFailure);
+  }
+  uint32_t done = 0;
+  while (done < wanted) {
+    const ssize_t got =
+        ::read(static_cast<int>(file), static_cast<char*>(buffer) + done, wanted - done);
+    if (got < 0) return -1;
+    if (got == 0) break;
+    done += static_cast<uint32_t>(got);
+  }
+  if (hooks.readBytesBeforeFailure >= 0) hooks.readBytesBeforeFailure -= done;
+  return static_cast<int32_t>(done);
+}
+
+void CloseRead(FileHandle file) {
+  ::close(static_cast<int>(file));
+}
+
+FileHandle CreateOutputFile(const char* path) {
+  const int fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  return fd < 0 ? kNoFile : fd;
+}
+
+bool WriteOutput(FileHandle file, const void* bytes, uint32_t count) {
+  auto& hooks = GetHooks();
+  uint32_t allowed = count;
+  if (hooks.writeBytesBeforeFailure >= 0 && allowed > hooks.writeBytesBeforeFailure) {
+    allowed = static_cast<uint32_t>(hooks.writeBytesBeforeFailure);
+  }
+  uint32_t done = 0;
+  while (done < allowed) {
+    const ssize_t put =
+        ::write(static_cast<int>(file), static_cast<const char*>(bytes) + done, allowed - done);
+    if (put <= 0) return false;
+    done += static_cast<uint32_t>(put);
+  }
+  if (hooks.writeBytesBeforeFailure >= 0) hooks.writeBytesBeforeFailure -= done;
+  return done == count;
+}
+
+bool CloseOutput(FileHandle file) {
+  return ::close(static_cast<int>(file)) == 0;
+}
+
+void DeleteOutput(const char* path) {
+  GetHooks().deletedFiles.emplace_back(path);
+  ::unlink(path);
+}
+
+uint32_t MaxComponentLength(const char* /*root*/) {
+  return GetHooks().maxComponentLength;
+}
+
+void* AllocZeroed(uint32_t size) {
+  auto& hooks = GetHooks();
+  if (hooks.allocationsBeforeFailure == 0) return nullptr;
+  if (hooks.allocationsBeforeFailure > 0) --hooks.allocationsBeforeFailure;
+  return std::calloc(1, size == 0 ? 1 : size);
+}
+
+void Release(void* block) {
+  std::free(block);
+}
+
+void EndProcess(int status) {
+  auto& hooks = GetHooks();
+  if (hooks.endProcess) hooks.endProcess(status);
+  std::fflush(nullptr);
+  std::_Exit(status);
+}
+
+static uint32_t CopyOut(const std::string& text, char* buffer, uint32_t capacity) {
+  if (capacity == 0) return 0;
+  const auto length = static_cast<uint32_t>(text.size() < capacity ? text.size() : capacity - 1);
+  std::memcpy(buffer, text.data(), length);
+  buffer[length] = '\0';
+  return length;
+}
+
+uint32_t ModuleFileName(char* buffer, uint32_t capacity) {
+  return CopyOut(GetHooks().moduleFileName, buffer, capacity);
+}
+
+uint32_t CurrentDirectory(char* buffer, uint32_t capacity) {
+  auto& hooks = GetHooks();
+  if (!hooks.currentDirectory.empty()) return CopyOut(hooks.currentDirectory, buffer, capacity);
+  char cwd[PATH_MAX];
+  return ::getcwd(cwd, sizeof cwd) ? CopyOut(cwd, buffer, capacity) : 0;
+}
+
+bool IsWin32s() {
+  return GetHooks().win32s;
+}
+
+char LowerChar(char c) {
+  return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
+
+bool IsLeadByte(uint8_t byte) {
+  if (!GetHooks().codePage932) return false;
+  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+int ShowMessageBox(Window owner, const char* text, const char* caption, uint32_t style) {
+  auto& hooks = GetHooks();
+  hooks.boxes.push_back({owner, text, caption, style});
+  if (hooks.answerBox) return hooks.answerBox(hooks.boxes.back());
+  std::fprintf(stderr, "%s\n", text);
+  return kAnswerYes;
+}
+
+void SetItemText(Window /*window*/, int itemId, const char* text) {
+  GetHooks().itemTexts.emplace_back(itemId, text);
+}
+
+void PumpMessages(Window /*window*/) {
+  ++GetHooks().pumpCount;
+}
+
+int RunMainDialog() {
+  auto& hooks = GetHooks();
+  return hooks.mainDialog ? hooks.mainDialog() : 0;
+}
+
+}  // namespace platform

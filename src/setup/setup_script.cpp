@@ -1,0 +1,3 @@
+#include "setup/setup_script.h"
+
+void ParseSetupScript() {}

@@ -1,0 +1,17 @@
+// Every text the user can see, written once.
+#pragma once
+
+inline constexpr char kDefaultCaption[] = "Ombrix V2.60.w32.0023";
+inline constexpr char kNotEnoughMemory[] = "Not enough memory";
+inline constexpr char kOpenError[] = "Open ERROR";
+inline constexpr char kReadError[] = "Read ERROR";
+inline constexpr char kUnexpectedEof[] = "Unexpeted EOF";
+inline constexpr char kBadHeader[] = "Bad header";
+inline constexpr char kTamperedData[] = "Tampered DATA";
+inline constexpr char kBadTable[] = "Bad table";
+inline constexpr char kWriteError[] = "Write ERROR";
+inline constexpr char kCloseError[] = "Close ERROR";
+inline constexpr char kCrcError[] = "CRC ERROR";
+inline constexpr char kOverwriteQuestion[] = "Overwrite?";
+inline constexpr char kInvalidDirectory[] = "Invalid directory";
+inline constexpr char kExtractStart[] = "Extract... 0%";

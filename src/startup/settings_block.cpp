@@ -1,0 +1,30 @@
+#include "startup/settings_block.h"
+
+#include "startup/messages.h"
+#include "startup/text.h"
+#include "startup/work_area.h"
+
+using namespace platform;
+
+void ReadSettingsBlock() {
+  // No error is reported here: an unreadable block shows up as a failed scan.
+  const FileHandle file = OpenForRead(work->modulePath);
+  if (file != kNoFile) {
+    if (Seek(file, kSettingsOffset, kSeekSet) != -1) {
+      Read(file, &work->settings, kSettingsSize);
+    }
+    CloseRead(file);
+  }
+  SettingsBlock& settings = work->settings;
+  // The block comes from outside: its texts are terminated here so every later reader is safe.
+  settings.windowTitle[sizeof settings.windowTitle - 1] = '\0';
+  settings.installTitle[sizeof settings.installTitle - 1] = '\0';
+  settings.installDir[sizeof settings.installDir - 1] = '\0';
+  settings.command[sizeof settings.command - 1] = '\0';
+  if (settings.windowTitle[0] == '\0') {
+    CopyText(settings.windowTitle, sizeof settings.windowTitle, kDefaultCaption);
+  }
+  if (program.dirFromCommandLine) {
+    CopyText(settings.installDir, sizeof settings.installDir, work->scratch);
+  }
+}

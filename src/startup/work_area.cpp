@@ -1,0 +1,4 @@
+#include "startup/work_area.h"
+
+WorkArea* work = nullptr;
+ProgramState program = {};

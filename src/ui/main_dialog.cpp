@@ -1,0 +1,10 @@
+#include "ui/main_dialog.h"
+
+// Until the dialog's controls exist, OK and Cancel simply end it.
+INT_PTR CALLBACK SfxDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
+    EndDialog(dialog, LOWORD(wParam) == IDOK);
+    return TRUE;
+  }
+  return message == WM_INITDIALOG;
+}
