@@ -16,9 +16,17 @@ target_include_directories(ombrix_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_compile_options(ombrix_core PRIVATE ${OMBRIX_WARNINGS})
 
 find_package(CLI11 CONFIG REQUIRED)
+# The host tool's commands live in a library so that the tests can build archives with the
+# same writer that packs distributables.
 file(GLOB OMBRIX_TOOL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/ombrix/*.cpp)
-add_executable(ombrix ${OMBRIX_TOOL_SOURCES})
-target_link_libraries(ombrix PRIVATE ombrix_core CLI11::CLI11)
+list(REMOVE_ITEM OMBRIX_TOOL_SOURCES ${CMAKE_SOURCE_DIR}/tools/ombrix/main.cpp)
+add_library(ombrix_tool STATIC ${OMBRIX_TOOL_SOURCES})
+target_include_directories(ombrix_tool PUBLIC ${CMAKE_SOURCE_DIR}/tools)
+target_link_libraries(ombrix_tool PUBLIC ombrix_core CLI11::CLI11)
+target_compile_options(ombrix_tool PRIVATE ${OMBRIX_WARNINGS})
+
+add_executable(ombrix ${CMAKE_SOURCE_DIR}/tools/ombrix/main.cpp)
+target_link_libraries(ombrix PRIVATE ombrix_tool)
 target_compile_options(ombrix PRIVATE ${OMBRIX_WARNINGS})
 
 if(OMBRIX_TESTS)
