@@ -50,18 +50,6 @@ int OpenArchive(Window window, int* longNames) {
   return 1;
 }
 
-// Decodes the current member's data into the sink the caller chose.
-static void DecodeCurrentMember() {
-  work->crc = 0;
-  work->inPos = 0xFFFFFFFF;
-  const char method = MethodLetter();
-  if (method == '0') {
-    CopyStored(static_cast<int32_t>(CurrentHeader().unpackedSize));
-  } else if (method != 'd') {
-    DecodeMember();
-  }
-}
-
 static bool IsReserved(char name) {
   return work->memberPath[0] == name && work->memberPath[1] == '\0';
 }
@@ -77,7 +65,7 @@ static bool ScanMember() {
     return SkipMemberData() != 0;
   }
   work->outFile = kNoFile;
-  DecodeCurrentMember();
+  DecodeMemberData();
   if (work->failed) {
     work->sinkKind = kSinkFile;
     return false;
@@ -108,7 +96,7 @@ static bool ExtractMember(int longNames) {
         return false;
     }
   }
-  DecodeCurrentMember();
+  DecodeMemberData();
   if (work->failed) {
     if (!isDirectory) DiscardMemberFile();
     return false;

@@ -1,6 +1,7 @@
 // Placeholder until the decoder lands: stored members only.
 #include "decode/member_decoder.h"
 
+#include "archive/member_header.h"
 #include "startup/error_report.h"
 #include "startup/work_area.h"
 
@@ -14,5 +15,16 @@ void CopyStored(int32_t size) {
       FatalStop(1);
     }
     size -= chunk;
+  }
+}
+
+void DecodeMemberData() {
+  work->crc = 0;
+  work->inPos = 0xFFFFFFFF;
+  const char method = MethodLetter();
+  if (method == '0') {
+    CopyStored(static_cast<int32_t>(CurrentHeader().unpackedSize));
+  } else if (method != 'd') {
+    DecodeMember();
   }
 }

@@ -8,3 +8,7 @@ void DecodeMember();
 
 // Copies size bytes of a stored member from the archive file.
 void CopyStored(int32_t size);
+
+// Resets the CRC and the input buffer, then copies, decodes or (for a directory) does nothing,
+// by the current header's method.
+void DecodeMemberData();

@@ -1,0 +1,6 @@
+#include "ombrix/info_command.h"
+
+void AddInfoCommand(CLI::App& app, int& status) {
+  (void)app;
+  (void)status;
+}
