@@ -1,3 +1,111 @@
 #include "setup/setup_script.h"
 
-void ParseSetupScript() {}
+#include "platform/platform.h"
+#include "startup/text.h"
+#include "startup/work_area.h"
+
+namespace {
+
+struct Keyword {
+  const char* text;
+  uint32_t length;
+};
+
+// Tried in this order; every keyword ends in '=', so none is a prefix of another.
+constexpr Keyword kKeywords[] = {
+    {"$WindowTitle=", 13}, {"$InstallTitle=", 14}, {"$InstallDir=", 12},
+    {"$ClassTitle=", 12},  {"$Class=", 7},         {"$GroupTitle=", 12},
+    {"$Group=", 7},        {"$Command=", 9},       {"$AskRegist=", 11},
+};
+
+bool IsLineByte(char c) {
+  return static_cast<uint8_t>(c) >= 0x20;
+}
+
+// Copies a value into a field smaller than a line, cutting before a double-byte character that
+// would not fit whole.
+void AssignField(char* field, uint32_t capacity, const char* value) {
+  uint32_t length = 0;
+  while (value[length] != '\0' && length + 1 < capacity) {
+    const bool lead = platform::IsLeadByte(static_cast<uint8_t>(value[length]));
+    if (lead && (value[length + 1] == '\0' || length + 2 >= capacity)) break;
+    length += lead ? 2 : 1;
+  }
+  CopyBytes(field, capacity, value, length);
+}
+
+}  // namespace
+
+int MatchDirective(const char** cursor) {
+  for (int i = 0; i < static_cast<int>(sizeof kKeywords / sizeof kKeywords[0]); ++i) {
+    if (ComparePrefix(*cursor, kKeywords[i].text, kKeywords[i].length)) {
+      *cursor += kKeywords[i].length;
+      return i + 1;
+    }
+  }
+  return kNoDirective;
+}
+
+int NextDirective(const char** cursor, char (&line)[kLineCapacity]) {
+  const char* p = *cursor;
+  for (;;) {
+    while (*p != '\0' && !IsLineByte(*p)) ++p;
+    if (*p == '\0') break;
+    const int code = MatchDirective(&p);
+    if (code != kNoDirective) {
+      uint32_t length = 0;
+      while (length + 1 < kLineCapacity && IsLineByte(p[length])) {
+        line[length] = p[length];
+        ++length;
+      }
+      line[length] = '\0';
+    }
+    while (IsLineByte(*p)) ++p;
+    if (code != kNoDirective) {
+      *cursor = p;
+      return code;
+    }
+  }
+  *cursor = p;
+  return kNoDirective;
+}
+
+void ParseSetupScript() {
+  // The sink always terminates the script; the last byte is cleared anyway so that the walk
+  // can never leave the buffer.
+  work->script[kScriptCapacity - 1] = '\0';
+  SettingsBlock& settings = work->settings;
+  const char* cursor = work->script;
+  char line[kLineCapacity];
+  for (int code; (code = NextDirective(&cursor, line)) != kNoDirective;) {
+    switch (code) {
+      case kWindowTitle:
+        AssignField(settings.windowTitle, sizeof settings.windowTitle, line);
+        break;
+      case kInstallTitle:
+        AssignField(settings.installTitle, sizeof settings.installTitle, line);
+        break;
+      case kInstallDir:
+        if (settings.installDir[0] == '\0') {
+          AssignField(settings.installDir, sizeof settings.installDir, line);
+        }
+        break;
+      case kClassTitle:
+        AssignField(work->classCheckText, sizeof work->classCheckText, line);
+        work->classChecked = 1;
+        break;
+      case kGroupTitle:
+        AssignField(work->groupCheckText, sizeof work->groupCheckText, line);
+        work->groupChecked = 1;
+        break;
+      case kCommand:
+        AssignField(settings.command, sizeof settings.command, line);
+        break;
+      case kAskRegist:
+        program.askRegist = 1;
+        break;
+      default:  // the class and group lines act after the extraction
+        break;
+    }
+  }
+}

@@ -1,5 +1,32 @@
-// The setup script carried by the member "$".
+// The setup script carried by the member "$": a text of lines, some of which begin with a
+// $-directive. The scan reads it once for titles, directory, check boxes and command; the end of
+// the extraction reads it again for the file classes and program groups.
 #pragma once
 
-// The first reading, during the scan: titles, default directory, check boxes and command.
+#include <cstdint>
+
+enum DirectiveCode : int {
+  kNoDirective = 0,
+  kWindowTitle = 1,
+  kInstallTitle = 2,
+  kInstallDir = 3,
+  kClassTitle = 4,
+  kClass = 5,
+  kGroupTitle = 6,
+  kGroup = 7,
+  kCommand = 8,
+  kAskRegist = 9,
+};
+
+inline constexpr uint32_t kLineCapacity = 256;
+
+// Compares the text at *cursor with the keywords in order; on a match moves the cursor past the
+// keyword and returns its code, otherwise returns kNoDirective and leaves the cursor.
+int MatchDirective(const char** cursor);
+
+// Finds the next directive line from *cursor, copies its value (at most 255 bytes) into line
+// and leaves the cursor at the end of that line. Returns kNoDirective at the end of the text.
+int NextDirective(const char** cursor, char (&line)[kLineCapacity]);
+
+// The first reading, during the scan.
 void ParseSetupScript();
