@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs everything Ombrix needs on Debian 12: the host toolchain and libraries, the mingw-w64
+# cross compiler, 32-bit Wine with Xvfb, and the peer LZH tools the tests compare against.
+# Idempotent: packages already present are not fetched again.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build clang-format pkg-config
+  libcli11-dev libgtest-dev libgmock-dev
+  g++-mingw-w64-i686 mingw-w64-tools
+  wine wine32 wine64 xvfb xauth x11-utils
+  lhasa jlha-utils libarchive-tools 7zip dosbox hyperfine
+)
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+
+# 32-bit Wine needs the i386 architecture.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $SUDO dpkg --add-architecture i386
+  need_update=1
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+  arch_package="$package"
+  [ "$package" = wine32 ] && arch_package="wine32:i386"
+  dpkg-query -W -f='${Status}' "$arch_package" 2>/dev/null | grep -q "install ok installed" ||
+    missing+=("$arch_package")
+done
+
+if [ "${#missing[@]}" -gt 0 ] || [ -n "${need_update:-}" ]; then
+  $SUDO apt-get update -qq
+fi
+if [ "${#missing[@]}" -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}"
+fi
