@@ -58,6 +58,8 @@ static bool IsReserved(char name) {
 static bool ScanMember() {
   program.crcXor ^= CurrentHeader().dataCrc;
   if (IsReserved('!')) {
+    // An empty notice must not show whatever scratch held before.
+    work->scratch[0] = '\0';
     work->sinkKind = kSinkNotice;
   } else if (IsReserved('$')) {
     work->sinkKind = kSinkScript;
