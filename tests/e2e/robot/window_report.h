@@ -1,0 +1,8 @@
+// What a window shows: its caption and class, then each direct child control in creation
+// order with its id, class, style and text, the check state of check boxes and radio buttons,
+// and the kind of icon that each icon control shows.
+#pragma once
+
+#include <windows.h>
+
+void ReportWindow(HWND window, DWORD deadline);
