@@ -54,9 +54,21 @@ static bool IsReserved(char name) {
   return work->memberPath[0] == name && work->memberPath[1] == '\0';
 }
 
+void AccumulateCheckValue() {
+  program.crcXor ^= CurrentHeader().dataCrc;
+}
+
+void VerifyCheckValue() {
+  if (!work->failed && (work->settings.flags & kFlagCheckValue) &&
+      program.crcXor != work->checkValue) {
+    ReportError(kTamperedData, work->modulePath);
+    work->failed = 1;
+  }
+}
+
 // One member of the scan: only the notice and the script are decoded, into memory.
 static bool ScanMember() {
-  program.crcXor ^= CurrentHeader().dataCrc;
+  AccumulateCheckValue();
   if (IsReserved('!')) {
     // An empty notice must not show whatever scratch held before.
     work->scratch[0] = '\0';
@@ -116,11 +128,7 @@ int RunArchivePass(Window window, int mode) {
   }
   CloseRead(work->archiveFile);
   work->archiveFile = kNoFile;  // a later stop must not close it twice
-  if (mode == kScanMode && !work->failed && (work->settings.flags & kFlagCheckValue) &&
-      program.crcXor != work->checkValue) {
-    ReportError(kTamperedData, work->modulePath);
-    work->failed = 1;
-  }
+  if (mode == kScanMode) VerifyCheckValue();
   ReleaseHeader();
   return work->failed ? 0 : 1;
 }

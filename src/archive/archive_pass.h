@@ -14,3 +14,10 @@ int RunArchivePass(platform::Window window, int mode);
 // names, reads the check value and builds the CRC table. 1 on success; 0 after reporting, with
 // nothing left open. Returns longNames through its argument.
 int OpenArchive(platform::Window window, int* longNames);
+
+// Folds the current member's data CRC into program.crcXor, as the scan does for every member.
+void AccumulateCheckValue();
+
+// The scan's closing test: when nothing has failed and the settings ask for a check value,
+// crcXor must equal it; otherwise "Tampered DATA" is reported and failed set.
+void VerifyCheckValue();

@@ -1,6 +1,160 @@
 #include "ombrix/info_command.h"
 
+#include <ctime>
+#include <fstream>
+#include <iomanip>
+#include <iostream>
+#include <sstream>
+
+#include "archive/archive_pass.h"
+#include "archive/member_header.h"
+#include "ombrix/tool_error.h"
+#include "ombrix/tool_messages.h"
+#include "ombrix/tool_work_area.h"
+#include "startup/messages.h"
+#include "startup/settings_block.h"
+#include "startup/text.h"
+#include "startup/work_area.h"
+
+namespace {
+
+// A distributable starts like any executable and is long enough to hold the settings block;
+// anything else is walked as a plain archive from its first byte.
+bool HasSettingsBlock(const std::string& path) {
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  if (!in) return false;
+  const auto size = static_cast<uint64_t>(in.tellg());
+  char magic[2] = {};
+  in.seekg(0);
+  in.read(magic, 2);
+  return in && magic[0] == 'M' && magic[1] == 'Z' && size >= kSettingsOffset + kSettingsSize;
+}
+
+std::string Hex(uint32_t value, int digits) {
+  std::ostringstream text;
+  text << "0x" << std::hex << std::setw(digits) << std::setfill('0') << value;
+  return text.str();
+}
+
+std::string FlagNames(uint8_t flags) {
+  static constexpr std::pair<uint8_t, const char*> kNames[] = {
+      {kFlagAutoStart, "auto-start"},
+      {kFlagOverwrite, "overwrite"},
+      {kFlagCheckValue, "check-value"},
+      {kFlagNoDateCompare, "no-date-compare"},
+  };
+  std::string text = Hex(flags, 2);
+  uint8_t rest = flags;
+  for (const auto& [bit, name] : kNames) {
+    if (!(flags & bit)) continue;
+    text += ' ';
+    text += name;
+    rest &= static_cast<uint8_t>(~bit);
+  }
+  if (rest != 0) text += ' ' + Hex(rest, 2);
+  return text;
+}
+
+// Letters for the bits a DOS attribute byte knows, hex for anything else.
+std::string AttributeText(uint16_t attributes) {
+  static constexpr std::pair<uint16_t, char> kLetters[] = {
+      {0x01, 'R'}, {0x02, 'H'}, {0x04, 'S'}, {0x10, 'D'}, {0x20, 'A'}};
+  uint16_t known = 0;
+  for (const auto& [bit, letter] : kLetters) known |= bit;
+  if (attributes & ~known) return Hex(attributes, 4);
+  std::string text;
+  for (const auto& [bit, letter] : kLetters) text += (attributes & bit) ? letter : '-';
+  return text;
+}
+
+std::string UtcTime(uint32_t seconds) {
+  const auto time = static_cast<time_t>(seconds);
+  std::tm parts{};
+  gmtime_r(&time, &parts);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts);
+  return text;
+}
+
+std::string OsIdText(uint8_t osId) {
+  if (osId > 0x20 && osId < 0x7F) return std::string(1, static_cast<char>(osId));
+  return Hex(osId, 2);
+}
+
+void PrintSettings(std::ostream& out) {
+  const SettingsBlock& settings = work->settings;
+  out << "archive offset   " << settings.archiveOffset << " (" << Hex(settings.archiveOffset, 0)
+      << ")\n"
+      << "window title     \"" << settings.windowTitle << "\"\n"
+      << "install title    \"" << settings.installTitle << "\"\n"
+      << "directory        \"" << settings.installDir << "\"\n"
+      << "command          \"" << settings.command << "\"\n"
+      << "flags            " << FlagNames(settings.flags) << '\n'
+      << "keep attributes  " << (settings.keepAttributes ? "yes" : "no") << '\n';
+}
+
+void PrintMemberTitles(std::ostream& out) {
+  out << "method     packed   unpacked  crc     time                  attr   os    path\n";
+}
+
+void PrintMember(std::ostream& out) {
+  const MemberHeader& header = CurrentHeader();
+  out << std::string(header.method, sizeof header.method) << ' ' << std::setw(10)
+      << header.packedSize << ' ' << std::setw(10) << header.unpackedSize << "  "
+      << Hex(header.dataCrc, 4) << "  " << UtcTime(header.timeStamp) << "  " << std::left
+      << std::setw(5) << AttributeText(work->attributes) << "  " << std::setw(4)
+      << OsIdText(header.osId) << std::right << "  " << work->memberPath << '\n';
+}
+
+void PrintCheckValue(std::ostream& out) {
+  out << "check value      " << Hex(work->checkValue, 4);
+  if (work->failed) {
+    out << " (not verified: the walk failed)\n";
+  } else if (program.crcXor == work->checkValue) {
+    out << " (matches)\n";
+  } else {
+    out << " (the members give " << Hex(program.crcXor, 4) << ")\n";
+  }
+}
+
+}  // namespace
+
+int ShowArchiveInfo(const std::string& path, std::ostream& out) {
+  if (path.size() >= kPathCapacity) {
+    throw ToolError(FormatMessage(kPathTooLong, path.c_str(), size_t{kPathCapacity - 1}));
+  }
+  ToolWorkArea area;
+  CopyText(work->modulePath, kPathCapacity, path.c_str());
+  if (HasSettingsBlock(path)) {
+    ReadSettingsBlock();
+    PrintSettings(out);
+  } else {
+    CopyText(work->settings.windowTitle, sizeof work->settings.windowTitle, kDefaultCaption);
+  }
+
+  int longNames = 0;
+  if (OpenArchive(nullptr, &longNames) == 0) return 1;
+  PrintMemberTitles(out);
+  while (ReadMemberHeader() == kHeaderRead) {
+    PrintMember(out);
+    AccumulateCheckValue();
+    if (SkipMemberData() == 0) break;
+  }
+  platform::CloseRead(work->archiveFile);
+  work->archiveFile = platform::kNoFile;
+  if (work->settings.flags & kFlagCheckValue) {
+    PrintCheckValue(out);
+    VerifyCheckValue();
+  }
+  return work->failed ? 1 : 0;
+}
+
 void AddInfoCommand(CLI::App& app, int& status) {
-  (void)app;
-  (void)status;
+  auto path = std::make_shared<std::string>();
+  CLI::App* info = app.add_subcommand(
+      "info", "Show the settings block and the members of a distributable or LZH archive");
+  info->add_option("file", *path, "The distributable or archive")->required();
+  info->callback([path, &status] {
+    status = RunToolCommand([&] { return ShowArchiveInfo(*path, std::cout); });
+  });
 }

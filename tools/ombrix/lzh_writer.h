@@ -1,0 +1,95 @@
+// Writes LZH archives with level-2 member headers: the archive area that the stub walks, and
+// plain .lzh files. Tests use the same writer to build deliberately broken archives.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "archive/member_header.h"
+
+// Byte offsets inside a member header, for edits.
+inline constexpr size_t kHeaderSizeOffset = offsetof(MemberHeader, headerSize);
+inline constexpr size_t kMethodOffset = offsetof(MemberHeader, method);
+inline constexpr size_t kPackedSizeOffset = offsetof(MemberHeader, packedSize);
+inline constexpr size_t kUnpackedSizeOffset = offsetof(MemberHeader, unpackedSize);
+inline constexpr size_t kTimeStampOffset = offsetof(MemberHeader, timeStamp);
+inline constexpr size_t kDosAttributeOffset = offsetof(MemberHeader, dosAttribute);
+inline constexpr size_t kHeaderLevelOffset = offsetof(MemberHeader, headerLevel);
+inline constexpr size_t kDataCrcOffset = offsetof(MemberHeader, dataCrc);
+inline constexpr size_t kOsIdOffset = offsetof(MemberHeader, osId);
+inline constexpr size_t kFirstExtSizeOffset = offsetof(MemberHeader, firstExtSize);
+
+inline constexpr uint8_t kDirSeparator = 0xFF;
+inline constexpr uint8_t kAttrReadOnly = 0x01;
+inline constexpr uint8_t kAttrHidden = 0x02;
+inline constexpr uint8_t kAttrSystem = 0x04;
+inline constexpr uint8_t kAttrDirectory = 0x10;
+inline constexpr uint8_t kAttrArchive = 0x20;
+
+// Members made by this tool say they come from Windows, so that the stub applies their
+// attribute extended header.
+inline constexpr uint8_t kOsWindows = 'W';
+
+using HeaderEdit = std::function<void(std::vector<uint8_t>& header)>;
+
+struct ExtHeader {
+  uint8_t type;
+  std::vector<uint8_t> data;  // stored as is; the size field is data.size() + 3
+};
+
+struct Member {
+  std::string method = "-lh0-";  // any 5 bytes
+  std::vector<uint8_t> data;     // the bytes stored after the header, already packed
+  uint32_t unpackedSize = 0;
+  uint16_t dataCrc = 0;  // CRC-16 of the unpacked bytes
+  uint32_t timeStamp = 0;
+  uint8_t dosAttribute = kAttrArchive;
+  uint8_t headerLevel = 2;
+  uint8_t osId = kOsWindows;
+  // Raw name bytes; the directory name separates and ends its components with kDirSeparator.
+  // nullopt leaves the extended header out.
+  std::optional<std::string> fileName;
+  std::optional<std::string> dirName;
+  std::optional<uint16_t> attributes;   // the 0x40 extended header
+  bool withHeaderCrc = true;            // false leaves the required CRC extended header out
+  std::vector<ExtHeader> extraHeaders;  // follow the ones above, in this order
+  // Run on the finished header bytes: the first before the header CRC is computed (the CRC
+  // then covers the change), the second after it has been stored (the CRC no longer matches
+  // unless the edit leaves the bytes alone). Either may resize the header; the first must not
+  // move the CRC field.
+  HeaderEdit editBeforeCrc;
+  HeaderEdit editAfterCrc;
+};
+
+// A stored (-lh0-) file member.
+Member StoredFileMember(std::string dirName, std::string fileName, std::vector<uint8_t> bytes,
+                        uint32_t timeStamp, uint8_t dosAttribute);
+// A directory (-lhd-) member; dirName ends with kDirSeparator.
+Member DirectoryMember(std::string dirName, uint32_t timeStamp);
+
+// Turns "a/b/" or "a/b" into the stored form "a\xFFb\xFF".
+std::string ToStoredDirName(std::string_view slashPath);
+
+void PutU16(std::vector<uint8_t>& bytes, size_t offset, uint16_t value);
+void PutU32(std::vector<uint8_t>& bytes, size_t offset, uint32_t value);
+
+std::vector<uint8_t> EncodeMemberHeader(const Member& member);
+
+// The XOR of the members' data CRCs, which the archive area carries first when the settings ask
+// for a check value.
+uint16_t CheckValueOf(std::span<const Member> members);
+
+struct ArchiveLayout {
+  bool checkValue = false;
+  bool endMark = true;
+};
+
+// An archive area in memory: the check value if asked for, each member's header and data, the
+// end mark.
+std::vector<uint8_t> BuildArchive(std::span<const Member> members, ArchiveLayout layout = {});

@@ -1,0 +1,37 @@
+// The files and directories that `pack` turns into members, with their member names.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct MemberSource {
+  std::filesystem::path diskPath;
+  // Relative, '/'-separated; a directory's ends with '/'.
+  std::string memberPath;
+  bool isDirectory = false;
+  uint32_t timeStamp = 0;  // last write, Unix seconds, clamped to 32 bits
+  bool readOnly = false;
+};
+
+// Expands each path recursively, in the order given, each directory before its entries and the
+// entries of a directory sorted by name, so the same tree always packs the same way. Names are
+// relative to base, or, without one, to each path's parent; a path equal to base contributes its
+// entries only. Throws ToolError for a path that does not exist or lies outside base, a name the
+// stub could not extract as given, a duplicate name, or a directory that contains itself
+// through a link.
+std::vector<MemberSource> CollectMemberSources(const std::vector<std::string>& paths,
+                                               const std::optional<std::string>& base);
+
+// One file under a member name of the caller's choice, unchecked: the notice and the script
+// take the reserved names this way.
+MemberSource DescribeFile(const std::string& path, std::string memberPath);
+
+// The directory name and file name that a source's member header stores.
+struct StoredName {
+  std::string dirName;
+  std::string fileName;
+};
+StoredName StoredNameOf(const MemberSource& source);

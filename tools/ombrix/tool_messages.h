@@ -1,0 +1,41 @@
+// Every text the host tool itself shows. The stub's messages, which the tool also reports when
+// it walks an archive, are in startup/messages.h.
+#pragma once
+
+#include <string>
+
+// printf-style formatting of the texts below.
+std::string FormatMessage(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+inline constexpr char kToolErrorPrefix[] = "ombrix: ";
+
+inline constexpr char kCannotRead[] = "cannot read \"%s\"";
+inline constexpr char kCannotWrite[] = "cannot write \"%s\"";
+inline constexpr char kNotAStub[] = "\"%s\" is not a stub: it does not start with \"MZ\"";
+inline constexpr char kStubTooSmall[] =
+    "\"%s\" is too small to hold the settings block (%zu bytes)";
+inline constexpr char kStubRequired[] = "--stub is required unless --plain is given";
+inline constexpr char kTextTooLong[] = "%s is longer than %zu bytes";
+inline constexpr char kWindowTitleField[] = "the window title";
+inline constexpr char kInstallTitleField[] = "the install title";
+inline constexpr char kInstallDirField[] = "the directory";
+inline constexpr char kCommandField[] = "the command";
+inline constexpr char kNoticeField[] = "the notice";
+inline constexpr char kScriptField[] = "the setup script";
+inline constexpr char kNotFound[] = "\"%s\" does not exist";
+inline constexpr char kNotFileOrDirectory[] = "\"%s\" is neither a file nor a directory";
+inline constexpr char kOutsideBase[] = "\"%s\" is not inside the base directory \"%s\"";
+inline constexpr char kNoMemberName[] = "\"%s\" gives no member name";
+inline constexpr char kNameTooLong[] = "member name \"%s\" is longer than %zu bytes";
+inline constexpr char kNameHasSeparator[] =
+    "member name \"%s\" holds a backslash or a 0xFF byte, which the stub reads as a separator";
+inline constexpr char kNameReserved[] =
+    "member name \"%s\" is reserved for the notice or the setup script";
+inline constexpr char kDuplicateName[] = "member name \"%s\" occurs twice";
+inline constexpr char kDirectoryLoop[] = "\"%s\" leads back into one of its parent directories";
+inline constexpr char kFileTooLarge[] = "\"%s\" is larger than a member can hold";
+inline constexpr char kOutputTooLarge[] =
+    "the output would pass %u bytes, beyond which the stub cannot seek";
+inline constexpr char kTextWillBeCut[] =
+    "warning: %s \"%s\" has %zu bytes; the stub keeps only the first %zu";
+inline constexpr char kPathTooLong[] = "\"%s\" is longer than the %zu bytes the walk can hold";
