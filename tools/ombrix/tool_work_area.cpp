@@ -3,16 +3,19 @@
 #include <new>
 
 #include "archive/member_header.h"
-#include "startup/work_area.h"
 
-ToolWorkArea::ToolWorkArea() {
+ToolWorkArea::ToolWorkArea() : savedWork_(work), savedProgram_(program) {
   work = static_cast<WorkArea*>(platform::AllocZeroed(sizeof(WorkArea)));
-  if (work == nullptr) throw std::bad_alloc();
+  if (work == nullptr) {
+    work = savedWork_;
+    throw std::bad_alloc();
+  }
   program = ProgramState{};
 }
 
 ToolWorkArea::~ToolWorkArea() {
   ReleaseHeader();
   platform::Release(work);
-  work = nullptr;
+  work = savedWork_;
+  program = savedProgram_;
 }

@@ -1,0 +1,125 @@
+// The header walk over archives that are valid: which members it finds, under which paths, with
+// which attributes.
+#include "archive_fixture.h"
+
+namespace {
+
+const std::string kSep(1, static_cast<char>(kDirSeparator));
+
+Member File(const std::string& dirName, const std::string& fileName,
+            const std::string& text = "data") {
+  return StoredFileMember(dirName, fileName, TextBytes(text), 1700000000, kAttrArchive);
+}
+
+Member Packed(char letter, const std::string& fileName) {
+  Member member = File("", fileName, "not really compressed");
+  member.method = std::string("-lh") + letter + "-";
+  return member;
+}
+
+Member WithOs(uint8_t osId) {
+  Member member = File("", "f");
+  member.osId = osId;
+  member.attributes = kAttrReadOnly | kAttrHidden;
+  return member;
+}
+
+Member WithLevel(uint8_t level) {
+  Member member = File("", "level");
+  member.headerLevel = level;
+  return member;
+}
+
+Member WithExtra(Member member, std::vector<ExtHeader> extra) {
+  member.extraHeaders = std::move(extra);
+  return member;
+}
+
+struct WalkCase {
+  const char* name;
+  std::vector<Member> members;
+  std::vector<WalkedMember> expected;
+};
+
+const WalkCase kWalkCases[] = {
+    {"FilesDirectoriesAndEveryMethod",
+     {File("", "a.txt"), DirectoryMember("sub" + kSep, 0),
+      File("sub" + kSep + "deep" + kSep, "c.txt", std::string(3000, 'c')), Packed('4', "p4"),
+      Packed('5', "p5"), Packed('6', "p6"), Packed('7', "p7")},
+     {{"a.txt", '0', 0x20},
+      {"sub/", 'd', 0x10},
+      {"sub/deep/c.txt", '0', 0x20},
+      {"p4", '4', 0x20},
+      {"p5", '5', 0x20},
+      {"p6", '6', 0x20},
+      {"p7", '7', 0x20}}},
+    {"ReservedNamesInsideADirectoryAreOrdinaryPaths",
+     {File("x" + kSep, "!"), File("y" + kSep, "$"), File("", "!")},
+     {{"x/!", '0', 0x20}, {"y/$", '0', 0x20}, {"!", '0', 0x20}}},
+    {"AttributeHeaderCountsOnlyFromDosAndWindows",
+     {WithOs('U'), WithOs(0), WithOs('M'), WithOs('W'), WithOs('w')},
+     {{"f", '0', 0x20}, {"f", '0', 0x20}, {"f", '0', 0x03}, {"f", '0', 0x03}, {"f", '0', 0x03}}},
+    {"LaterDuplicateExtendedHeaderWins",
+     {WithExtra(File("first" + kSep, "first"), {{kExtFileName, TextBytes("second")},
+                                                {kExtDirName, TextBytes("other" + kSep)},
+                                                {kExtAttributes, {kAttrSystem, 0}}})},
+     {{"other/second", '0', kAttrSystem}}},
+    {"HeaderLevelIsNotChecked",
+     {WithLevel(0), WithLevel(1), WithLevel(255)},
+     {{"level", '0', 0x20}, {"level", '0', 0x20}, {"level", '0', 0x20}}},
+    {"EverySeparatorBecomesASlash",
+     {File("", "dir\\file.txt"), File("a/b\\c" + kSep, "d")},
+     {{"dir/file.txt", '0', 0x20}, {"a/b/c/d", '0', 0x20}}},
+    {"WithoutAFileNameThePathIsTheDirectoryName",
+     {[] {
+       Member member = File("only" + kSep + "dir" + kSep, "ignored");
+       member.fileName.reset();
+       return member;
+     }()},
+     {{"only/dir/", '0', 0x20}}},
+    {"PathOfTheFullCapacity",
+     {File(std::string(200, 'd') + kSep, std::string(58, 'f'))},
+     {{std::string(200, 'd') + "/" + std::string(58, 'f'), '0', 0x20}}},
+    {"UnknownExtendedHeadersAreSkipped",
+     {WithExtra(File("", "u"), {{0x7F, TextBytes("whatever")}, {0x41, {}}})},
+     {{"u", '0', 0x20}}},
+};
+
+class ArchiveWalkTest : public ArchiveTest, public ::testing::WithParamInterface<WalkCase> {};
+
+TEST_P(ArchiveWalkTest, FindsEveryMemberThenTheEnd) {
+  UseMembers(GetParam().members);
+  EXPECT_EQ(Walk(), GetParam().expected);
+  EXPECT_FALSE(work->failed);
+  EXPECT_TRUE(hooks().boxes.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Archives, ArchiveWalkTest, ::testing::ValuesIn(kWalkCases),
+                         [](const auto& test) { return std::string(test.param.name); });
+
+using ArchiveHeaderTest = ArchiveTest;
+
+// Tools that look at one byte take a header size whose low byte is 0 for the end mark.
+TEST_F(ArchiveHeaderTest, HeaderSizeWithALowByteOfZeroIsPaddedAndStillReadWhole) {
+  // 26 fixed + 5 CRC + 5 attributes + 3 + name = 256 without padding.
+  const Member member = File("", std::string(217, 'n'));
+  const std::vector<uint8_t> header = EncodeMemberHeader(member);
+  ASSERT_EQ(header.size(), 257u);
+  EXPECT_EQ(header[0], 1);
+  UseMembers({member, File("", "next")});
+  EXPECT_EQ(Walk(),
+            (std::vector<WalkedMember>{{std::string(217, 'n'), '0', 0x20}, {"next", '0', 0x20}}));
+}
+
+TEST_F(ArchiveHeaderTest, AnArchiveWithoutItsEndMarkEndsAtTheEndOfTheFile) {
+  for (const size_t tail : {0, 1}) {
+    std::vector<uint8_t> archive =
+        BuildArchive(std::vector<Member>{File("", "a")}, {.endMark = false});
+    archive.resize(archive.size() + tail, 0x55);
+    UseArchive(archive);
+    EXPECT_EQ(Walk().size(), 1u) << tail;
+    EXPECT_FALSE(work->failed) << tail;
+  }
+}
+
+}  // namespace
