@@ -25,17 +25,18 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path) {
   return bytes;
 }
 
-// The output file, removed again unless the packing completes.
+// The output is written beside its final name and renamed into place once complete, so a
+// failure leaves any earlier file of that name as it was.
 class OutputFile {
  public:
-  explicit OutputFile(std::string path) : path_(std::move(path)) {
-    out_.open(path_, std::ios::binary | std::ios::trunc);
+  explicit OutputFile(std::string path) : path_(std::move(path)), partPath_(path_ + ".part") {
+    out_.open(partPath_, std::ios::binary | std::ios::trunc);
     if (!out_) throw ToolError(FormatMessage(kCannotWrite, path_.c_str()));
   }
   ~OutputFile() {
     if (committed_) return;
     out_.close();
-    std::remove(path_.c_str());
+    std::remove(partPath_.c_str());
   }
 
   uint64_t Size() const { return size_; }
@@ -61,6 +62,9 @@ class OutputFile {
   void Commit() {
     out_.close();
     Check();
+    if (std::rename(partPath_.c_str(), path_.c_str()) != 0) {
+      throw ToolError(FormatMessage(kCannotWrite, path_.c_str()));
+    }
     committed_ = true;
   }
 
@@ -70,6 +74,7 @@ class OutputFile {
   }
 
   std::string path_;
+  std::string partPath_;
   std::ofstream out_;
   uint64_t size_ = 0;
   bool committed_ = false;

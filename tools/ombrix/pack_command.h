@@ -24,7 +24,7 @@ struct PackOptions {
   std::vector<std::string> paths;
 };
 
-// Writes options.outPath; throws ToolError, leaving no output behind.
+// Writes options.outPath; throws ToolError, leaving an earlier file of that name untouched.
 void Pack(const PackOptions& options);
 
 void AddPackCommand(CLI::App& app, int& status);
