@@ -1,0 +1,62 @@
+// imagewriter IMAGE MESSAGE: rewrites the linked stub IMAGE in place so that its file starts
+// with our MZ header, the zero settings range and a DOS program printing the UTF-8 text file
+// MESSAGE, and reports the stub's final size.
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "imagewriter/dos_program.h"
+#include "imagewriter/dos_text.h"
+#include "imagewriter/image_rewrite.h"
+#include "imagewriter/pe_image.h"
+
+namespace {
+
+std::vector<uint8_t> ReadWholeFile(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) throw std::runtime_error("cannot open " + path.string());
+  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+// Through a temporary file, so that a failed write never leaves half an image behind.
+void ReplaceFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
+  std::filesystem::path temporary = path;
+  temporary += ".imagewriter";
+  {
+    std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+    file.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    if (!file.flush()) throw std::runtime_error("cannot write " + temporary.string());
+  }
+  std::filesystem::rename(temporary, path);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fputs("usage: imagewriter IMAGE DOS-MESSAGE-UTF8\n", stderr);
+    return 2;
+  }
+  const std::filesystem::path imagePath = argv[1];
+  try {
+    const std::vector<uint8_t> message = ReadWholeFile(argv[2]);
+    const std::vector<uint8_t> dosProgram =
+        imagewriter::BuildDosProgram(imagewriter::ConvertToDosText(
+            std::string_view(reinterpret_cast<const char*>(message.data()), message.size())));
+    const std::vector<uint8_t> image =
+        imagewriter::RewriteImage(ReadWholeFile(imagePath), dosProgram);
+    ReplaceFile(imagePath, image);
+    const pe::PeImage layout = pe::ParsePeImage(image);
+    std::printf("%s: %zu bytes (DOS program %zu bytes, PE headers at 0x%X, sections from 0x%X)\n",
+                imagePath.filename().c_str(), image.size(), dosProgram.size(), layout.peOffset,
+                layout.sizeOfHeaders);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "imagewriter: %s: %s\n", imagePath.c_str(), error.what());
+    return 1;
+  }
+  return 0;
+}
