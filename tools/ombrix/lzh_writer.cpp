@@ -15,14 +15,13 @@ void PutU32(std::vector<uint8_t>& bytes, size_t offset, uint32_t value) {
 }
 
 Member StoredFileMember(std::string dirName, std::string fileName, std::vector<uint8_t> bytes,
-                        uint32_t timeStamp, uint8_t dosAttribute) {
+                        uint32_t timeStamp, uint8_t attributes) {
   Member member;
   member.unpackedSize = static_cast<uint32_t>(bytes.size());
   member.dataCrc = Crc16(bytes);
   member.data = std::move(bytes);
   member.timeStamp = timeStamp;
-  member.dosAttribute = dosAttribute;
-  member.attributes = dosAttribute;
+  member.attributes = attributes;
   member.fileName = std::move(fileName);
   if (!dirName.empty()) member.dirName = std::move(dirName);
   return member;
@@ -32,7 +31,6 @@ Member DirectoryMember(std::string dirName, uint32_t timeStamp) {
   Member member;
   member.method = "-lhd-";
   member.timeStamp = timeStamp;
-  member.dosAttribute = kAttrDirectory;
   member.attributes = kAttrDirectory;
   // An empty file name, as other LZH tools write for directories.
   member.fileName = "";

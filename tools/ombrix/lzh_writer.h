@@ -33,7 +33,8 @@ inline constexpr uint8_t kAttrDirectory = 0x10;
 inline constexpr uint8_t kAttrArchive = 0x20;
 
 // Members made by this tool say they come from Windows, so that the stub applies their
-// attribute extended header.
+// attribute extended header. The attribute byte of the fixed part stays kAttrArchive: other
+// level-2 readers refuse a header with anything else there.
 inline constexpr uint8_t kOsWindows = 'W';
 
 using HeaderEdit = std::function<void(std::vector<uint8_t>& header)>;
@@ -67,9 +68,9 @@ struct Member {
   HeaderEdit editAfterCrc;
 };
 
-// A stored (-lh0-) file member.
+// A stored (-lh0-) file member; attributes go into the extended header.
 Member StoredFileMember(std::string dirName, std::string fileName, std::vector<uint8_t> bytes,
-                        uint32_t timeStamp, uint8_t dosAttribute);
+                        uint32_t timeStamp, uint8_t attributes);
 // A directory (-lhd-) member; dirName ends with kDirSeparator.
 Member DirectoryMember(std::string dirName, uint32_t timeStamp);
 
