@@ -154,6 +154,7 @@ void AddInfoCommand(CLI::App& app, int& status) {
   CLI::App* info = app.add_subcommand(
       "info", "Show the settings block and the members of a distributable or LZH archive");
   info->add_option("file", *path, "The distributable or archive")->required();
+  info->footer(kInfoExitStatus);
   info->callback([path, &status] {
     status = RunToolCommand([&] { return ShowArchiveInfo(*path, std::cout); });
   });

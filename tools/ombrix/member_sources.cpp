@@ -24,6 +24,11 @@ uint32_t ClampedTime(time_t seconds) {
   return static_cast<uint32_t>(seconds);
 }
 
+MemberSource SourceOf(const fs::path& disk, std::string memberPath, const struct stat& info) {
+  return {disk, std::move(memberPath), S_ISDIR(info.st_mode), ClampedTime(info.st_mtime),
+          (info.st_mode & S_IWUSR) == 0};
+}
+
 // Absolute, without "." or ".." and without a trailing separator.
 fs::path Normalised(const std::string& path) {
   fs::path normal = fs::absolute(path).lexically_normal();
@@ -40,7 +45,7 @@ class Collector {
       AddDirectory(disk, name, info);
     } else if (S_ISREG(info.st_mode)) {
       if (name.empty()) throw ToolError(FormatMessage(kNoMemberName, disk.c_str()));
-      Push(disk, name, false, info);
+      Push(disk, name, info);
     } else {
       throw ToolError(FormatMessage(kNotFileOrDirectory, disk.c_str()));
     }
@@ -54,7 +59,7 @@ class Collector {
     if (std::find(ancestors_.begin(), ancestors_.end(), identity) != ancestors_.end()) {
       throw ToolError(FormatMessage(kDirectoryLoop, disk.c_str()));
     }
-    if (!name.empty()) Push(disk, name + "/", true, info);
+    if (!name.empty()) Push(disk, name + "/", info);
     std::vector<std::string> entries;
     std::error_code error;
     for (fs::directory_iterator it(disk, error), end; !error && it != end; it.increment(error)) {
@@ -69,11 +74,9 @@ class Collector {
     ancestors_.pop_back();
   }
 
-  void Push(const fs::path& disk, const std::string& memberPath, bool isDirectory,
-            const struct stat& info) {
+  void Push(const fs::path& disk, const std::string& memberPath, const struct stat& info) {
     CheckName(memberPath);
-    sources_.push_back(
-        {disk, memberPath, isDirectory, ClampedTime(info.st_mtime), (info.st_mode & S_IWUSR) == 0});
+    sources_.push_back(SourceOf(disk, memberPath, info));
   }
 
   void CheckName(const std::string& memberPath) {
@@ -85,7 +88,8 @@ class Collector {
         std::string::npos) {
       throw ToolError(FormatMessage(kNameHasSeparator, name));
     }
-    if (memberPath == "!" || memberPath == "$") throw ToolError(FormatMessage(kNameReserved, name));
+    if (memberPath == kNoticeMember || memberPath == kScriptMember)
+      throw ToolError(FormatMessage(kNameReserved, name));
     if (!names_.insert(memberPath).second) throw ToolError(FormatMessage(kDuplicateName, name));
   }
 
@@ -119,8 +123,7 @@ MemberSource DescribeFile(const std::string& path, std::string memberPath) {
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0) throw ToolError(FormatMessage(kNotFound, path.c_str()));
   if (!S_ISREG(info.st_mode)) throw ToolError(FormatMessage(kNotFileOrDirectory, path.c_str()));
-  return {path, std::move(memberPath), false, ClampedTime(info.st_mtime),
-          (info.st_mode & S_IWUSR) == 0};
+  return SourceOf(path, std::move(memberPath), info);
 }
 
 StoredName StoredNameOf(const MemberSource& source) {

@@ -132,10 +132,12 @@ void Pack(const PackOptions& options) {
     output.Write(member.data);
     checkValue ^= member.dataCrc;
   };
-  if (options.noticePath)
-    add(ReservedMember(*options.noticePath, "!", kNoticeField, kScratchCapacity));
-  if (options.scriptPath)
-    add(ReservedMember(*options.scriptPath, "$", kScriptField, kScriptCapacity));
+  if (options.noticePath) {
+    add(ReservedMember(*options.noticePath, kNoticeMember, kNoticeField, kScratchCapacity));
+  }
+  if (options.scriptPath) {
+    add(ReservedMember(*options.scriptPath, kScriptMember, kScriptField, kScriptCapacity));
+  }
   for (const MemberSource& source : sources) add(MemberOf(source));
   output.Write(std::vector<uint8_t>(1, 0));  // the end mark
 
@@ -207,6 +209,7 @@ void AddPackCommand(CLI::App& app, int& status) {
       "Directory that member names are relative to (default: each path's parent)");
   pack->add_option("paths", options->paths, "Files and directories to pack, recursively");
 
+  pack->footer(kPackExitStatus);
   pack->callback([options, &status] {
     status = RunToolCommand([&] {
       if (!options->plain && options->stubPath.empty()) throw ToolError(kStubRequired);

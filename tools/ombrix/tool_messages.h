@@ -9,6 +9,13 @@ std::string FormatMessage(const char* format, ...) __attribute__((format(printf,
 
 inline constexpr char kToolErrorPrefix[] = "ombrix: ";
 
+inline constexpr char kPackExitStatus[] =
+    "Exit status: 0 when the output is written; 1 when it is not, with the reason on standard "
+    "error. An earlier file of the output's name stays as it was.";
+inline constexpr char kInfoExitStatus[] =
+    "Exit status: 0 when every header is sound and the check value, if asked for, matches; 1 "
+    "otherwise, with the stub's own message on standard error.";
+
 inline constexpr char kCannotRead[] = "cannot read \"%s\"";
 inline constexpr char kCannotWrite[] = "cannot write \"%s\"";
 inline constexpr char kNotAStub[] = "\"%s\" is not a stub: it does not start with \"MZ\"";
