@@ -1,20 +1,134 @@
-// Placeholder until the decoder lands: stored members only.
 #include "decode/member_decoder.h"
 
 #include "archive/member_header.h"
+#include "decode/code_tables.h"
+#include "decode/match_copy.h"
+#include "decode/output_sink.h"
+#include "decode/progress.h"
 #include "startup/error_report.h"
 #include "startup/work_area.h"
 
-void DecodeMember() {}
+inline constexpr uint32_t kWindowMask = kWindowSize - 1;
+inline constexpr uint32_t kLiteralLimit = 256;
+inline constexpr uint32_t kMinMatch = 3;
+
+BitReader PrepareDecoder(char method) {
+  const bool wide = method == '6' || method == '7';
+  work->np = wide ? 17 : 14;
+  work->pBit = wide ? 5 : 4;
+  work->blockLeft = 0;
+  return StartBitReader();
+}
+
+static void ReadBlockHeader(BitReader& reader) {
+  work->blockLeft = static_cast<uint16_t>(TakeBits(reader, 16));
+  ReadSmallLengths(reader, kCodeLengthSymbols, 5, 3);
+  ReadLiteralLengths(reader);
+  ReadSmallLengths(reader, work->np, work->pBit, kNoZeroRun);
+}
+
+// blockLeft counts the current block's symbols still to come; a block size of 0 means 65536.
+// The decoder's tables are reached through one local reference to the work area, since a store
+// into the window may alias anything reached through `work` itself.
+static inline uint32_t DecodeSymbol(BitReader& reader, uint32_t& blockLeft, WorkArea& area) {
+  if (blockLeft == 0) {
+    BitReader afterHeader = reader;
+    ReadBlockHeader(afterHeader);
+    reader = afterHeader;
+    blockLeft = work->blockLeft == 0 ? 65536 : work->blockLeft;
+  }
+  --blockLeft;
+  return LookUpSymbol(reader, area.literalTable, kLiteralTableBits, kLiteralSymbols,
+                      area.literalLengths);
+}
+
+static inline uint32_t DecodePosition(BitReader& reader, WorkArea& area, uint32_t np) {
+  const uint32_t code =
+      LookUpSymbol(reader, area.smallTable, kSmallTableBits, np, area.smallLengths);
+  if (code <= 1) return code;
+  return (1u << (code - 1)) + TakeBits(reader, code - 1);
+}
+
+// Hands a full window to the sink; a file sink also shows how far the member has come.
+static void FlushFullWindow(uint32_t done) {
+  FlushWindow(kWindowSize);
+  if (work->outFile != platform::kNoFile) ReportProgress(done, work->origSize);
+}
+
+void DecodeMember() {
+  const MemberHeader& header = CurrentHeader();
+  work->origSize = header.unpackedSize;
+  work->compLeft = header.packedSize;
+  work->crc = 0;
+  work->windowSize = kWindowSize;
+  BitReader reader = PrepareDecoder(MethodLetter());
+  WorkArea& area = *work;
+  uint8_t* const window = area.window;
+  const uint32_t np = area.np;
+  const uint32_t origSize = work->origSize;
+  uint32_t blockLeft = 0;
+  uint32_t fill = 0;
+  uint32_t outCount = 0;
+  while (outCount < origSize) {
+    const uint32_t symbol = DecodeSymbol(reader, blockLeft, area);
+    if (symbol < kLiteralLimit) {
+      window[fill] = static_cast<uint8_t>(symbol);
+      ++outCount;
+      if (++fill == kWindowSize) {
+        FlushFullWindow(outCount);
+        fill = 0;
+      }
+      continue;
+    }
+    // A match counts whole at once, even when it runs past the member's size.
+    const uint32_t length = symbol - kLiteralLimit + kMinMatch;
+    const uint32_t source = (fill - DecodePosition(reader, area, np) - 1) & kWindowMask;
+    outCount += length;
+    if (fill + length < kWindowSize && source + length <= kWindowSize) {
+      CopyMatch(window + fill, window + source, length);
+      fill += length;
+      continue;
+    }
+    for (uint32_t j = 0; j < length; ++j) {
+      window[fill] = window[(source + j) & kWindowMask];
+      if (++fill == kWindowSize) {
+        FlushFullWindow(outCount);
+        fill = 0;
+      }
+    }
+  }
+  if (fill != 0) {
+    FlushWindow(fill);
+    if (work->outFile != platform::kNoFile) ReportProgress(outCount, origSize);
+  }
+  work->outCount = outCount;
+  work->windowFill = fill;
+  work->blockLeft = static_cast<uint16_t>(blockLeft);
+  StoreBitReader(reader);
+}
 
 void CopyStored(int32_t size) {
-  while (size > 0) {
-    const int32_t chunk = size < 65536 ? size : 65536;
+  work->crc = 0;
+  // The program file's positions are signed 32-bit numbers, so it cannot hold 2^31 bytes of
+  // data after a header: such a size can only end in a short read, and says so at once.
+  if (size < 0) {
+    FailRead();
+    FatalStop(1);
+  }
+  int32_t remaining = size;
+  while (remaining > 0) {
+    const int32_t chunk = remaining < static_cast<int32_t>(kWindowSize)
+                              ? remaining
+                              : static_cast<int32_t>(kWindowSize);
     if (platform::Read(work->archiveFile, work->window, static_cast<uint32_t>(chunk)) != chunk) {
       FailRead();
       FatalStop(1);
     }
-    size -= chunk;
+    FlushWindow(static_cast<uint32_t>(chunk));
+    if (work->outFile != platform::kNoFile) {
+      ReportProgress(static_cast<uint32_t>(size - remaining), static_cast<uint32_t>(size));
+    }
+    remaining -= chunk;
   }
 }
 

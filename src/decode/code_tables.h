@@ -1,0 +1,56 @@
+// The three prefix codes at the head of every block: their code lengths as sent in the stream,
+// the direct lookup tables built from them, and the lookup that decodes one symbol.
+#pragma once
+
+#include <cstdint>
+
+#include "decode/bit_reader.h"
+
+inline constexpr uint32_t kCodeLengthSymbols = 19;
+inline constexpr uint32_t kSmallTableBits = 8;
+inline constexpr uint32_t kLiteralTableBits = 12;
+inline constexpr uint32_t kMaxCodeLength = 16;
+inline constexpr uint32_t kNoZeroRun = 0xFFFF;
+
+// A table entry holds a symbol, or the tree node under which the longer codes of its prefix
+// continue, in its low bits, and above them the length of a code that the entry decodes
+// completely, so that a short code costs one lookup. A tree node's entry has length 0, and so
+// has every entry of a constant code.
+inline constexpr uint32_t kEntryLengthShift = 10;
+inline constexpr uint32_t kEntrySymbolMask = (1u << kEntryLengthShift) - 1;
+
+// "Bad table" about the program file, then the stop.
+[[noreturn]] void FailTable();
+
+// Reads a small code's lengths (the code-length code: 19, 5, 3; the position code: np, pBit,
+// kNoZeroRun) into smallLengths and builds smallTable.
+void ReadSmallLengths(BitReader& reader, uint32_t symbolCount, uint32_t countWidth,
+                      uint32_t zeroRunIndex);
+
+// Reads the 510 literal/length code lengths through the code-length code into literalLengths
+// and builds literalTable.
+void ReadLiteralLengths(BitReader& reader);
+
+// Builds the direct table of tableBits index bits, and the tree nodes below it, for the
+// canonical code of the given lengths. Stops with "Bad table" when they do not form one.
+void BuildDecodeTable(uint32_t symbolCount, const uint8_t* lengths, uint32_t tableBits,
+                      uint16_t* table);
+
+// Follows the tree from node by the lookahead bits below a table's index bits; the first bit
+// tested is mask.
+uint32_t WalkTree(uint32_t node, uint32_t symbolCount, uint32_t lookahead, uint32_t mask);
+
+// Decodes one symbol of a code and consumes its bits.
+inline uint32_t LookUpSymbol(BitReader& reader, const uint16_t* table, uint32_t tableBits,
+                             uint32_t symbolCount, const uint8_t* lengths) {
+  const uint32_t entry = table[PeekBits(reader, tableBits)];
+  uint32_t symbol = entry & kEntrySymbolMask;
+  uint32_t length = entry >> kEntryLengthShift;
+  if (symbol >= symbolCount) {
+    symbol = WalkTree(symbol, symbolCount, PeekBits(reader, kLookAheadBits),
+                      1u << (kMaxCodeLength - 1 - tableBits));
+    length = lengths[symbol];
+  }
+  ShiftInBits(reader, length);
+  return symbol;
+}

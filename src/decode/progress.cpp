@@ -1,0 +1,37 @@
+#include "decode/progress.h"
+
+#include "startup/error_report.h"
+#include "startup/messages.h"
+#include "startup/text.h"
+#include "startup/work_area.h"
+
+inline constexpr int kProgressItem = 102;
+
+static uint32_t Percentage(uint32_t done, uint32_t total) {
+  if (total == 0) return 0;
+  const uint32_t hundredth = total / 100;
+  if (hundredth == 0) return 100;
+  const uint32_t percent = done / hundredth;
+  return percent > 100 ? 100 : percent;
+}
+
+static void AppendDecimal(char* text, uint32_t capacity, uint32_t value) {
+  char digits[11];
+  uint32_t i = sizeof digits - 1;
+  digits[i] = '\0';
+  do {
+    digits[--i] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  AppendText(text, capacity, digits + i);
+}
+
+void ReportProgress(uint32_t done, uint32_t total) {
+  char* text = work->scratch;
+  CopyText(text, kScratchCapacity, kExtractProgress);
+  AppendDecimal(text, kScratchCapacity, Percentage(done, total));
+  AppendText(text, kScratchCapacity, kPercentSign);
+  platform::SetItemText(work->dialogWindow, kProgressItem, text);
+  platform::PumpMessages(work->dialogWindow);
+  if (work->cancelRequested != 0) FatalStop(1);
+}

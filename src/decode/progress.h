@@ -1,0 +1,8 @@
+// The progress line of the extraction, which is also where the user gets a chance to cancel.
+#pragma once
+
+#include <cstdint>
+
+// Shows "Extract... N%" for done of total bytes, lets pending messages through, and stops the
+// process when Cancel was pressed meanwhile.
+void ReportProgress(uint32_t done, uint32_t total);
