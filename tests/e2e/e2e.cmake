@@ -32,8 +32,10 @@ foreach(case_file IN LISTS OMBRIX_E2E_CASE_FILES)
     COMMAND_ERROR_IS_FATAL ANY)
   foreach(case IN LISTS case_names)
     add_test(NAME e2e.${suite}.${case} COMMAND ${OMBRIX_E2E_PYTHON} ${case_file} ${case})
+    # One case at a time on the display: the robot reads icons from the screen, where another
+    # case's window could lie over, or just have left its pixels under, the one it reads.
     set_tests_properties(e2e.${suite}.${case} PROPERTIES
-      FIXTURES_REQUIRED e2e_session LABELS e2e TIMEOUT 120
+      FIXTURES_REQUIRED e2e_session RESOURCE_LOCK e2e_display LABELS e2e TIMEOUT 120
       ENVIRONMENT "${OMBRIX_E2E_ENVIRONMENT}")
   endforeach()
 endforeach()

@@ -79,9 +79,9 @@ def run(case: ErrorBox, session: Session, work: Path) -> None:
     case.make(session.config, exe)
     current_dir = work / "current"
     current_dir.mkdir()
-    program = Program(session, exe, [], cwd=current_dir)
-    box = program.robot("find", "#32770", "", "dump", "press", "OK", "gone")
-    exit_code = program.wait()
+    with Program(session, exe, [], cwd=current_dir) as program:
+        box = program.robot("find", "#32770", "", "dump", "press", "OK", "gone")
+        exit_code = program.wait()
 
     mismatches = Mismatches()
     mismatches.expect("caption", box.caption, case.caption)

@@ -32,16 +32,22 @@ def windows_path(path: Path) -> str:
 class Program:
     """A program under test, run with `wine` so that its exit code is wine's."""
 
-    def __init__(self, session: Session, exe: Path, arguments: list[str], cwd: Path,
-                 environment: dict[str, str] | None = None):
+    def __init__(self, session: Session, exe: Path, arguments: list[str], cwd: Path):
         self.session = session
         self.exe = exe.resolve()
-        self.log_path = self.exe.with_suffix(".log")
-        with open(self.log_path, "wb") as log:
+        with open(self.exe.with_suffix(".log"), "wb") as log:
             self.process = subprocess.Popen(
-                ["wine", str(self.exe), *arguments], cwd=cwd,
-                env=session.environment(environment), stdin=subprocess.DEVNULL,
-                stdout=log, stderr=log)
+                ["wine", str(self.exe), *arguments], cwd=cwd, env=session.environment(),
+                stdin=subprocess.DEVNULL, stdout=log, stderr=log)
+
+    def __enter__(self) -> "Program":
+        return self
+
+    def __exit__(self, *failure) -> None:
+        # A program left behind by a failed test would stay on the display for the next one.
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
 
     def robot(self, *actions: str, limit_s: float = WINDOW_LIMIT_S) -> WindowReport:
         """Runs the robot on this program's windows; every wait ends after limit_s, and the
@@ -53,8 +59,6 @@ class Program:
             return self.process.wait(timeout=limit_s)
         except subprocess.TimeoutExpired:
             shown = describe_open_windows(self.session, self.exe)
-            self.process.kill()
-            self.process.wait()
             raise ProgramError(f"{self.exe.name} did not end within {limit_s} s; "
                                f"on screen: {shown}") from None
 

@@ -30,12 +30,11 @@ class Session:
     config: Config
     display: str
 
-    def environment(self, extra: dict[str, str] | None = None) -> dict[str, str]:
-        return wine_environment(self.config, self.display, extra)
+    def environment(self) -> dict[str, str]:
+        return wine_environment(self.config, self.display)
 
 
-def wine_environment(config: Config, display: str,
-                     extra: dict[str, str] | None = None) -> dict[str, str]:
+def wine_environment(config: Config, display: str) -> dict[str, str]:
     environment = dict(os.environ)
     # A fixed language keeps the box buttons and Wine's own texts the same on every machine.
     environment.pop("LANGUAGE", None)
@@ -48,7 +47,6 @@ def wine_environment(config: Config, display: str,
         "WINEDLLOVERRIDES": "mscoree,mshtml=",
         "LC_ALL": "C.UTF-8",
     })
-    environment.update(extra or {})
     return environment
 
 
@@ -98,9 +96,12 @@ def stop_session(config: Config) -> None:
         return
     environment = wine_environment(config, state["display"])
     if config.prefix.exists():
-        subprocess.run(["wineserver", "-k"], env=environment, stdin=subprocess.DEVNULL,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                       timeout=SERVER_STOP_LIMIT_S, check=False)
+        # -k ends every Wine process of the prefix and the server; -w waits until it has gone,
+        # so that the next run does not meet a server that is still shutting down.
+        for option in ("-k", "-w"):
+            subprocess.run(["wineserver", option], env=environment, stdin=subprocess.DEVNULL,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                           timeout=SERVER_STOP_LIMIT_S, check=False)
     stop_display(state["xvfbPid"])
     config.session_file.unlink()
 
@@ -159,10 +160,19 @@ def stop_display(pid: int) -> None:
     except (FileNotFoundError, ProcessLookupError):
         return
     deadline = time.monotonic() + 10
-    while Path(f"/proc/{pid}").exists() and time.monotonic() < deadline:
+    while is_running(pid) and time.monotonic() < deadline:
         time.sleep(0.05)
-    if Path(f"/proc/{pid}").exists():
+    if is_running(pid):
         os.kill(pid, signal.SIGKILL)
+
+
+def is_running(pid: int) -> bool:
+    """False once the process has ended, even while it waits, a zombie, for a parent to reap it."""
+    try:
+        state = Path(f"/proc/{pid}/stat").read_text().rpartition(")")[2].split()[0]
+    except (FileNotFoundError, IndexError):
+        return False
+    return state not in ("Z", "X")
 
 
 def run_logged(config: Config, command: list[str], environment: dict[str, str], name: str,

@@ -119,7 +119,7 @@ int wmain(int argc, wchar_t** argv) {
     } else if (session.window == nullptr) {
       return Usage("\"" + ToUtf8(word) + "\" needs a window: find one first");
     } else if (word == L"dump") {
-      ReportWindow(session.window, Deadline(session));
+      ReportWindow(session.window, IconReader(session.query.exePath), Deadline(session));
     } else if (word == L"press" && left >= 1) {
       result = Press(session, argv[++i]);
     } else if (word == L"set" && left >= 2) {

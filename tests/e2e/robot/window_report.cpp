@@ -27,7 +27,7 @@ static bool IsCheckable(DWORD style) {
   }
 }
 
-static void ReportControl(HWND control, DWORD deadline) {
+static void ReportControl(HWND control, const IconReader& icons, DWORD deadline) {
   const std::string id = std::to_string(GetDlgCtrlID(control));
   const std::wstring className = ReadClassName(control);
   const DWORD style = static_cast<DWORD>(GetWindowLongW(control, GWL_STYLE));
@@ -41,16 +41,16 @@ static void ReportControl(HWND control, DWORD deadline) {
   }
   if (CompareStringOrdinal(className.c_str(), -1, L"Static", -1, TRUE) == CSTR_EQUAL &&
       (style & SS_TYPEMASK) == SS_ICON) {
-    PrintLine("icon " + id + " " + ReadIconKind(control, deadline));
+    PrintLine("icon " + id + " " + icons.Read(control, deadline));
   }
 }
 
-void ReportWindow(HWND window, DWORD deadline) {
+void ReportWindow(HWND window, const IconReader& icons, DWORD deadline) {
   PrintLine("caption " + EscapeText(ReadWindowText(window)));
   PrintLine("class " + EscapeText(ReadClassName(window)));
   PrintLine("style " + Hex(static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE))));
   for (HWND child = GetWindow(window, GW_CHILD); child != nullptr;
        child = GetWindow(child, GW_HWNDNEXT)) {
-    ReportControl(child, deadline);
+    ReportControl(child, icons, deadline);
   }
 }

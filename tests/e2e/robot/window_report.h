@@ -5,4 +5,6 @@
 
 #include <windows.h>
 
-void ReportWindow(HWND window, DWORD deadline);
+#include "icon_reader.h"
+
+void ReportWindow(HWND window, const IconReader& icons, DWORD deadline);
