@@ -12,7 +12,7 @@ from harness.case_runner import Mismatches, main
 from harness.config import Config
 from harness.distributable import (SETTINGS_OFFSET, Layout, copy_stub, pack, patch_u16,
                                    patch_u32)
-from harness.programs import Program, windows_path
+from harness.programs import FIND_MESSAGE_BOX, Program, windows_path
 from harness.session import Session
 
 DEFAULT_CAPTION = "Ombrix V2.60.w32.0023"
@@ -80,7 +80,7 @@ def run(case: ErrorBox, session: Session, work: Path) -> None:
     current_dir = work / "current"
     current_dir.mkdir()
     with Program(session, exe, [], cwd=current_dir) as program:
-        box = program.robot("find", "#32770", "", "dump", "press", "OK", "gone")
+        box = program.robot(*FIND_MESSAGE_BOX, "dump", "press", "OK", "gone")
         exit_code = program.wait()
 
     mismatches = Mismatches()

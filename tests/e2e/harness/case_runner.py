@@ -13,6 +13,10 @@ from harness.session import Session, SessionError, load_session
 Case = Callable[[Session, Path], None]
 
 
+class MismatchError(AssertionError):
+    """Differences that speak for themselves, without a traceback."""
+
+
 class Mismatches:
     """Collects every difference of one run, so that a failure shows all of them at once."""
 
@@ -25,7 +29,7 @@ class Mismatches:
 
     def report(self) -> None:
         if self.found:
-            raise AssertionError("\n".join(self.found))
+            raise MismatchError("\n".join(self.found))
 
 
 def main(cases: dict[str, Case]) -> None:
@@ -48,6 +52,7 @@ def main(cases: dict[str, Case]) -> None:
         cases[name](session, work)
     except AssertionError as failure:
         print(f"FAIL {suite}.{name}\n{failure}", file=sys.stderr)
-        traceback.print_tb(failure.__traceback__, file=sys.stderr)
+        if not isinstance(failure, MismatchError):
+            traceback.print_tb(failure.__traceback__, file=sys.stderr)
         sys.exit(1)
     print(f"PASS {suite}.{name}")

@@ -20,6 +20,11 @@ ROBOT_START_LIMIT_S = 30
 POLL_S = 0.05
 
 
+# Robot arguments that find a message box: a dialog with the text control 0xFFFF, which tells
+# it from a dialog of the program with the same caption.
+FIND_MESSAGE_BOX = ("--control", "65535", "find", "#32770", "")
+
+
 class ProgramError(AssertionError):
     pass
 

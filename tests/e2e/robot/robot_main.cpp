@@ -1,8 +1,9 @@
 // The end-to-end tests' hands and eyes under Wine: finds a window of the program under test,
 // reports what it shows and presses its buttons. Actions run in the order given:
 //
-//   robot [--exe WINDOWS-PATH] [--timeout MS] ACTION...
-//     find CLASS CAPTION   wait for a visible top-level window ("" matches anything)
+//   robot [--exe WINDOWS-PATH] [--control ID] [--timeout MS] ACTION...
+//     find CLASS CAPTION   wait for a visible top-level window ("" matches anything) of the
+//                          program given by --exe that has the control given by --control
 //     dump                 report the found window and its controls
 //     press BUTTON         press a button of the found window, by id or text
 //     set ID TEXT          replace the text of a control of the found window
@@ -111,6 +112,8 @@ int wmain(int argc, wchar_t** argv) {
     int result = kDone;
     if (word == L"--exe" && left >= 1) {
       session.query.exePath = argv[++i];
+    } else if (word == L"--control" && left >= 1) {
+      session.query.controlId = static_cast<int>(wcstol(argv[++i], nullptr, 10));
     } else if (word == L"--timeout" && left >= 1) {
       session.timeoutMs = static_cast<DWORD>(wcstoul(argv[++i], nullptr, 10));
     } else if (word == L"find" && left >= 2) {

@@ -42,6 +42,7 @@ static bool Matches(HWND window, const WindowQuery& query) {
   if (!IsWindowVisible(window)) return false;
   if (!query.className.empty() && ReadClassName(window) != query.className) return false;
   if (!query.caption.empty() && ReadWindowText(window) != query.caption) return false;
+  if (query.controlId != 0 && GetDlgItem(window, query.controlId) == nullptr) return false;
   return query.exePath.empty() ||
          CompareStringOrdinal(ReadImagePath(window).c_str(), -1, query.exePath.c_str(), -1, TRUE) ==
              CSTR_EQUAL;

@@ -9,6 +9,7 @@ struct WindowQuery {
   std::wstring className;  // empty: any
   std::wstring caption;    // empty: any
   std::wstring exePath;    // Windows path of the owning program; empty: any process
+  int controlId = 0;       // a child control the window must have; 0: none needed
 };
 
 // A visible top-level window that matches, or null.
