@@ -76,15 +76,13 @@ TEST_F(ArchiveScanTest, AfterNoALaterScriptEndsTheWalkWithoutTheCheckValueTest) 
   EXPECT_EQ(hooks().boxes.size(), 1u);
 }
 
-// These wait for the decoder's stored copy, which is what delivers a member's bytes to the
-// notice and script texts; until it lands those texts stay empty.
-TEST_F(ArchiveScanTest, DISABLED_TheNoticeIsShownWithItsText) {
+TEST_F(ArchiveScanTest, TheNoticeIsShownWithItsText) {
   UseMembers({Notice("Please read.")});
   EXPECT_EQ(RunArchivePass(nullptr, kScanMode), 1);
   EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Please read."});
 }
 
-TEST_F(ArchiveScanTest, DISABLED_AfterNoALaterScriptIsDecodedButNotParsed) {
+TEST_F(ArchiveScanTest, AfterNoALaterScriptIsDecodedButNotParsed) {
   AnswerNo();
   UseMembers({Notice(), Script("$WindowTitle=From the script\r\n")});
   EXPECT_EQ(RunArchivePass(nullptr, kScanMode), 0);
@@ -92,7 +90,7 @@ TEST_F(ArchiveScanTest, DISABLED_AfterNoALaterScriptIsDecodedButNotParsed) {
   EXPECT_EQ(std::string(work->settings.windowTitle), kTestCaption);
 }
 
-TEST_F(ArchiveScanTest, DISABLED_TheScriptIsParsedAsItIsMet) {
+TEST_F(ArchiveScanTest, TheScriptIsParsedAsItIsMet) {
   UseMembers({Script("$WindowTitle=From the script\r\n"), Notice()});
   EXPECT_EQ(RunArchivePass(nullptr, kScanMode), 1);
   ASSERT_EQ(hooks().boxes.size(), 1u);
