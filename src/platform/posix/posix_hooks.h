@@ -26,6 +26,8 @@ struct Hooks {
   std::function<void(int)> endProcess;
   // The main dialog; unset, it is cancelled at once.
   std::function<int()> mainDialog;
+  // Runs at every message pump, as the messages it dispatches would (a Cancel, say).
+  std::function<void()> onPump;
 
   std::string moduleFileName;
   std::string currentDirectory;

@@ -162,7 +162,9 @@ void SetItemText(Window /*window*/, int itemId, const char* text) {
 }
 
 void PumpMessages(Window /*window*/) {
-  ++GetHooks().pumpCount;
+  auto& hooks = GetHooks();
+  ++hooks.pumpCount;
+  if (hooks.onPump) hooks.onPump();
 }
 
 int RunMainDialog() {
