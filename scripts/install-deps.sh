@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build clang-format pkg-config
+  build-essential cmake ninja-build clang-format pkg-config python3
   libcli11-dev libgtest-dev libgmock-dev
   g++-mingw-w64-i686 mingw-w64-tools
   wine wine32 wine64 xvfb xauth x11-utils
