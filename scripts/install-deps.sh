@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build clang-format pkg-config python3
+  build-essential cmake ninja-build clang-format pkg-config python3 clang libclang-rt-14-dev
   libcli11-dev libgtest-dev libgmock-dev
   g++-mingw-w64-i686 mingw-w64-tools
   wine wine32 wine64 xvfb xauth x11-utils

@@ -7,3 +7,4 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 scripts/build.sh
 ctest --test-dir build/host --output-on-failure --timeout 600 "$@"
+scripts/fuzz.sh 10

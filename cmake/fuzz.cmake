@@ -1,0 +1,58 @@
+# libFuzzer targets for every parser of the core and for the decoder, and the program that writes
+# their seed corpora. Built when OMBRIX_FUZZ is on (the `fuzz` preset) and the compiler is clang;
+# scripts/fuzz.sh builds and runs them.
+option(OMBRIX_FUZZ "Build the libFuzzer targets (needs clang)" OFF)
+if(NOT OMBRIX_FUZZ)
+  return()
+endif()
+if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+  message(FATAL_ERROR "OMBRIX_FUZZ needs clang++ with libFuzzer, not ${CMAKE_CXX_COMPILER_ID}")
+endif()
+
+set(OMBRIX_FUZZ_DIR ${CMAKE_SOURCE_DIR}/tests/fuzz)
+
+# The core once more, with the coverage feedback that guides the fuzzer; ombrix_core stays as the
+# tool and the tests have it.
+add_library(ombrix_fuzz_core STATIC ${OMBRIX_CORE_SOURCES} ${OMBRIX_POSIX_SOURCES}
+                                    ${OMBRIX_FUZZ_DIR}/fuzz_harness.cpp)
+target_include_directories(ombrix_fuzz_core PUBLIC ${CMAKE_SOURCE_DIR}/src ${OMBRIX_FUZZ_DIR})
+target_compile_options(ombrix_fuzz_core PRIVATE ${OMBRIX_WARNINGS})
+target_compile_options(ombrix_fuzz_core PUBLIC -fsanitize=fuzzer-no-link)
+
+# One target per tests/fuzz/<name>_fuzzer.cpp, named fuzz_<name>.
+file(GLOB OMBRIX_FUZZ_TARGET_SOURCES CONFIGURE_DEPENDS ${OMBRIX_FUZZ_DIR}/*_fuzzer.cpp)
+foreach(source IN LISTS OMBRIX_FUZZ_TARGET_SOURCES)
+  get_filename_component(name ${source} NAME_WE)
+  string(REGEX REPLACE "_fuzzer$" "" name ${name})
+  add_executable(fuzz_${name} ${source})
+  target_link_libraries(fuzz_${name} PRIVATE ombrix_fuzz_core)
+  target_compile_options(fuzz_${name} PRIVATE ${OMBRIX_WARNINGS} -fsanitize=fuzzer)
+  target_link_options(fuzz_${name} PRIVATE -fsanitize=fuzzer)
+endforeach()
+# The archive walk bounds the decoding work of one input where the pass hands a member to the
+# decoder (see archive_walk_fuzzer.cpp).
+target_link_options(fuzz_archive_walk PRIVATE -Wl,--wrap=_Z16DecodeMemberDatav)
+
+# Seeds come from the tool's archive writer, the tests' block encoder and, when it is installed,
+# archives made by `lha`.
+find_program(OMBRIX_LHA lha)
+set(OMBRIX_FUZZ_SEED_LHA "")
+if(OMBRIX_LHA)
+  set(OMBRIX_FUZZ_SEED_LHA ${OMBRIX_LHA})
+endif()
+add_executable(fuzz_seed_writer ${OMBRIX_FUZZ_DIR}/seed_writer.cpp
+                                ${CMAKE_SOURCE_DIR}/tests/unit/lzh_block_writer.cpp)
+target_link_libraries(fuzz_seed_writer PRIVATE ombrix_tool)
+target_include_directories(fuzz_seed_writer PRIVATE ${CMAKE_SOURCE_DIR}/tests/unit ${OMBRIX_FUZZ_DIR})
+target_compile_options(fuzz_seed_writer PRIVATE ${OMBRIX_WARNINGS})
+
+set(OMBRIX_FUZZ_SEEDS ${CMAKE_BINARY_DIR}/fuzz-seeds)
+add_custom_command(
+  OUTPUT ${OMBRIX_FUZZ_SEEDS}/written
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${OMBRIX_FUZZ_SEEDS}
+  COMMAND fuzz_seed_writer ${OMBRIX_FUZZ_SEEDS} ${OMBRIX_FUZZ_SEED_LHA}
+  COMMAND ${CMAKE_COMMAND} -E touch ${OMBRIX_FUZZ_SEEDS}/written
+  DEPENDS fuzz_seed_writer
+  COMMENT "Writing the fuzz seed corpora"
+  VERBATIM)
+add_custom_target(fuzz_seeds ALL DEPENDS ${OMBRIX_FUZZ_SEEDS}/written)

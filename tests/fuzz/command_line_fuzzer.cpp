@@ -1,0 +1,30 @@
+// The command line as the stub takes it apart: the program name skipped, the tail split into
+// tokens, the options read.
+#include <cstring>
+#include <vector>
+
+#include "fuzz_harness.h"
+#include "startup/command_line.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  // Exactly the input and its terminator, so that a read past the end is caught.
+  std::vector<char> line(data, data + size);
+  line.push_back('\0');
+  ResetPlatform();
+
+  const char* tail = SkipProgramName(line.data());
+  CheckThat(tail >= line.data() && tail <= &line.back(), "the tail lies outside the line");
+  TokenList tokens = TokenizeCommandTail(tail);
+  CheckThat(tokens.tokens != nullptr && tokens.count <= kMaxTokens, "a broken token table");
+  size_t tokenBytes = 0;
+  for (uint32_t i = 0; i < tokens.count; ++i) {
+    CheckThat(std::strchr(tokens.tokens[i], '"') == nullptr, "a token kept a quote");
+    tokenBytes += std::strlen(tokens.tokens[i]);
+  }
+  CheckThat(tokenBytes <= std::strlen(tail), "tokens hold more than the tail");
+
+  const CommandOptions options = ReadOptions(tokens);
+  CheckThat(IsTerminated(options.dir, sizeof options.dir), "the directory is not terminated");
+  FreeTokens(tokens);
+  return 0;
+}
