@@ -46,7 +46,7 @@ void ReadSmallLengths(BitReader& reader, uint32_t symbolCount, uint32_t countWid
     const uint32_t constant = TakeBits(reader, countWidth);
     if (constant >= symbolCount) FailTable();
     ClearLengths(lengths, 0, symbolCount);
-    FillEntries(work->smallTable, 1u << kSmallTableBits, static_cast<uint16_t>(constant));
+    FillEntries(work->smallTable, 1u << kSmallTableBits, MakeEntry(constant, 0));
     return;
   }
   // A count may exceed the symbols (up to 31 plus a zero run of 3); smallLengths has room for
@@ -73,7 +73,7 @@ void ReadLiteralLengths(BitReader& reader) {
     const uint32_t constant = TakeBits(reader, 9);
     if (constant >= kLiteralSymbols) FailTable();
     ClearLengths(lengths, 0, kLiteralSymbols);
-    FillEntries(work->literalTable, 1u << kLiteralTableBits, static_cast<uint16_t>(constant));
+    FillEntries(work->literalTable, 1u << kLiteralTableBits, MakeEntry(constant, 0));
     return;
   }
   if (count > kLiteralSymbols) FailTable();
@@ -96,6 +96,12 @@ void ReadLiteralLengths(BitReader& reader) {
   BuildDecodeTable(kLiteralSymbols, lengths, kLiteralTableBits, work->literalTable);
 }
 
+static uint32_t GiveOutNode(uint32_t& avail) {
+  work->treeLeft[avail] = 0;
+  work->treeRight[avail] = 0;
+  return avail++;
+}
+
 void BuildDecodeTable(uint32_t symbolCount, const uint8_t* lengths, uint32_t tableBits,
                       uint16_t* table) {
   uint32_t count[kMaxCodeLength + 1] = {};
@@ -113,7 +119,7 @@ void BuildDecodeTable(uint32_t symbolCount, const uint8_t* lengths, uint32_t tab
   if (start[kMaxCodeLength + 1] == 0) {
     // No symbol at all: the table keeps its symbols and tree nodes, and since every length is
     // now 0 its entries must no longer consume any bits.
-    for (uint32_t i = 0; i < tableSize; ++i) table[i] &= kEntrySymbolMask;
+    for (uint32_t i = 0; i < tableSize; ++i) table[i] = MakeEntry(table[i] >> kEntrySymbolShift, 0);
     return;
   }
   if (start[kMaxCodeLength + 1] != 1u << kMaxCodeLength) FailTable();
@@ -143,19 +149,21 @@ void BuildDecodeTable(uint32_t symbolCount, const uint8_t* lengths, uint32_t tab
     uint32_t k = start[length];
     const uint32_t next = k + weight[length];
     if (length <= tableBits) {
-      FillEntries(table + k, next - k, static_cast<uint16_t>(symbol | length << kEntryLengthShift));
+      FillEntries(table + k, next - k, MakeEntry(symbol, length));
     } else {
-      uint16_t* slot = &table[k >> jut];
-      for (uint32_t depth = length - tableBits; depth > 0; --depth) {
-        if (*slot == 0) {
-          work->treeLeft[avail] = 0;
-          work->treeRight[avail] = 0;
-          *slot = static_cast<uint16_t>(avail++);
-        }
-        slot = (k & mask) != 0 ? &work->treeRight[*slot] : &work->treeLeft[*slot];
+      uint16_t& root = table[k >> jut];
+      if (root == 0) root = MakeEntry(GiveOutNode(avail), 0);
+      uint32_t node = root >> kEntrySymbolShift;
+      for (uint32_t depth = length - tableBits;; --depth) {
+        uint16_t& child = (k & mask) != 0 ? work->treeRight[node] : work->treeLeft[node];
         k <<= 1;
+        if (depth == 1) {
+          child = static_cast<uint16_t>(symbol);
+          break;
+        }
+        if (child == 0) child = static_cast<uint16_t>(GiveOutNode(avail));
+        node = child;
       }
-      *slot = static_cast<uint16_t>(symbol);
     }
     start[length] = next;
   }

@@ -12,12 +12,17 @@ inline constexpr uint32_t kLiteralTableBits = 12;
 inline constexpr uint32_t kMaxCodeLength = 16;
 inline constexpr uint32_t kNoZeroRun = 0xFFFF;
 
-// A table entry holds a symbol, or the tree node under which the longer codes of its prefix
-// continue, in its low bits, and above them the length of a code that the entry decodes
-// completely, so that a short code costs one lookup. A tree node's entry has length 0, and so
-// has every entry of a constant code.
-inline constexpr uint32_t kEntryLengthShift = 10;
-inline constexpr uint32_t kEntrySymbolMask = (1u << kEntryLengthShift) - 1;
+// A table entry holds in its low bits the length of a code that it decodes completely, and
+// above them its symbol, or the tree node under which the longer codes of its prefix continue,
+// so that a short code costs one lookup. A tree node's entry has length 0, and so has every entry
+// of a constant code. The length sits at the bottom so that it can be the cache's shift count as
+// it is.
+inline constexpr uint32_t kEntrySymbolShift = 6;
+inline constexpr uint32_t kEntryLengthMask = (1u << kEntrySymbolShift) - 1;
+
+inline uint16_t MakeEntry(uint32_t symbol, uint32_t length) {
+  return static_cast<uint16_t>(symbol << kEntrySymbolShift | length);
+}
 
 // "Bad table" about the program file, then the stop.
 [[noreturn]] void FailTable();
@@ -44,8 +49,8 @@ uint32_t WalkTree(uint32_t node, uint32_t symbolCount, uint32_t lookahead, uint3
 inline uint32_t LookUpSymbol(BitReader& reader, const uint16_t* table, uint32_t tableBits,
                              uint32_t symbolCount, const uint8_t* lengths) {
   const uint32_t entry = table[PeekBits(reader, tableBits)];
-  uint32_t symbol = entry & kEntrySymbolMask;
-  uint32_t length = entry >> kEntryLengthShift;
+  uint32_t symbol = entry >> kEntrySymbolShift;
+  uint32_t length = entry & kEntryLengthMask;
   if (symbol >= symbolCount) {
     symbol = WalkTree(symbol, symbolCount, PeekBits(reader, kLookAheadBits),
                       1u << (kMaxCodeLength - 1 - tableBits));

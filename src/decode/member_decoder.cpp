@@ -42,11 +42,15 @@ static inline uint32_t DecodeSymbol(BitReader& reader, uint32_t& blockLeft, Work
                       area.literalLengths);
 }
 
-static inline uint32_t DecodePosition(BitReader& reader, WorkArea& area, uint32_t np) {
+// Codes 0 and 1 are the positions themselves; a code c above them is 2^(c-1) plus c-1 more
+// bits. Worked out without a branch, since which one comes next cannot be foreseen.
+static inline uint32_t DecodePosition(BitReader& reader, WorkArea& area) {
   const uint32_t code =
-      LookUpSymbol(reader, area.smallTable, kSmallTableBits, np, area.smallLengths);
-  if (code <= 1) return code;
-  return (1u << (code - 1)) + TakeBits(reader, code - 1);
+      LookUpSymbol(reader, area.smallTable, kSmallTableBits, area.np, area.smallLengths);
+  const uint32_t extraBits = code - (code != 0);
+  const auto extra = static_cast<uint32_t>(reader.cache >> 1 >> (kCacheBits - 1 - extraBits));
+  ShiftInBits(reader, extraBits);
+  return (1u << extraBits) - (code == 0) + extra;
 }
 
 // Hands a full window to the sink; a file sink also shows how far the member has come.
@@ -64,46 +68,55 @@ void DecodeMember() {
   BitReader reader = PrepareDecoder(MethodLetter());
   WorkArea& area = *work;
   uint8_t* const window = area.window;
-  const uint32_t np = area.np;
-  const uint32_t origSize = work->origSize;
+  const uint32_t origSize = area.origSize;
   uint32_t blockLeft = 0;
+  // The bytes produced so far are flushed + fill: kept apart, a literal costs one comparison
+  // against the end of what the window may still take.
+  uint32_t flushed = 0;
   uint32_t fill = 0;
-  uint32_t outCount = 0;
-  while (outCount < origSize) {
-    const uint32_t symbol = DecodeSymbol(reader, blockLeft, area);
-    if (symbol < kLiteralLimit) {
-      window[fill] = static_cast<uint8_t>(symbol);
-      ++outCount;
-      if (++fill == kWindowSize) {
-        FlushFullWindow(outCount);
-        fill = 0;
+  while (flushed + fill < origSize) {
+    const uint32_t rest = origSize - flushed;
+    const uint32_t stop = rest < kWindowSize ? rest : kWindowSize;
+    while (fill < stop) {
+      const uint32_t symbol = DecodeSymbol(reader, blockLeft, area);
+      if (symbol < kLiteralLimit) {
+        window[fill++] = static_cast<uint8_t>(symbol);
+        continue;
       }
-      continue;
-    }
-    // A match counts whole at once, even when it runs past the member's size.
-    const uint32_t length = symbol - kLiteralLimit + kMinMatch;
-    const uint32_t source = (fill - DecodePosition(reader, area, np) - 1) & kWindowMask;
-    outCount += length;
-    if (fill + length < kWindowSize && source + length <= kWindowSize) {
-      CopyMatch(window + fill, window + source, length);
-      fill += length;
-      continue;
-    }
-    for (uint32_t j = 0; j < length; ++j) {
-      window[fill] = window[(source + j) & kWindowMask];
-      if (++fill == kWindowSize) {
-        FlushFullWindow(outCount);
-        fill = 0;
+      const uint32_t length = symbol - kLiteralLimit + kMinMatch;
+      const uint32_t source = (fill - DecodePosition(reader, area) - 1) & kWindowMask;
+      if (fill + length < kWindowSize && source + length <= kWindowSize) {
+        CopyMatch(window, fill, source, length);
+        fill += length;
+        continue;
       }
+      // A match that reaches the window's end or wraps goes byte by byte, flushing on the way;
+      // it counts whole from the start, even when it runs past the member's size.
+      const uint32_t done = flushed + fill + length;
+      for (uint32_t j = 0; j < length; ++j) {
+        window[fill] = window[(source + j) & kWindowMask];
+        if (++fill == kWindowSize) {
+          FlushFullWindow(done);
+          flushed += kWindowSize;
+          fill = 0;
+        }
+      }
+      break;
+    }
+    if (fill == kWindowSize) {
+      FlushFullWindow(flushed + kWindowSize);
+      flushed += kWindowSize;
+      fill = 0;
     }
   }
+  const uint32_t outCount = flushed + fill;
   if (fill != 0) {
     FlushWindow(fill);
-    if (work->outFile != platform::kNoFile) ReportProgress(outCount, origSize);
+    if (area.outFile != platform::kNoFile) ReportProgress(outCount, origSize);
   }
-  work->outCount = outCount;
-  work->windowFill = fill;
-  work->blockLeft = static_cast<uint16_t>(blockLeft);
+  area.outCount = outCount;
+  area.windowFill = fill;
+  area.blockLeft = static_cast<uint16_t>(blockLeft);
   StoreBitReader(reader);
 }
 

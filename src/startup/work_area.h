@@ -45,6 +45,8 @@ struct WorkArea {
   uint8_t* dirNamePtr;
   uint8_t* fileNamePtr;
   uint16_t crcTable[256];
+  // crcTable carried on through 1 to 7 further bytes, so that data is folded in 8 bytes a step.
+  uint16_t crcWideTables[7][256];
   uint16_t headerCrc;
   uint16_t attributes;
   uint16_t dirNameLen;
