@@ -1,6 +1,85 @@
 #include "ombrix/extract_command.h"
 
+#include <sys/time.h>
+
+#include <filesystem>
+#include <iostream>
+#include <string_view>
+
+#include "archive/member_file.h"
+#include "archive/member_header.h"
+#include "decode/member_decoder.h"
+#include "ombrix/member_walk.h"
+#include "ombrix/tool_error.h"
+#include "ombrix/tool_messages.h"
+#include "startup/text.h"
+#include "startup/work_area.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+bool IsReserved(std::string_view name) {
+  return name == "!" || name == "$";
+}
+
+// A name from an archive may say anything; only relative paths without a way up stay under the
+// target directory.
+bool StaysInside(std::string_view name) {
+  if (name.empty() || name.front() == '/') return false;
+  for (size_t start = 0; start <= name.size();) {
+    const size_t end = std::min(name.find('/', start), name.size());
+    if (name.substr(start, end - start) == "..") return false;
+    start = end + 1;
+  }
+  return true;
+}
+
+void SetModificationTime(const fs::path& file, uint32_t seconds) {
+  const timeval times[2] = {{static_cast<time_t>(seconds), 0}, {static_cast<time_t>(seconds), 0}};
+  ::utimes(file.c_str(), times);
+}
+
+bool ExtractMember(const fs::path& dir) {
+  const std::string name = work->memberPath;
+  if (IsReserved(name)) return SkipMemberData() != 0;
+  if (!StaysInside(name)) {
+    std::cerr << kToolErrorPrefix << FormatMessage(kUnsafeMemberPath, name.c_str()) << '\n';
+    work->failed = 1;
+    return false;
+  }
+  const fs::path target = dir / name;
+  if (MethodLetter() == 'd') {
+    fs::create_directories(target);
+    return true;
+  }
+  fs::create_directories(target.parent_path());
+  if (target.native().size() >= kOutPathCapacity) {
+    throw ToolError(FormatMessage(kPathTooLong, target.c_str(), size_t{kOutPathCapacity - 1}));
+  }
+  CopyText(work->outPath, kOutPathCapacity, target.c_str());
+  if (OpenMemberFile() != kOpenCreated) return false;
+  DecodeMemberData();
+  if (!FinishMemberFile()) return false;
+  SetModificationTime(target, CurrentHeader().timeStamp);
+  return true;
+}
+
+}  // namespace
+
+int ExtractArchive(const std::string& path, const std::string& dir) {
+  return WalkMembers(path, [&dir] { return ExtractMember(dir); });
+}
+
 void AddExtractCommand(CLI::App& app, int& status) {
-  (void)app;
-  (void)status;
+  auto path = std::make_shared<std::string>();
+  auto dir = std::make_shared<std::string>(".");
+  CLI::App* extract = app.add_subcommand(
+      "extract", "Write the members of a distributable or LZH archive into a directory");
+  extract->add_option("file", *path, "The distributable or archive")->required();
+  extract->add_option("-d,--directory", *dir, "Where to write the members (default: here)");
+  extract->footer(kExtractExitStatus);
+  extract->callback([path, dir, &status] {
+    status = RunToolCommand([&] { return ExtractArchive(*path, *dir); });
+  });
 }

@@ -16,10 +16,6 @@
 #include "startup/text.h"
 #include "startup/work_area.h"
 
-namespace {
-
-// A distributable starts like any executable and is long enough to hold the settings block;
-// anything else is walked as a plain archive from its first byte.
 bool HasSettingsBlock(const std::string& path) {
   std::ifstream in(path, std::ios::binary | std::ios::ate);
   if (!in) return false;
@@ -29,6 +25,8 @@ bool HasSettingsBlock(const std::string& path) {
   in.read(magic, 2);
   return in && magic[0] == 'M' && magic[1] == 'Z' && size >= kSettingsOffset + kSettingsSize;
 }
+
+namespace {
 
 std::string Hex(uint32_t value, int digits) {
   std::ostringstream text;

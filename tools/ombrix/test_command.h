@@ -1,5 +1,13 @@
+// `ombrix test`: every member of a distributable or plain LZH archive decoded as the stub
+// decodes it and checked against its CRC, with nothing written.
 #pragma once
 
 #include <CLI/CLI.hpp>
+#include <ostream>
+#include <string>
+
+// Names each good member on out; failures go through the platform's message boxes (standard
+// error in the tool). Returns 0 when everything was good, 1 otherwise.
+int TestArchive(const std::string& path, std::ostream& out);
 
 void AddTestCommand(CLI::App& app, int& status);

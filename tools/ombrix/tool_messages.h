@@ -15,6 +15,17 @@ inline constexpr char kPackExitStatus[] =
 inline constexpr char kInfoExitStatus[] =
     "Exit status: 0 when every header is sound and the check value, if asked for, matches; 1 "
     "otherwise, with the stub's own message on standard error.";
+inline constexpr char kTestExitStatus[] =
+    "Exit status: 0 when every header is sound, every member decodes to its CRC and the check "
+    "value, if asked for, matches; 1 otherwise, with the stub's own message on standard error.";
+inline constexpr char kExtractExitStatus[] =
+    "Exit status: 0 when every member was written and matched its CRC; 1 otherwise, with the "
+    "stub's own message on standard error. A member that fails its CRC is deleted, as the stub "
+    "deletes it. The notice and the setup script are not written, as the stub does not write "
+    "them.";
+inline constexpr char kMemberOk[] = "%s: OK";
+inline constexpr char kUnsafeMemberPath[] =
+    "member \"%s\" would be written outside the target directory; skipped";
 
 inline constexpr char kCannotRead[] = "cannot read \"%s\"";
 inline constexpr char kCannotWrite[] = "cannot write \"%s\"";
