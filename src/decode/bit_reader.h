@@ -52,6 +52,7 @@ inline BitCache LoadBigEndian(const uint8_t* bytes) {
 #endif
 }
 
+// Called when the lookahead has run short, so the cache has room for a word's worth of bytes.
 inline void FillBitCache(BitReader& reader) {
   if (reader.end - reader.next >= static_cast<intptr_t>(sizeof(BitCache))) {
     // One unaligned word tops the cache up to kCacheBits - 8 or more; the part of the last

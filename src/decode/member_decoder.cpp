@@ -12,7 +12,9 @@ inline constexpr uint32_t kWindowMask = kWindowSize - 1;
 inline constexpr uint32_t kLiteralLimit = 256;
 inline constexpr uint32_t kMinMatch = 3;
 
-BitReader PrepareDecoder(char method) {
+// Sets np and pBit for the method letter ('4' to '7'), starts the bit reader at the member's
+// data and leaves blockLeft at 0, so that the first symbol reads a block header.
+static BitReader PrepareDecoder(char method) {
   const bool wide = method == '6' || method == '7';
   work->np = wide ? 17 : 14;
   work->pBit = wide ? 5 : 4;
@@ -32,6 +34,7 @@ static void ReadBlockHeader(BitReader& reader) {
 // into the window may alias anything reached through `work` itself.
 static inline uint32_t DecodeSymbol(BitReader& reader, uint32_t& blockLeft, WorkArea& area) {
   if (blockLeft == 0) {
+    // A copy goes out by reference, so that the loop's own reader can stay in registers.
     BitReader afterHeader = reader;
     ReadBlockHeader(afterHeader);
     reader = afterHeader;

@@ -3,12 +3,6 @@
 
 #include <cstdint>
 
-#include "decode/bit_reader.h"
-
-// Sets np and pBit for the method letter ('4' to '7'), starts the bit reader at the member's
-// data and leaves blockLeft at 0, so that the first symbol reads a block header.
-BitReader PrepareDecoder(char method);
-
 // Decodes the current -lh4- to -lh7- member. Returns only when the member is complete.
 void DecodeMember();
 

@@ -3,7 +3,6 @@
 
 #include "decode/bit_reader.h"
 #include "decode_fixture.h"
-#include "startup/messages.h"
 
 class BitReaderTest : public DecodeTest {
  protected:
@@ -21,20 +20,6 @@ TEST_F(BitReaderTest, FieldsAreReadMostSignificantBitFirst) {
   EXPECT_EQ(TakeBits(reader, 3), 5u);
   EXPECT_EQ(TakeBits(reader, 5), 5u);
   EXPECT_EQ(TakeBits(reader, 4), 3u);
-}
-
-TEST_F(BitReaderTest, SixteenBitsAfterPrimingAreTheFirstTwoBytes) {
-  BitReader reader = StartOn({0x12, 0x34, 0x56});
-  EXPECT_EQ(TakeBits(reader, 16), 0x1234u);
-  EXPECT_EQ(TakeBits(reader, 8), 0x56u);
-}
-
-TEST_F(BitReaderTest, AfterTheMemberComeZeroBitsWithoutTouchingTheFile) {
-  BitReader reader = StartOn({0xFF});
-  EXPECT_EQ(TakeBits(reader, 8), 0xFFu);
-  for (int i = 0; i < 10; ++i) EXPECT_EQ(TakeBits(reader, 16), 0u);
-  EXPECT_EQ(hooks().readSizes, std::vector<uint32_t>{1});
-  EXPECT_EQ(FollowingBytes(), kNextHeader);
 }
 
 // The file is loaded in parts of at most 16384 bytes, each when the 16-bit lookahead first
@@ -82,13 +67,6 @@ INSTANTIATE_TEST_SUITE_P(
                       LoadCase{16385, {16, 2}}, LoadCase{40000, {3, 16, 9, 12, 5, 1, 16, 7}},
                       LoadCase{40000, {13, 16, 2, 11}}, LoadCase{40000, {3, 13, 2}}));
 
-TEST_F(BitReaderTest, TheLastLoadLeavesTheFileAtTheMembersEnd) {
-  BitReader reader = StartOn(std::vector<uint8_t>(16385, 0x55));
-  for (int i = 0; i < 8192; ++i) TakeBits(reader, 16);
-  EXPECT_EQ(hooks().readSizes, (std::vector<uint32_t>{16384, 1}));
-  EXPECT_EQ(FollowingBytes(), kNextHeader);
-}
-
 // The work area's form of the reader is that of one holding exactly 16 bits ahead: bitBuf has
 // the next 16 bits, subBitBuf the rest of the last byte taken at its top, and compLeft and inPos
 // count the bytes taken so far, whole, up to the member's end.
@@ -132,11 +110,3 @@ INSTANTIATE_TEST_SUITE_P(
                       RestingCase{{1, 2, 3, 4, 5, 6, 7, 8, 9}, {13, 13, 13, 5}},
                       RestingCase{{1, 2, 3, 4, 5, 6, 7, 8, 9}, {13, 13, 13, 5, 16, 16, 3}},
                       RestingCase{{0xA5}, {3}}, RestingCase{{0xA5}, {8, 16, 16, 5}}));
-
-TEST_F(BitReaderTest, AFileThatEndsInsideTheMemberIsAReadError) {
-  UseMember('5', std::vector<uint8_t>(100, 1), 0);
-  work->inPos = 0xFFFFFFFF;
-  work->compLeft = 20000;  // more than the file holds
-  EXPECT_PROCESS_ENDS(StartBitReader(), 1);
-  EXPECT_EQ(BoxTexts(), std::vector<std::string>{ErrorText(work->modulePath, kReadError)});
-}

@@ -253,9 +253,3 @@ TEST_F(MemberDecodeTest, AStoredMemberOf200000BytesGoesInFourChunksWithTheirProg
                                                        "Extract... 65%", "Extract... 98%"}));
   EXPECT_EQ(FollowingBytes(), kNextHeader);
 }
-
-TEST_F(MemberDecodeTest, ADirectoryMemberReadsNothing) {
-  UseMember('d', {}, 0);
-  EXPECT_TRUE(DecodeToFile().empty());
-  EXPECT_TRUE(hooks().readSizes.empty());
-}
