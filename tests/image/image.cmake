@@ -30,4 +30,4 @@ target_compile_definitions(image_tests PRIVATE
 if(TARGET pe_fixture)
   add_dependencies(image_tests pe_fixture)
 endif()
-gtest_discover_tests(image_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 60 LABELS image)
+gtest_discover_tests(image_tests DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES PROPERTIES TIMEOUT 60 LABELS image)

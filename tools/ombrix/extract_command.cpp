@@ -68,7 +68,9 @@ bool ExtractMember(const fs::path& dir) {
 }  // namespace
 
 int ExtractArchive(const std::string& path, const std::string& dir) {
-  return WalkMembers(path, [&dir] { return ExtractMember(dir); });
+  MemberVisitor visitor;
+  visitor.member = [&dir] { return ExtractMember(dir); };
+  return WalkMembers(path, visitor);
 }
 
 void AddExtractCommand(CLI::App& app, int& status) {

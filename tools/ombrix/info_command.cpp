@@ -8,6 +8,7 @@
 
 #include "archive/archive_pass.h"
 #include "archive/member_header.h"
+#include "ombrix/member_walk.h"
 #include "ombrix/tool_error.h"
 #include "ombrix/tool_messages.h"
 #include "ombrix/tool_work_area.h"
@@ -15,16 +16,6 @@
 #include "startup/settings_block.h"
 #include "startup/text.h"
 #include "startup/work_area.h"
-
-bool HasSettingsBlock(const std::string& path) {
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
-  if (!in) return false;
-  const auto size = static_cast<uint64_t>(in.tellg());
-  char magic[2] = {};
-  in.seekg(0);
-  in.read(magic, 2);
-  return in && magic[0] == 'M' && magic[1] == 'Z' && size >= kSettingsOffset + kSettingsSize;
-}
 
 namespace {
 
@@ -118,33 +109,19 @@ void PrintCheckValue(std::ostream& out) {
 }  // namespace
 
 int ShowArchiveInfo(const std::string& path, std::ostream& out) {
-  if (path.size() >= kPathCapacity) {
-    throw ToolError(FormatMessage(kPathTooLong, path.c_str(), size_t{kPathCapacity - 1}));
-  }
-  ToolWorkArea area;
-  CopyText(work->modulePath, kPathCapacity, path.c_str());
-  if (HasSettingsBlock(path)) {
-    ReadSettingsBlock();
-    PrintSettings(out);
-  } else {
-    CopyText(work->settings.windowTitle, sizeof work->settings.windowTitle, kDefaultCaption);
-  }
-
-  int longNames = 0;
-  if (OpenArchive(nullptr, &longNames) == 0) return 1;
-  PrintMemberTitles(out);
-  while (ReadMemberHeader() == kHeaderRead) {
+  MemberVisitor visitor;
+  visitor.opened = [&out](bool hasSettings) {
+    if (hasSettings) PrintSettings(out);
+    PrintMemberTitles(out);
+  };
+  visitor.member = [&out] {
     PrintMember(out);
-    AccumulateCheckValue();
-    if (SkipMemberData() == 0) break;
-  }
-  platform::CloseRead(work->archiveFile);
-  work->archiveFile = platform::kNoFile;
-  if (work->settings.flags & kFlagCheckValue) {
-    PrintCheckValue(out);
-    VerifyCheckValue();
-  }
-  return work->failed ? 1 : 0;
+    return SkipMemberData() != 0;
+  };
+  visitor.walked = [&out] {
+    if (work->settings.flags & kFlagCheckValue) PrintCheckValue(out);
+  };
+  return WalkMembers(path, visitor);
 }
 
 void AddInfoCommand(CLI::App& app, int& status) {

@@ -6,10 +6,6 @@
 #include <ostream>
 #include <string>
 
-// A distributable starts like any executable and is long enough to hold the settings block;
-// anything else is walked as a plain archive from its first byte.
-bool HasSettingsBlock(const std::string& path);
-
 // Lists the file on out. Problems are reported in the stub's words through the platform's
 // message boxes (standard error in the tool). Returns 0 when the walk found nothing wrong, 1
 // otherwise.

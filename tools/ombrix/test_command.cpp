@@ -37,7 +37,9 @@ bool TestMember(std::ostream& out) {
 }  // namespace
 
 int TestArchive(const std::string& path, std::ostream& out) {
-  return WalkMembers(path, [&out] { return TestMember(out); });
+  MemberVisitor visitor;
+  visitor.member = [&out] { return TestMember(out); };
+  return WalkMembers(path, visitor);
 }
 
 void AddTestCommand(CLI::App& app, int& status) {
