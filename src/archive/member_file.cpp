@@ -2,6 +2,8 @@
 
 #include "archive/member_header.h"
 #include "archive/path_names.h"
+#include "decode/progress.h"
+#include "startup/dialog_items.h"
 #include "startup/error_report.h"
 #include "startup/messages.h"
 #include "startup/text.h"
@@ -18,8 +20,8 @@ void PrepareOutputPath(int /*longNames*/) {
   }
   AppendText(out, kOutPathCapacity, work->memberPath);
   ConvertSeparators(out, '/');
-  SetItemText(work->dialogWindow, 101, out);
-  SetItemText(work->dialogWindow, 102, kExtractStart);
+  SetItemText(work->dialogWindow, kStatusItem, out);
+  ShowProgressText(0);
 }
 
 OpenResult OpenMemberFile() {

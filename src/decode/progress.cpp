@@ -1,11 +1,10 @@
 #include "decode/progress.h"
 
+#include "startup/dialog_items.h"
 #include "startup/error_report.h"
 #include "startup/messages.h"
 #include "startup/text.h"
 #include "startup/work_area.h"
-
-inline constexpr int kProgressItem = 102;
 
 static uint32_t Percentage(uint32_t done, uint32_t total) {
   if (total == 0) return 0;
@@ -26,12 +25,16 @@ static void AppendDecimal(char* text, uint32_t capacity, uint32_t value) {
   AppendText(text, capacity, digits + i);
 }
 
-void ReportProgress(uint32_t done, uint32_t total) {
+void ShowProgressText(uint32_t percent) {
   char* text = work->scratch;
   CopyText(text, kScratchCapacity, kExtractProgress);
-  AppendDecimal(text, kScratchCapacity, Percentage(done, total));
+  AppendDecimal(text, kScratchCapacity, percent);
   AppendText(text, kScratchCapacity, kPercentSign);
   platform::SetItemText(work->dialogWindow, kProgressItem, text);
+}
+
+void ReportProgress(uint32_t done, uint32_t total) {
+  ShowProgressText(Percentage(done, total));
   platform::PumpMessages(work->dialogWindow);
   if (work->cancelRequested != 0) FatalStop(1);
 }

@@ -3,6 +3,9 @@
 
 #include <cstdint>
 
+// Writes "Extract... N%" into the progress line, formatted in scratch.
+void ShowProgressText(uint32_t percent);
+
 // Shows "Extract... N%" for done of total bytes, lets pending messages through, and stops the
 // process when Cancel was pressed meanwhile.
 void ReportProgress(uint32_t done, uint32_t total);

@@ -14,7 +14,6 @@ inline constexpr char kCloseError[] = "Close ERROR";
 inline constexpr char kCrcError[] = "CRC ERROR";
 inline constexpr char kOverwriteQuestion[] = "Overwrite?";
 inline constexpr char kInvalidDirectory[] = "Invalid directory";
-inline constexpr char kExtractStart[] = "Extract... 0%";
 // The progress line is built from these around the percentage: "Extract... 42%".
 inline constexpr char kExtractProgress[] = "Extract... ";
 inline constexpr char kPercentSign[] = "%";
