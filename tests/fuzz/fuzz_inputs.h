@@ -16,6 +16,9 @@ inline constexpr size_t kWalkControlSize = 2;
 inline constexpr uint8_t kWalkKeepArchiveOffset = 0x01;  // else the archive follows the block
 inline constexpr uint8_t kWalkShiftJis = 0x02;
 inline constexpr uint8_t kWalkDirectoryArgument = 0x04;
+// Every header CRC passes, so that a mutated header reaches the rest of the walk rather than
+// ending at its CRC.
+inline constexpr uint8_t kWalkTrustHeaderCrcs = 0x08;
 inline constexpr uint32_t kWalkFailingAllocationShift = 4;  // n in the high nibble: the nth fails
 
 // decoder: a control byte, the unpacked size in 3 bytes (little-endian, taken modulo
@@ -27,7 +30,10 @@ inline constexpr char kDecoderMethods[4] = {'0', '5', '6', '7'};  // by the low 
 inline constexpr uint32_t kDecoderSinkShift = 2;     // 2 bits: file, notice, script, file
 inline constexpr uint8_t kDecoderCancel = 0x10;      // Cancel at the first report
 inline constexpr uint8_t kDecoderWriteFails = 0x20;  // the disk fills halfway
-inline constexpr uint32_t kDecoderSizeLimit = 1 << 20;
+inline constexpr uint8_t kDecoderReadFails = 0x40;   // the program file reads short halfway
+// Four windows: room for every flush and for matches across them, while a stream of zero bits
+// that claims the whole size still decodes quickly.
+inline constexpr uint32_t kDecoderSizeLimit = 1 << 18;
 
 enum DecoderSink : uint8_t { kToFile = 0, kToNotice = 1, kToScript = 2 };
 

@@ -40,6 +40,16 @@ std::string Repeat(const std::string& text, size_t times) {
   return repeated;
 }
 
+// Bytes that do not compress, the same on every run.
+std::string Noise(size_t size) {
+  std::string noise;
+  for (uint32_t x = 12345; noise.size() < size;) {
+    x = x * 1103515245 + 12345;
+    noise += static_cast<char>(x >> 16);
+  }
+  return noise;
+}
+
 class SeedDirectory {
  public:
   explicit SeedDirectory(const fs::path& path) : path_(path) { fs::create_directories(path); }
@@ -220,9 +230,18 @@ void WriteDecoderSeeds(const SeedDirectory& seeds) {
             DecoderInput('5', kToFile, kDecoderCancel, longSize, Compress('5', longText)));
   seeds.Put("lh7-disk-full",
             DecoderInput('7', kToFile, kDecoderWriteFails, longSize, Compress('7', longText)));
+  seeds.Put("lh6-read-error",
+            DecoderInput('6', kToNotice, kDecoderReadFails, longSize, Compress('6', longText)));
   seeds.Put("stored-file", DecoderInput('0', kToFile, 0, size, ToBytes(text)));
   seeds.Put("stored-notice", DecoderInput('0', kToNotice, 0, size, ToBytes(text)));
   seeds.Put("stored-cancel", DecoderInput('0', kToFile, kDecoderCancel, size, ToBytes(text)));
+  // More compressed bytes than one load of the input buffer takes.
+  LzhBlockWriter noise('5');
+  const std::string noiseText = Noise(20000);
+  noise.StartBlock(static_cast<uint16_t>(noiseText.size()), EveryoneCodes(noise.positionCount()));
+  for (const char c : noiseText) noise.Literal(static_cast<uint8_t>(c));
+  seeds.Put("lh5-two-loads", DecoderInput('5', kToFile, 0, static_cast<uint32_t>(noiseText.size()),
+                                          noise.bits().Bytes()));
 }
 
 void WriteArchiveSeeds(const SeedDirectory& seeds) {
@@ -240,6 +259,8 @@ void WriteArchiveSeeds(const SeedDirectory& seeds) {
   seeds.Put("stored-checked", WalkInput(0xFF, 0, kFlagCheckValue, BuildArchive(stored, checked)));
   seeds.Put("notice-declined", WalkInput(0x00, kWalkDirectoryArgument, 0, BuildArchive(stored)));
   seeds.Put("compressed", WalkInput(0xFF, 0, kFlagAutoStart, BuildArchive(compressed)));
+  seeds.Put("compressed-trusted",
+            WalkInput(0xFF, kWalkTrustHeaderCrcs, kFlagAutoStart, BuildArchive(compressed)));
   seeds.Put("compressed-checked",
             WalkInput(0xFF, kWalkShiftJis, kFlagCheckValue, BuildArchive(compressed, checked)));
   seeds.Put("no-end-mark", WalkInput(0xFF, 0, 0, BuildArchive(stored, {.endMark = false})));
@@ -285,8 +306,9 @@ void PutMembersOf(const Bytes& archive, const std::string& name, const SeedDirec
 // at level 2 with each method it offers.
 void WriteLhaSeeds(const fs::path& out, const std::string& lha) {
   std::string pattern = (fs::temp_directory_path() / "ombrix-seeds-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr)
+  if (mkdtemp(pattern.data()) == nullptr) {
     throw std::runtime_error("cannot make a temporary directory");
+  }
   const fs::path tree = pattern;
   const auto write = [&](const std::string& name, const std::string& text) {
     fs::create_directories((tree / name).parent_path());
@@ -296,10 +318,7 @@ void WriteLhaSeeds(const fs::path& out, const std::string& lha) {
   write("$", Repeat(kScript, 3));
   write("readme.txt", Repeat(kNotice + kScript, 4));
   write("docs/guide.txt", Repeat(kScript, 20));
-  std::string noise;
-  for (uint32_t i = 0, x = 12345; i < 3000; ++i)
-    noise += static_cast<char>((x = x * 1103515245 + 12345) >> 16);
-  write("data.bin", noise);
+  write("data.bin", Noise(3000));
 
   const SeedDirectory walkSeeds(out / "archive_walk");
   const SeedDirectory decoderSeeds(out / "decoder");
@@ -310,6 +329,7 @@ void WriteLhaSeeds(const fs::path& out, const std::string& lha) {
     if (std::system(command.c_str()) != 0) throw std::runtime_error("lha failed: " + command);
     const Bytes bytes = ReadBytes(tree / archive);
     walkSeeds.Put("lha-" + flags, WalkInput(0xFF, 0, 0, bytes));
+    walkSeeds.Put("lha-" + flags + "-trusted", WalkInput(0xFF, kWalkTrustHeaderCrcs, 0, bytes));
     PutMembersOf(bytes, "lha-" + flags, decoderSeeds);
   }
   fs::remove_all(tree);
