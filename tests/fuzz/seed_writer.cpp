@@ -3,12 +3,8 @@
 // writer, and, given the path of `lha`, archives that it makes and the members in them.
 //
 //   fuzz_seed_writer OUTDIR [LHA]
-#include <unistd.h>
-
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -19,7 +15,6 @@
 
 #include "fuzz_inputs.h"
 #include "lzh_block_writer.h"
-#include "ombrix/data_crc.h"
 #include "ombrix/lzh_writer.h"
 #include "ombrix/settings_writer.h"
 
@@ -97,8 +92,9 @@ Bytes Compress(char method, const std::string& text) {
              text[from + length] == text[at + length]) {
         ++length;
       }
-      if (length >= 3 && length > best.length)
+      if (length >= 3 && length > best.length) {
         best = {length, static_cast<uint32_t>(at - from - 1)};
+      }
       if (best.length == 256) break;
     }
     symbols.push_back(best);
@@ -118,15 +114,15 @@ Bytes Compress(char method, const std::string& text) {
   return writer.bits().Bytes();
 }
 
-// A block of one symbol in which all three codes are constant: the symbol costs no bits, so any
-// size comes out of these few bytes.
-Bytes ConstantCodes(char method, uint32_t literal) {
+// A block of one symbol in which all three codes are constant: the symbol (a literal, or a match
+// at position 0) costs no bits, so any size comes out of these few bytes.
+Bytes ConstantCodes(char method, uint32_t symbol) {
   LzhBlockWriter writer(method);
   writer.PutBlockSize(1);
   writer.bits().Put(0, 5);  // code-length code: count 0, constant 0
   writer.bits().Put(0, 5);
   writer.bits().Put(0, 9);  // literal/length code: count 0, constant
-  writer.bits().Put(literal, 9);
+  writer.bits().Put(symbol, 9);
   writer.bits().Put(0, writer.positionWidth());  // position code: count 0, constant 0
   writer.bits().Put(0, writer.positionWidth());
   return writer.bits().Bytes();
@@ -184,8 +180,9 @@ void WriteCommandLines(const SeedDirectory& seeds) {
       "setup.exe\t-c\t\"a\"b\"c d\"  ",
       "setup.exe " + Repeat("-n ", 40) + Repeat("x", 300),
   };
-  for (size_t i = 0; i < std::size(lines); ++i)
+  for (size_t i = 0; i < std::size(lines); ++i) {
     seeds.Put("line" + std::to_string(i), ToBytes(lines[i]));
+  }
 }
 
 void WriteScripts(const SeedDirectory& seeds) {
@@ -310,15 +307,15 @@ void WriteLhaSeeds(const fs::path& out, const std::string& lha) {
     throw std::runtime_error("cannot make a temporary directory");
   }
   const fs::path tree = pattern;
-  const auto write = [&](const std::string& name, const std::string& text) {
+  const auto putFile = [&](const std::string& name, const std::string& text) {
     fs::create_directories((tree / name).parent_path());
     std::ofstream(tree / name, std::ios::binary) << text;
   };
-  write("!", kNotice);
-  write("$", Repeat(kScript, 3));
-  write("readme.txt", Repeat(kNotice + kScript, 4));
-  write("docs/guide.txt", Repeat(kScript, 20));
-  write("data.bin", Noise(3000));
+  putFile("!", kNotice);
+  putFile("$", Repeat(kScript, 3));
+  putFile("readme.txt", Repeat(kNotice + kScript, 4));
+  putFile("docs/guide.txt", Repeat(kScript, 20));
+  putFile("data.bin", Noise(3000));
 
   const SeedDirectory walkSeeds(out / "archive_walk");
   const SeedDirectory decoderSeeds(out / "decoder");
