@@ -12,7 +12,7 @@ namespace {
 using platform::posix::GetHooks;
 
 Member File(const std::string& fileName = "file.txt") {
-  return StoredFileMember("", fileName, TextBytes("some data"), 1700000000, kAttrArchive);
+  return TextMember("", fileName, "some data");
 }
 
 Member Edited(HeaderEdit beforeCrc, HeaderEdit afterCrc = {}) {
@@ -78,14 +78,6 @@ std::vector<FailureCase> FailureCases() {
                   archive.resize(EncodeMemberHeader(File()).size() - 1);
                   return archive;
                 }()),
-      BadMethod(3, '1'),
-      BadMethod(3, '3'),
-      BadMethod(3, '8'),
-      BadMethod(3, 'D'),
-      BadMethod(0, '+'),
-      BadMethod(1, 'L'),
-      BadMethod(2, 'z'),
-      BadMethod(4, '_'),
       BadHeader("NoHeaderCrc", Archive({[] {
                   Member member = File();
                   member.withHeaderCrc = false;
@@ -119,10 +111,6 @@ std::vector<FailureCase> FailureCases() {
                 })})),
       BadHeader("ChainGoesOnPastTheHeader",
                 Archive({Edited([](auto& h) { PutU16(h, h.size() - 2, 3); })})),
-      BadHeader("ExtendedHeaderOfSize1",
-                Archive({Edited([](auto& h) { PutU16(h, kFirstExtSizeOffset, 1); })})),
-      BadHeader("ExtendedHeaderOfSize2",
-                Archive({Edited([](auto& h) { PutU16(h, kFirstExtSizeOffset, 2); })})),
       BadHeader("HeaderCrcWithoutItsBytes", Archive({[] {
                   Member member = File();
                   member.withHeaderCrc = false;
@@ -139,6 +127,14 @@ std::vector<FailureCase> FailureCases() {
                                           std::string(59, 'f'), {}, 0, kAttrArchive)})),
   };
   for (int size = 1; size <= 25; ++size) cases.push_back(TooSmall(size));
+  for (const uint16_t size : {uint16_t{1}, uint16_t{2}}) {
+    cases.push_back(
+        BadHeader("ExtendedHeaderOfSize" + std::to_string(size),
+                  Archive({Edited([size](auto& h) { PutU16(h, kFirstExtSizeOffset, size); })})));
+  }
+  const std::pair<size_t, char> methodBytes[] = {{3, '1'}, {3, '3'}, {3, '8'}, {3, 'D'},
+                                                 {0, '+'}, {1, 'L'}, {2, 'z'}, {4, '_'}};
+  for (const auto& [index, byte] : methodBytes) cases.push_back(BadMethod(index, byte));
   return cases;
 }
 

@@ -3,8 +3,13 @@
 #include "archive/archive_pass.h"
 #include "startup/text.h"
 
-std::vector<uint8_t> TextBytes(const std::string& text) {
-  return {text.begin(), text.end()};
+namespace {
+constexpr uint32_t kImageSize = 64;
+}
+
+Member TextMember(const std::string& dirName, const std::string& fileName,
+                  const std::string& text) {
+  return StoredFileMember(dirName, fileName, Bytes(text), 1700000000, kAttrArchive);
 }
 
 void ArchiveTest::UseArchive(const std::vector<uint8_t>& archive, uint8_t flags) {
@@ -32,8 +37,4 @@ std::vector<WalkedMember> ArchiveTest::Walk() {
   platform::CloseRead(work->archiveFile);
   work->archiveFile = platform::kNoFile;
   return walked;
-}
-
-std::string ArchiveTest::ErrorText(const char* message) const {
-  return "\"" + std::string(work->modulePath) + "\" " + message;
 }

@@ -10,6 +10,11 @@
 #include "test_support.h"
 
 inline constexpr char kTestCaption[] = "Test Setup";
+inline const std::string kSep(1, static_cast<char>(kDirSeparator));
+
+// A stored file member with an archive attribute and a fixed time.
+Member TextMember(const std::string& dirName, const std::string& fileName,
+                  const std::string& text = "data");
 
 struct WalkedMember {
   std::string path;
@@ -28,12 +33,5 @@ class ArchiveTest : public CoreTest {
   // Every member the walk accepts, up to the end or the first failure.
   std::vector<WalkedMember> Walk();
 
-  // "\"<modulePath>\" message", as ReportError shows it.
-  std::string ErrorText(const char* message) const;
-
   size_t fileSize_ = 0;
 };
-
-inline constexpr uint32_t kImageSize = 64;
-
-std::vector<uint8_t> TextBytes(const std::string& text);

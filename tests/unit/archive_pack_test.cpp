@@ -50,7 +50,7 @@ class PackTest : public ArchiveTest {
 
   void Put(const std::string& name, const std::string& text) {
     fs::create_directories(fs::path(TempPath(name)).parent_path());
-    WriteFile(name, TextBytes(text));
+    WriteFile(name, Bytes(text));
   }
 
   // Runs the tool's command line; its exit status.
@@ -102,31 +102,11 @@ TEST_F(PackTest, CommandLineReachesTheSettingsBlockAndTheStubReadsTheArchive) {
   const std::string dir = "C:\\" + std::string(252, 'd');
   Put("notice.txt", "Read me.");
   Put("script.txt", "$Command=setup.exe\r\n");
-  ASSERT_EQ(RunTool({"pack",
-                     "--stub",
-                     stubPath_,
-                     "-o",
-                     outPath_,
-                     "--window-title",
-                     title,
-                     "--install-title",
-                     "Where to",
-                     "--dir",
-                     dir,
-                     "--command",
-                     "setup.exe /q",
-                     "--auto-start",
-                     "--overwrite",
-                     "--check-value",
-                     "--no-date-compare",
-                     "--flags",
-                     "0x30",
-                     "--keep-attributes",
-                     "--notice",
-                     TempPath("notice.txt"),
-                     "--script",
-                     TempPath("script.txt"),
-                     tree_.string()}),
+  ASSERT_EQ(RunTool({"pack", "--stub=" + stubPath_, "-o", outPath_, "--window-title=" + title,
+                     "--install-title=Where to", "--dir=" + dir, "--command=setup.exe /q",
+                     "--auto-start", "--overwrite", "--check-value", "--no-date-compare",
+                     "--flags=0x30", "--keep-attributes", "--notice=" + TempPath("notice.txt"),
+                     "--script=" + TempPath("script.txt"), tree_.string()}),
             0);
 
   const std::vector<uint8_t> packed = ReadFileBytes(outPath_);
@@ -252,7 +232,7 @@ TEST_F(PackTest, RefusesWhatTheStubCouldNotUse) {
     } catch (const ToolError& error) {
       EXPECT_EQ(error.what(), c.message);
     }
-    EXPECT_EQ(ReadFileBytes(outPath_), TextBytes("earlier")) << c.message;
+    EXPECT_EQ(ReadFileBytes(outPath_), Bytes("earlier")) << c.message;
     EXPECT_FALSE(fs::exists(outPath_ + ".part")) << c.message;
   }
 }

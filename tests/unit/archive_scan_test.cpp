@@ -6,28 +6,19 @@
 
 namespace {
 
-const std::string kSep(1, static_cast<char>(kDirSeparator));
-
-Member File(const std::string& dirName, const std::string& fileName, const std::string& text) {
-  return StoredFileMember(dirName, fileName, TextBytes(text), 1700000000, kAttrArchive);
-}
-
 Member Notice(const std::string& text = "Read me first.") {
-  return File("", "!", text);
+  return TextMember("", "!", text);
 }
 
 Member Script(const std::string& text = "$WindowTitle=From the script\r\n") {
-  return File("", "$", text);
+  return TextMember("", "$", text);
 }
 
 Member Corrupt() {
-  Member member = File("", "corrupt", "x");
+  Member member = TextMember("", "corrupt");
   member.editAfterCrc = [](auto& h) { h[kTimeStampOffset] ^= 1; };
   return member;
 }
-
-constexpr uint32_t kQuestionStyle =
-    platform::kBoxTaskModal | platform::kBoxIconQuestion | platform::kBoxYesNo;
 
 class ArchiveScanTest : public ArchiveTest {
  protected:
@@ -36,17 +27,18 @@ class ArchiveScanTest : public ArchiveTest {
   }
 };
 
-TEST_F(ArchiveScanTest, OnlyTheNoticeAtTheTopIsShown) {
-  UseMembers({File("x" + kSep, "!", "a file"), Notice(), File("y" + kSep, "!", "another")});
+TEST_F(ArchiveScanTest, OnlyTheNoticeAtTheTopIsShownAsAQuestion) {
+  UseMembers({TextMember("x" + kSep, "!"), Notice("Please read."), TextMember("y" + kSep, "!")});
   EXPECT_EQ(RunArchivePass(nullptr, kScanMode), 1);
-  ASSERT_EQ(hooks().boxes.size(), 1u);
-  EXPECT_EQ(hooks().boxes[0].style, kQuestionStyle);
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Please read."});
+  EXPECT_EQ(hooks().boxes[0].style,
+            platform::kBoxTaskModal | platform::kBoxIconQuestion | platform::kBoxYesNo);
   EXPECT_EQ(hooks().boxes[0].caption, kTestCaption);
   EXPECT_EQ(hooks().boxes[0].owner, nullptr);
 }
 
 TEST_F(ArchiveScanTest, CheckValueCoversTheReservedMembers) {
-  const std::vector<Member> members = {Notice(), Script(), File("", "a", "data")};
+  const std::vector<Member> members = {Notice(), Script(), TextMember("", "a")};
   UseMembers(members, {.checkValue = true});
   EXPECT_EQ(RunArchivePass(nullptr, kScanMode), 1);
 
@@ -60,7 +52,7 @@ TEST_F(ArchiveScanTest, CheckValueCoversTheReservedMembers) {
 
 TEST_F(ArchiveScanTest, AfterNoTheHeadersAreStillChecked) {
   AnswerNo();
-  UseMembers({Notice(), File("", "a", "data"), Corrupt()});
+  UseMembers({Notice(), TextMember("", "a"), Corrupt()});
   EXPECT_EQ(RunArchivePass(nullptr, kScanMode), 0);
   ASSERT_EQ(hooks().boxes.size(), 2u);
   EXPECT_EQ(hooks().boxes[1].text, ErrorText(kBadHeader));
@@ -68,30 +60,19 @@ TEST_F(ArchiveScanTest, AfterNoTheHeadersAreStillChecked) {
 
 TEST_F(ArchiveScanTest, AfterNoALaterScriptEndsTheWalkWithoutTheCheckValueTest) {
   AnswerNo();
-  std::vector<Member> members = {Notice(), File("", "a", "data"), Script(), Corrupt()};
-  std::vector<uint8_t> archive = BuildArchive(members, {.checkValue = true});
+  std::vector<uint8_t> archive =
+      BuildArchive(std::vector<Member>{Notice(), TextMember("", "a"), Script(), Corrupt()},
+                   {.checkValue = true});
   archive[0] ^= 0xFF;
   UseArchive(archive, kFlagCheckValue);
   EXPECT_EQ(RunArchivePass(nullptr, kScanMode), 0);
   EXPECT_EQ(hooks().boxes.size(), 1u);
-}
-
-TEST_F(ArchiveScanTest, TheNoticeIsShownWithItsText) {
-  UseMembers({Notice("Please read.")});
-  EXPECT_EQ(RunArchivePass(nullptr, kScanMode), 1);
-  EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Please read."});
-}
-
-TEST_F(ArchiveScanTest, AfterNoALaterScriptIsDecodedButNotParsed) {
-  AnswerNo();
-  UseMembers({Notice(), Script("$WindowTitle=From the script\r\n")});
-  EXPECT_EQ(RunArchivePass(nullptr, kScanMode), 0);
   EXPECT_EQ(std::string(work->script), "$WindowTitle=From the script\r\n");
   EXPECT_EQ(std::string(work->settings.windowTitle), kTestCaption);
 }
 
 TEST_F(ArchiveScanTest, TheScriptIsParsedAsItIsMet) {
-  UseMembers({Script("$WindowTitle=From the script\r\n"), Notice()});
+  UseMembers({Script(), Notice()});
   EXPECT_EQ(RunArchivePass(nullptr, kScanMode), 1);
   ASSERT_EQ(hooks().boxes.size(), 1u);
   EXPECT_EQ(hooks().boxes[0].caption, "From the script");

@@ -4,28 +4,21 @@
 
 namespace {
 
-const std::string kSep(1, static_cast<char>(kDirSeparator));
-
-Member File(const std::string& dirName, const std::string& fileName,
-            const std::string& text = "data") {
-  return StoredFileMember(dirName, fileName, TextBytes(text), 1700000000, kAttrArchive);
-}
-
 Member Packed(char letter, const std::string& fileName) {
-  Member member = File("", fileName, "not really compressed");
+  Member member = TextMember("", fileName, "not really compressed");
   member.method = std::string("-lh") + letter + "-";
   return member;
 }
 
 Member WithOs(uint8_t osId) {
-  Member member = File("", "f");
+  Member member = TextMember("", "f");
   member.osId = osId;
   member.attributes = kAttrReadOnly | kAttrHidden;
   return member;
 }
 
 Member WithLevel(uint8_t level) {
-  Member member = File("", "level");
+  Member member = TextMember("", "level");
   member.headerLevel = level;
   return member;
 }
@@ -43,8 +36,8 @@ struct WalkCase {
 
 const WalkCase kWalkCases[] = {
     {"FilesDirectoriesAndEveryMethod",
-     {File("", "a.txt"), DirectoryMember("sub" + kSep, 0),
-      File("sub" + kSep + "deep" + kSep, "c.txt", std::string(3000, 'c')), Packed('4', "p4"),
+     {TextMember("", "a.txt"), DirectoryMember("sub" + kSep, 0),
+      TextMember("sub" + kSep + "deep" + kSep, "c.txt", std::string(3000, 'c')), Packed('4', "p4"),
       Packed('5', "p5"), Packed('6', "p6"), Packed('7', "p7")},
      {{"a.txt", '0', 0x20},
       {"sub/", 'd', 0x10},
@@ -54,34 +47,34 @@ const WalkCase kWalkCases[] = {
       {"p6", '6', 0x20},
       {"p7", '7', 0x20}}},
     {"ReservedNamesInsideADirectoryAreOrdinaryPaths",
-     {File("x" + kSep, "!"), File("y" + kSep, "$"), File("", "!")},
+     {TextMember("x" + kSep, "!"), TextMember("y" + kSep, "$"), TextMember("", "!")},
      {{"x/!", '0', 0x20}, {"y/$", '0', 0x20}, {"!", '0', 0x20}}},
     {"AttributeHeaderCountsOnlyFromDosAndWindows",
      {WithOs('U'), WithOs(0), WithOs('M'), WithOs('W'), WithOs('w')},
      {{"f", '0', 0x20}, {"f", '0', 0x20}, {"f", '0', 0x03}, {"f", '0', 0x03}, {"f", '0', 0x03}}},
     {"LaterDuplicateExtendedHeaderWins",
-     {WithExtra(File("first" + kSep, "first"), {{kExtFileName, TextBytes("second")},
-                                                {kExtDirName, TextBytes("other" + kSep)},
-                                                {kExtAttributes, {kAttrSystem, 0}}})},
+     {WithExtra(TextMember("first" + kSep, "first"), {{kExtFileName, Bytes("second")},
+                                                      {kExtDirName, Bytes("other" + kSep)},
+                                                      {kExtAttributes, {kAttrSystem, 0}}})},
      {{"other/second", '0', kAttrSystem}}},
     {"HeaderLevelIsNotChecked",
      {WithLevel(0), WithLevel(1), WithLevel(255)},
      {{"level", '0', 0x20}, {"level", '0', 0x20}, {"level", '0', 0x20}}},
     {"EverySeparatorBecomesASlash",
-     {File("", "dir\\file.txt"), File("a/b\\c" + kSep, "d")},
+     {TextMember("", "dir\\file.txt"), TextMember("a/b\\c" + kSep, "d")},
      {{"dir/file.txt", '0', 0x20}, {"a/b/c/d", '0', 0x20}}},
     {"WithoutAFileNameThePathIsTheDirectoryName",
      {[] {
-       Member member = File("only" + kSep + "dir" + kSep, "ignored");
+       Member member = TextMember("only" + kSep + "dir" + kSep, "ignored");
        member.fileName.reset();
        return member;
      }()},
      {{"only/dir/", '0', 0x20}}},
     {"PathOfTheFullCapacity",
-     {File(std::string(200, 'd') + kSep, std::string(58, 'f'))},
+     {TextMember(std::string(200, 'd') + kSep, std::string(58, 'f'))},
      {{std::string(200, 'd') + "/" + std::string(58, 'f'), '0', 0x20}}},
     {"UnknownExtendedHeadersAreSkipped",
-     {WithExtra(File("", "u"), {{0x7F, TextBytes("whatever")}, {0x41, {}}})},
+     {WithExtra(TextMember("", "u"), {{0x7F, Bytes("whatever")}, {0x41, {}}})},
      {{"u", '0', 0x20}}},
 };
 
@@ -102,11 +95,11 @@ using ArchiveHeaderTest = ArchiveTest;
 // Tools that look at one byte take a header size whose low byte is 0 for the end mark.
 TEST_F(ArchiveHeaderTest, HeaderSizeWithALowByteOfZeroIsPaddedAndStillReadWhole) {
   // 26 fixed + 5 CRC + 5 attributes + 3 + name = 256 without padding.
-  const Member member = File("", std::string(217, 'n'));
+  const Member member = TextMember("", std::string(217, 'n'));
   const std::vector<uint8_t> header = EncodeMemberHeader(member);
   ASSERT_EQ(header.size(), 257u);
   EXPECT_EQ(header[0], 1);
-  UseMembers({member, File("", "next")});
+  UseMembers({member, TextMember("", "next")});
   EXPECT_EQ(Walk(),
             (std::vector<WalkedMember>{{std::string(217, 'n'), '0', 0x20}, {"next", '0', 0x20}}));
 }
@@ -114,7 +107,7 @@ TEST_F(ArchiveHeaderTest, HeaderSizeWithALowByteOfZeroIsPaddedAndStillReadWhole)
 TEST_F(ArchiveHeaderTest, AnArchiveWithoutItsEndMarkEndsAtTheEndOfTheFile) {
   for (const size_t tail : {0, 1}) {
     std::vector<uint8_t> archive =
-        BuildArchive(std::vector<Member>{File("", "a")}, {.endMark = false});
+        BuildArchive(std::vector<Member>{TextMember("", "a")}, {.endMark = false});
     archive.resize(archive.size() + tail, 0x55);
     UseArchive(archive);
     EXPECT_EQ(Walk().size(), 1u) << tail;

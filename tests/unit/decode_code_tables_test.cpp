@@ -7,15 +7,7 @@
 #include "lzh_block_writer.h"
 #include "startup/messages.h"
 
-class CodeTableTest : public DecodeTest {
- protected:
-  BitReader StartOn(const std::vector<uint8_t>& bytes) {
-    UseMember('5', bytes, 0);
-    work->inPos = 0xFFFFFFFF;
-    work->compLeft = static_cast<uint32_t>(bytes.size());
-    return StartBitReader();
-  }
-};
+using CodeTableTest = DecodeTest;
 
 // Lengths 1, 2, ..., 15, 16, 16 spread over the symbols: a complete code whose two longest
 // codes take every tree level below either table.
@@ -75,77 +67,73 @@ INSTANTIATE_TEST_SUITE_P(
                       LookupCase{"PositionCodesUpTo16Bits", 17, 8, DeepLengths(17, 1)}),
     [](const auto& test) { return std::string(test.param.name); });
 
-TEST_F(CodeTableTest, LengthsThatAreAllZeroKeepTheTableButConsumeNoBits) {
-  const std::vector<uint8_t> lengths = {2, 2, 2, 2};
-  std::copy(lengths.begin(), lengths.end(), work->smallLengths);
-  BuildDecodeTable(19, work->smallLengths, 8, work->smallTable);
-  std::fill(work->smallLengths, work->smallLengths + 19, 0);
-  BuildDecodeTable(19, work->smallLengths, 8, work->smallTable);
+// Small-code lengths as sent, what they read as, and one symbol then decoded by the built code.
+struct SmallLengthsCase {
+  const char* name;
+  std::function<void(LzhBlockWriter&)> write;
+  uint32_t symbolCount;
+  uint32_t countWidth;
+  uint32_t zeroRunIndex;
+  std::vector<uint8_t> lengths;
+  uint32_t probe;
+};
 
-  BitReader reader = StartOn({0b10'11'00'01, 0x5A});  // symbol 2 by the old code
-  for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(LookUpSymbol(reader, work->smallTable, 8, 19, work->smallLengths), 2u);
-  }
-  EXPECT_EQ(TakeBits(reader, 16), 0xB15Au);
+static std::vector<uint8_t> Padded(std::vector<uint8_t> lengths, size_t count) {
+  lengths.resize(count, 0);
+  return lengths;
 }
 
-TEST_F(CodeTableTest, SmallLengthsTakeTheLongFormAndTheZeroRun) {
-  LzhBitWriter bits;
-  bits.Put(7, 5);  // seven lengths sent
-  for (uint32_t length : {2, 2, 2}) bits.Put(length, 3);
-  bits.Put(3, 2);     // positions 3, 4 and 5 are 0
-  bits.Put(2, 3);     // position 6
-  bits.Put(0b11, 2);  // symbol 6, the last code of length 2
-  BitReader reader = StartOn(bits.Bytes());
-  ReadSmallLengths(reader, 19, 5, 3);
-  EXPECT_EQ(std::vector<uint8_t>(work->smallLengths, work->smallLengths + 19),
-            (std::vector<uint8_t>{2, 2, 2, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
-  EXPECT_EQ(LookUpSymbol(reader, work->smallTable, 8, 19, work->smallLengths), 6u);
-}
+static const SmallLengthsCase kSmallLengths[] = {
+    {"ZeroRunAfterTheThirdLength",
+     [](LzhBlockWriter& w) {
+       // positions 3, 4 and 5 are 0
+       w.bits().PutFields({{7, 5}, {2, 3}, {2, 3}, {2, 3}, {3, 2}, {2, 3}});
+     },
+     19, 5, 3, Padded({2, 2, 2, 0, 0, 0, 2}, 19), 6},
+    {"LongLengthsAreSevenPlusARunOfOnes",
+     [](LzhBlockWriter& w) { w.PutCodeLengthCode(DeepLengths(19, 1)); }, 19, 5, 3,
+     DeepLengths(19, 1), 16},
+    {"AZeroRunPastTheCountSetsAllItsZerosAndEndsTheLengths",
+     [](LzhBlockWriter& w) {
+       // i goes from 3 to 6, past the count of 4
+       w.bits().PutFields({{4, 5}, {1, 3}, {1, 3}, {0, 3}, {3, 2}});
+     },
+     19, 5, 3, Padded({1, 1}, 19), 1},
+    {"LengthsSentBeyondTheSymbolsAreReadButNotBuilt",
+     [](LzhBlockWriter& w) {
+       w.bits().Put(15, 4);  // 15 position lengths for 14 symbols
+       for (int i = 0; i < 14; ++i) w.bits().Put(i < 2 ? 3 : 4, 3);
+       w.bits().Put(1, 3);  // position 14: would over-fill the code if it counted
+     },
+     14, 4, kNoZeroRun, Padded({3, 3, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4}, 14), 13},
+};
 
-TEST_F(CodeTableTest, LongLengthsAreSevenPlusARunOfOnes) {
-  const std::vector<uint8_t> lengths = DeepLengths(19, 1);
+class SmallLengthsTest : public CodeTableTest,
+                         public ::testing::WithParamInterface<SmallLengthsCase> {};
+
+TEST_P(SmallLengthsTest, ReadsTheLengthsAndBuildsTheirCode) {
+  const SmallLengthsCase& c = GetParam();
   LzhBlockWriter writer('5');
-  writer.PutCodeLengthCode(lengths);
-  writer.bits().Put(0xABCD, 16);
-  BitReader reader = StartOn(writer.bits().Bytes());
-  ReadSmallLengths(reader, 19, 5, 3);
-  EXPECT_EQ(std::vector<uint8_t>(work->smallLengths, work->smallLengths + 19), lengths);
-  EXPECT_EQ(TakeBits(reader, 16), 0xABCDu);
-}
-
-TEST_F(CodeTableTest, AZeroRunPastTheCountSetsAllItsZerosAndEndsTheLengths) {
-  LzhBitWriter bits;
-  bits.Put(4, 5);
-  for (uint32_t length : {1, 1, 0}) bits.Put(length, 3);
-  bits.Put(3, 2);  // i goes from 3 to 6, past the count of 4
+  c.write(writer);
+  LzhBitWriter& bits = writer.bits();
+  bits.Put(CanonicalCodes(c.lengths)[c.probe], c.lengths[c.probe]);
   bits.Put(0xABCD, 16);
-  std::fill(work->smallLengths, work->smallLengths + 19, 9);
+  std::fill(work->smallLengths, work->smallLengths + c.symbolCount, 9);
   BitReader reader = StartOn(bits.Bytes());
-  ReadSmallLengths(reader, 19, 5, 3);
-  EXPECT_EQ(std::vector<uint8_t>(work->smallLengths, work->smallLengths + 19),
-            (std::vector<uint8_t>{1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
-  EXPECT_EQ(TakeBits(reader, 16), 0xABCDu);
-}
-
-TEST_F(CodeTableTest, LengthsSentBeyondTheSymbolsAreReadButNotBuilt) {
-  LzhBitWriter bits;
-  bits.Put(15, 4);  // 15 position lengths for 14 symbols
-  for (int i = 0; i < 2; ++i) bits.Put(3, 3);
-  for (int i = 0; i < 12; ++i) bits.Put(4, 3);
-  bits.Put(1, 3);  // position 14: would over-fill the code if it counted
-  bits.Put(0xABCD, 16);
-  BitReader reader = StartOn(bits.Bytes());
-  ReadSmallLengths(reader, 14, 4, kNoZeroRun);
+  ReadSmallLengths(reader, c.symbolCount, c.countWidth, c.zeroRunIndex);
+  EXPECT_EQ(std::vector<uint8_t>(work->smallLengths, work->smallLengths + c.symbolCount),
+            c.lengths);
+  EXPECT_EQ(LookUpSymbol(reader, work->smallTable, 8, c.symbolCount, work->smallLengths), c.probe);
   EXPECT_EQ(TakeBits(reader, 16), 0xABCDu);
   EXPECT_TRUE(BoxTexts().empty());
 }
 
+INSTANTIATE_TEST_SUITE_P(Streams, SmallLengthsTest, ::testing::ValuesIn(kSmallLengths),
+                         [](const auto& test) { return std::string(test.param.name); });
+
 TEST_F(CodeTableTest, AConstantCodeGivesItsSymbolForNoBits) {
   LzhBitWriter bits;
-  bits.Put(0, 9);
-  bits.Put(0x141, 9);
-  bits.Put(0xABCD, 16);
+  bits.PutFields({{0, 9}, {0x141, 9}, {0xABCD, 16}});
   BitReader reader = StartOn(bits.Bytes());
   ReadLiteralLengths(reader);
   for (int i = 0; i < 3; ++i) {
@@ -159,13 +147,13 @@ TEST_F(CodeTableTest, AConstantCodeGivesItsSymbolForNoBits) {
 TEST_F(CodeTableTest, AWalkThatNeverLeavesTheTreeIsABadTable) {
   work->treeLeft[600] = 600;
   EXPECT_PROCESS_ENDS(WalkTree(600, kLiteralSymbols, 0, 0x08), 1);
-  EXPECT_EQ(BoxTexts(), std::vector<std::string>{ErrorText(work->modulePath, kBadTable)});
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>{ErrorText(kBadTable)});
 }
 
 // Block headers that describe no usable code. Each ends the process with "Bad table" before
 // a byte is written, and the output file is deleted.
 struct BadTableCase {
-  const char* name;
+  std::string name;
   char method;
   std::function<void(LzhBlockWriter&)> write;
 };
@@ -182,37 +170,42 @@ static void ValidUpToPositions(LzhBlockWriter& w) {
   w.PutLiteralCode(kEveryone5.literal);
 }
 
+// A constant code whose symbol is out of range, after valid codes up to it (stage 0 is the
+// code-length code, 1 the literal code, 2 the position code).
+static BadTableCase Constant(char method, int stage, uint32_t width, uint32_t symbol) {
+  static const char* const kStages[] = {"CodeLength", "Literal", "Position"};
+  return {std::string(kStages[stage]) + "Constant" + std::to_string(symbol), method,
+          [=](LzhBlockWriter& w) {
+            if (stage == 0) w.PutBlockSize(1);
+            if (stage == 1) ValidCodeLengthCode(w);
+            if (stage == 2) ValidUpToPositions(w);
+            w.bits().PutFields({{0, width}, {symbol, width}});
+          }};
+}
+
 static const std::vector<BadTableCase> kBadTables = {
     {"LoneCodeOfOneBit", '5',
      [](LzhBlockWriter& w) {
        w.PutBlockSize(1);
-       w.bits().Put(1, 5);
-       w.bits().Put(1, 3);
+       w.bits().PutFields({{1, 5}, {1, 3}});
      }},
     {"LengthAboveSixteenBesideACompleteCode", '5',
      [](LzhBlockWriter& w) {
        w.PutBlockSize(1);
-       w.bits().Put(3, 5);
-       w.bits().Put(1, 3);
-       w.bits().Put(1, 3);
-       w.bits().Put(7, 3);
-       w.bits().Put(0b11111111110, 11);  // 7 + 10 = 17
-       w.bits().Put(0, 2);
+       // 7 + 10 = 17
+       w.bits().PutFields({{3, 5}, {1, 3}, {1, 3}, {7, 3}, {0b11111111110, 11}, {0, 2}});
      }},
     // Followed by a literal that would decode if the code were let through.
     {"OverFullPositionCodeWhoseSumWrapsToZero", '5',
      [](LzhBlockWriter& w) {
        ValidUpToPositions(w);
-       w.bits().Put(4, 4);
-       for (int i = 0; i < 4; ++i) w.bits().Put(1, 3);
+       w.bits().PutFields({{4, 4}, {1, 3}, {1, 3}, {1, 3}, {1, 3}});
        w.Literal('A');
      }},
     {"IncompletePositionCode", '5',
      [](LzhBlockWriter& w) {
        ValidUpToPositions(w);
-       w.bits().Put(2, 4);
-       w.bits().Put(1, 3);
-       w.bits().Put(2, 3);
+       w.bits().PutFields({{2, 4}, {1, 3}, {2, 3}});
      }},
     // 510 good lengths and one more, then codes that would decode if it were let through.
     {"LiteralCountAbove510", '5',
@@ -232,36 +225,11 @@ static const std::vector<BadTableCase> kBadTables = {
        w.PutCodeLengthSymbol(1);
        w.bits().Put(15, 4);  // 18 more: up to entry 517
      }},
-    {"CodeLengthConstant19", '5',
-     [](LzhBlockWriter& w) {
-       w.PutBlockSize(1);
-       w.bits().Put(0, 5);
-       w.bits().Put(19, 5);
-     }},
-    {"LiteralConstant510", '5',
-     [](LzhBlockWriter& w) {
-       ValidCodeLengthCode(w);
-       w.bits().Put(0, 9);
-       w.bits().Put(510, 9);
-     }},
-    {"LiteralConstant511", '5',
-     [](LzhBlockWriter& w) {
-       ValidCodeLengthCode(w);
-       w.bits().Put(0, 9);
-       w.bits().Put(511, 9);
-     }},
-    {"PositionConstant14", '5',
-     [](LzhBlockWriter& w) {
-       ValidUpToPositions(w);
-       w.bits().Put(0, 4);
-       w.bits().Put(14, 4);
-     }},
-    {"PositionConstant17", '7',
-     [](LzhBlockWriter& w) {
-       ValidUpToPositions(w);
-       w.bits().Put(0, 5);
-       w.bits().Put(17, 5);
-     }},
+    Constant('5', 0, 5, 19),
+    Constant('5', 1, 9, 510),
+    Constant('5', 1, 9, 511),
+    Constant('5', 2, 4, 14),
+    Constant('7', 2, 5, 17),
 };
 
 class BadTableTest : public DecodeTest, public ::testing::WithParamInterface<BadTableCase> {};
@@ -273,9 +241,9 @@ TEST_P(BadTableTest, EndsTheProcessWithBadTableAndDeletesTheOutput) {
   data.resize(data.size() + 8, 0);
   UseMember(GetParam().method, data, 10);
   EXPECT_PROCESS_ENDS(DecodeToFile(), 1);
-  EXPECT_EQ(BoxTexts(), std::vector<std::string>{ErrorText(work->modulePath, kBadTable)});
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>{ErrorText(kBadTable)});
   EXPECT_FALSE(OutputExists());
 }
 
 INSTANTIATE_TEST_SUITE_P(Streams, BadTableTest, ::testing::ValuesIn(kBadTables),
-                         [](const auto& test) { return std::string(test.param.name); });
+                         [](const auto& test) { return test.param.name; });

@@ -36,6 +36,13 @@ void DecodeTest::UseMember(char method, const std::vector<uint8_t>& data, uint32
   header.unpackedSize = unpackedSize;
 }
 
+BitReader DecodeTest::StartOn(const std::vector<uint8_t>& bytes) {
+  UseMember('5', bytes, 0);
+  work->inPos = 0xFFFFFFFF;
+  work->compLeft = static_cast<uint32_t>(bytes.size());
+  return StartBitReader();
+}
+
 std::vector<uint8_t> DecodeTest::DecodeToFile() {
   CopyText(work->outPath, kOutPathCapacity, outPath_.c_str());
   work->outFile = platform::CreateOutputFile(work->outPath);
@@ -62,10 +69,6 @@ std::vector<uint8_t> DecodeTest::FollowingBytes() {
 
 bool DecodeTest::OutputExists() const {
   return std::filesystem::exists(outPath_);
-}
-
-std::string DecodeTest::ErrorText(const std::string& path, const char* message) {
-  return "\"" + path + "\" " + message;
 }
 
 std::vector<std::string> DecodeTest::ProgressTexts() const {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "decode/bit_reader.h"
 #include "test_support.h"
 
 // What follows the member in the file, where the next header would begin.
@@ -19,6 +20,8 @@ class DecodeTest : public CoreTest {
   // method is the method letter ('0', '4' to '7'); packedSize is data's size.
   void UseMember(char method, const std::vector<uint8_t>& data, uint32_t unpackedSize);
 
+  // A bit reader at the start of a compressed member made of bytes, as the decoder starts one.
+  BitReader StartOn(const std::vector<uint8_t>& bytes);
   // Decodes into a new output file and returns what it holds.
   std::vector<uint8_t> DecodeToFile();
   // Decodes with no output file, into the text sink of kind.
@@ -28,8 +31,6 @@ class DecodeTest : public CoreTest {
   // next member's header.
   std::vector<uint8_t> FollowingBytes();
   bool OutputExists() const;
-  // "\"<path>\" message", as ReportError shows it.
-  static std::string ErrorText(const std::string& path, const char* message);
   std::vector<std::string> ProgressTexts() const;
 
   std::string outPath_;

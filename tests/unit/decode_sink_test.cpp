@@ -9,10 +9,6 @@
 
 namespace {
 
-std::vector<uint8_t> Repeated(size_t count, char byte) {
-  return std::vector<uint8_t>(count, static_cast<uint8_t>(byte));
-}
-
 std::vector<uint8_t> Compressed(const std::string& text) {
   LzhBlockWriter writer('5');
   writer.StartBlock(static_cast<uint16_t>(text.size()), EveryoneCodes(14));
@@ -54,22 +50,16 @@ TEST_P(TextSinkTest, HoldsTheTextOfTheLastPieceAndLeavesTheCrcAlone) {
   EXPECT_TRUE(hooks().itemTexts.empty());
 }
 
-static std::vector<uint8_t> TwoChunkNotice() {
-  std::vector<uint8_t> data = Repeated(65536, 'a');
-  const std::vector<uint8_t> tail = Repeated(2000, 'b');
-  data.insert(data.end(), tail.begin(), tail.end());
-  return data;
-}
-
 INSTANTIATE_TEST_SUITE_P(
     Sinks, TextSinkTest,
-    ::testing::Values(TextSinkCase{"LongNotice", kSinkNotice, '0', Repeated(2000, 'n'), 2000,
-                                   std::string(1023, 'n')},
+    ::testing::Values(TextSinkCase{"LongNotice", kSinkNotice, '0', Bytes(std::string(2000, 'n')),
+                                   2000, std::string(1023, 'n')},
                       TextSinkCase{
                           "NoticeWithAZeroByte", kSinkNotice, '0', {'H', 'i', 0, 'x'}, 4, "Hi"},
-                      TextSinkCase{"LongScript", kSinkScript, '0', Repeated(5000, 's'), 5000,
-                                   std::string(4095, 's')},
-                      TextSinkCase{"NoticeOfTwoChunks", kSinkNotice, '0', TwoChunkNotice(), 67536,
+                      TextSinkCase{"LongScript", kSinkScript, '0', Bytes(std::string(5000, 's')),
+                                   5000, std::string(4095, 's')},
+                      TextSinkCase{"NoticeOfTwoChunks", kSinkNotice, '0',
+                                   Bytes(std::string(65536, 'a') + std::string(2000, 'b')), 67536,
                                    std::string(1023, 'b')},
                       TextSinkCase{"CompressedScript", kSinkScript, '5', Compressed("$Command=go"),
                                    11, "$Command=go"}),
@@ -115,7 +105,7 @@ TEST_F(DecodeFailureTest, AFailedWriteIsAWriteErrorAboutTheOutput) {
   UseMember('5', CompressedLongMember(), 200000);
   hooks().writeBytesBeforeFailure = 70000;  // the second flush fails
   EXPECT_PROCESS_ENDS(DecodeToFile(), 1);
-  EXPECT_EQ(BoxTexts(), std::vector<std::string>{ErrorText(outPath_, kWriteError)});
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>{ErrorText(kWriteError, outPath_)});
   EXPECT_EQ(ProgressTexts().size(), 1u);
   EXPECT_FALSE(OutputExists());
 }
@@ -130,12 +120,12 @@ class ShortFileTest : public DecodeTest, public ::testing::WithParamInterface<Sh
 
 TEST_P(ShortFileTest, AProgramFileThatEndsInsideTheMemberIsAReadError) {
   const std::vector<uint8_t> member =
-      GetParam().method == '0' ? Repeated(200000, 's') : CompressedLongMember();
+      GetParam().method == '0' ? Bytes(std::string(200000, 's')) : CompressedLongMember();
   UseMember(GetParam().method,
             std::vector<uint8_t>(member.begin(), member.begin() + GetParam().fileBytes), 200000);
   CurrentHeader().packedSize = static_cast<uint32_t>(member.size());
   EXPECT_PROCESS_ENDS(DecodeToFile(), 1);
-  EXPECT_EQ(BoxTexts(), std::vector<std::string>{ErrorText(work->modulePath, kReadError)});
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>{ErrorText(kReadError)});
   EXPECT_FALSE(OutputExists());
   EXPECT_EQ(hooks().deletedFiles, std::vector<std::string>{outPath_});
 }
@@ -148,7 +138,7 @@ INSTANTIATE_TEST_SUITE_P(Files, ShortFileTest,
 TEST_F(DecodeFailureTest, AStoredMemberOf2GiBOrMoreIsAReadErrorBeforeAnyRead) {
   UseMember('0', {}, 0x80000000u);
   EXPECT_PROCESS_ENDS(DecodeToFile(), 1);
-  EXPECT_EQ(BoxTexts(), std::vector<std::string>{ErrorText(work->modulePath, kReadError)});
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>{ErrorText(kReadError)});
   EXPECT_TRUE(hooks().readSizes.empty());
   EXPECT_FALSE(OutputExists());
 }

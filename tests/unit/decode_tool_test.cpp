@@ -17,10 +17,6 @@ namespace {
 
 constexpr uint32_t kTime = 1600000000;
 
-std::vector<uint8_t> Bytes(const std::string& text) {
-  return {text.begin(), text.end()};
-}
-
 // "abcabcabc..." compressed: three literals and a match.
 Member CompressedMember(const std::string& dirName, const std::string& fileName) {
   LzhBlockWriter writer('5');

@@ -5,12 +5,18 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
+#include <utility>
 #include <vector>
 
 class LzhBitWriter {
  public:
   // The low `width` bits of value, most significant first.
   void Put(uint32_t value, uint32_t width);
+  // Several fields in turn, each {value, width}.
+  void PutFields(std::initializer_list<std::pair<uint32_t, uint32_t>> fields) {
+    for (const auto& [value, width] : fields) Put(value, width);
+  }
   // The bits written so far, the last byte filled with zero bits.
   const std::vector<uint8_t>& Bytes() const { return bytes_; }
   size_t BitCount() const { return bytes_.size() * 8 - (8 - used_) % 8; }

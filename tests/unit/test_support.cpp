@@ -53,3 +53,11 @@ std::vector<std::string> CoreTest::BoxTexts() const {
   for (const auto& box : platform::posix::GetHooks().boxes) texts.push_back(box.text);
   return texts;
 }
+
+std::string CoreTest::ErrorText(const char* message, const std::string& subject) {
+  return "\"" + (subject.empty() ? std::string(work->modulePath) : subject) + "\" " + message;
+}
+
+std::vector<uint8_t> Bytes(const std::string& text) {
+  return {text.begin(), text.end()};
+}

@@ -28,12 +28,17 @@ class CoreTest : public ::testing::Test {
   std::vector<uint8_t> ReadFileBytes(const std::string& path) const;
   // The texts of the message boxes shown so far.
   std::vector<std::string> BoxTexts() const;
+  // "\"<subject>\" message", as ReportError shows it; the subject is the program file unless
+  // given.
+  static std::string ErrorText(const char* message, const std::string& subject = "");
 
   std::filesystem::path tempDir_;
 };
 
 // Runs statement and returns the status it ended the process with; fails the test when it
 // returns normally.
+std::vector<uint8_t> Bytes(const std::string& text);
+
 #define EXPECT_PROCESS_ENDS(statement, expected)               \
   do {                                                         \
     try {                                                      \
