@@ -104,15 +104,4 @@ TEST_F(ArchiveHeaderTest, HeaderSizeWithALowByteOfZeroIsPaddedAndStillReadWhole)
             (std::vector<WalkedMember>{{std::string(217, 'n'), '0', 0x20}, {"next", '0', 0x20}}));
 }
 
-TEST_F(ArchiveHeaderTest, AnArchiveWithoutItsEndMarkEndsAtTheEndOfTheFile) {
-  for (const size_t tail : {0, 1}) {
-    std::vector<uint8_t> archive =
-        BuildArchive(std::vector<Member>{TextMember("", "a")}, {.endMark = false});
-    archive.resize(archive.size() + tail, 0x55);
-    UseArchive(archive);
-    EXPECT_EQ(Walk().size(), 1u) << tail;
-    EXPECT_FALSE(work->failed) << tail;
-  }
-}
-
 }  // namespace

@@ -18,6 +18,7 @@ struct DialogView {
   int autoStart = -1;
   int dateCompare = -1;
   int overwriteSilently = -1;
+  bool operator==(const DialogView&) const = default;
 };
 
 class MainProcedureTest : public CoreTest {
@@ -62,32 +63,36 @@ class MainProcedureTest : public CoreTest {
   DialogView view_;
 };
 
-TEST_F(MainProcedureTest, SettingsAndOptionsReachTheDialog) {
-  ProgramFile(Block("Viewer Setup", "C:\\Viewer", kFlagAutoStart | kFlagOverwrite | 0x30));
-  EXPECT_EQ(RunProgram(nullptr, "-n- -c"), 1);
-  ASSERT_TRUE(view_.shown);
-  EXPECT_EQ(view_.windowTitle, "Viewer Setup");
-  EXPECT_EQ(view_.installDir, "C:\\Viewer");
-  EXPECT_EQ(view_.autoStart, 0);
-  EXPECT_EQ(view_.dateCompare, 0);
-  EXPECT_EQ(view_.overwriteSilently, 1);
-  EXPECT_EQ(work, nullptr) << "work area not released";
-}
+struct DialogCase {
+  const char* title;
+  const char* dir;
+  uint8_t flags;
+  const char* tail;
+  DialogView view;
+};
 
-TEST_F(MainProcedureTest, EmptyTitleAndDirectoryGetDefaults) {
-  ProgramFile(Block("", "", 0));
-  RunProgram(nullptr, "");
-  EXPECT_EQ(view_.windowTitle, kDefaultCaption);
-  EXPECT_EQ(view_.installDir, "C:\\Current");
-  EXPECT_EQ(view_.autoStart, 0);
-  EXPECT_EQ(view_.dateCompare, 1);
-}
+const DialogCase kDialogCases[] = {
+    {"Viewer Setup",
+     "C:\\Viewer",
+     kFlagAutoStart | kFlagOverwrite | 0x30,
+     "-n- -c",
+     {true, "Viewer Setup", "C:\\Viewer", 0, 0, 1}},
+    {"", "", 0, "", {true, kDefaultCaption, "C:\\Current", 0, 1, 0}},
+    {"",
+     "C:\\FromBlock",
+     0,
+     "-n \"D:\\From Line\"",
+     {true, kDefaultCaption, "D:\\From Line", 1, 1, 0}},
+};
 
-TEST_F(MainProcedureTest, CommandLineDirectoryReplacesTheBlocksOne) {
-  ProgramFile(Block("", "C:\\FromBlock", 0));
-  RunProgram(nullptr, "-n \"D:\\From Line\"");
-  EXPECT_EQ(view_.installDir, "D:\\From Line");
-  EXPECT_EQ(view_.autoStart, 1);
+TEST_F(MainProcedureTest, SettingsOptionsAndDefaultsReachTheDialog) {
+  for (const DialogCase& c : kDialogCases) {
+    view_ = {};
+    ProgramFile(Block(c.title, c.dir, c.flags));
+    EXPECT_EQ(RunProgram(nullptr, c.tail), 1);
+    EXPECT_EQ(view_, c.view) << c.tail;
+    EXPECT_EQ(work, nullptr) << "work area not released";
+  }
 }
 
 TEST_F(MainProcedureTest, ScanFailureEndsWithoutDialog) {
@@ -99,8 +104,6 @@ TEST_F(MainProcedureTest, ScanFailureEndsWithoutDialog) {
   EXPECT_EQ(hooks().boxes[0].text, "\"" + path + "\" Bad header");
   EXPECT_EQ(hooks().boxes[0].caption, kDefaultCaption);
   EXPECT_EQ(hooks().boxes[0].owner, nullptr);
-  platform::Release(work);
-  work = nullptr;
 }
 
 TEST_F(MainProcedureTest, ArchiveOffsetPastTheEnd) {
@@ -110,8 +113,6 @@ TEST_F(MainProcedureTest, ArchiveOffsetPastTheEnd) {
   EXPECT_EQ(RunProgram(nullptr, ""), 0);
   EXPECT_NE(BoxTexts().at(0).find("Unexpeted EOF"), std::string::npos);
   EXPECT_EQ(hooks().boxes[0].caption, "T");
-  platform::Release(work);
-  work = nullptr;
 }
 
 TEST_F(MainProcedureTest, ShortFileLeavesTheRestOfTheBlockZero) {
@@ -124,8 +125,6 @@ TEST_F(MainProcedureTest, ShortFileLeavesTheRestOfTheBlockZero) {
   RunProgram(nullptr, "");
   EXPECT_EQ(work->settings.windowTitle, std::string("Trun"));
   EXPECT_EQ(work->settings.flags, 0);
-  platform::Release(work);
-  work = nullptr;
 }
 
 TEST_F(MainProcedureTest, NoMemoryForTheWorkArea) {
