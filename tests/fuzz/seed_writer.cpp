@@ -264,6 +264,14 @@ void WriteArchiveSeeds(const SeedDirectory& seeds) {
   seeds.Put("low-memory",
             WalkInput(0xFF, 3 << kWalkFailingAllocationShift, 0, BuildArchive(stored)));
   seeds.Put("empty", WalkInput(0xFF, 0, 0, {}));
+  // A member path as long as memberPath holds, and one byte longer.
+  const std::string dirName = ToStoredDirName(std::string(200, 'd'));
+  for (const uint32_t length : {kPathCapacity - 1, kPathCapacity}) {
+    const Member member = StoredFileMember(dirName, std::string(length - dirName.size(), 'f'),
+                                           ToBytes(kNotice), kSeedTime, kAttrArchive);
+    seeds.Put("path-" + std::to_string(length),
+              WalkInput(0xFF, 0, 0, BuildArchive(std::vector<Member>{member})));
+  }
 }
 
 Bytes ReadBytes(const fs::path& path) {
