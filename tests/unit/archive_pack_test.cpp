@@ -162,13 +162,17 @@ TEST_F(PackTest, NamesFollowTheBase) {
 TEST_F(PackTest, RefusesWhatTheStubCouldNotUse) {
   Put("top/!", "x");
   Put("top/back\\slash", "x");
-  Put("top/" + std::string(200, 'd') + "/" + std::string(59, 'f'), "x");
+  const std::string longPath = "top/" + std::string(200, 'd') + "/" + std::string(59, 'f');
+  Put(longPath, "x");
   fs::create_directory_symlink(tree_, tree_ / "sub" / "loop");
   Put("small.exe", "MZ" + std::string(1000, '\0'));
   Put("pe.exe", std::string(2000, 'P'));
   const std::string top = TempPath("top");
   const std::string tree = tree_.string();
-  const std::string longName = "tree/" + std::string(200, 'd') + "/" + std::string(59, 'f');
+  const auto stub = [](PackOptions& o, const std::string& path) {
+    o.plain = false;
+    o.stubPath = path;
+  };
 
   struct Case {
     std::function<void(PackOptions&)> change;
@@ -182,9 +186,7 @@ TEST_F(PackTest, RefusesWhatTheStubCouldNotUse) {
          o.base = TempPath("");
          o.paths = {top + "/" + std::string(200, 'd')};
        },
-       FormatMessage(kNameTooLong,
-                     ("top/" + std::string(200, 'd') + "/" + std::string(59, 'f')).c_str(),
-                     size_t{259})},
+       FormatMessage(kNameTooLong, longPath.c_str(), size_t{259})},
       {[&](auto& o) {
          o.paths = {tree + "/a.txt", tree + "/a.txt"};
        },
@@ -199,25 +201,19 @@ TEST_F(PackTest, RefusesWhatTheStubCouldNotUse) {
       {[&](auto& o) { o.paths = {TempPath("missing")}; },
        FormatMessage(kNotFound, TempPath("missing").c_str())},
       {[&](auto& o) {
-         o.plain = false;
-         o.stubPath = TempPath("small.exe");
+         stub(o, TempPath("small.exe"));
          o.paths = {};
        },
        FormatMessage(kStubTooSmall, TempPath("small.exe").c_str(), size_t{1002})},
-      {[&](auto& o) {
-         o.plain = false;
-         o.stubPath = TempPath("pe.exe");
-       },
+      {[&](auto& o) { stub(o, TempPath("pe.exe")); },
        FormatMessage(kNotAStub, TempPath("pe.exe").c_str())},
       {[&](auto& o) {
-         o.plain = false;
-         o.stubPath = stubPath_;
+         stub(o, stubPath_);
          o.settings.windowTitle = std::string(41, 'T');
        },
        FormatMessage(kTextTooLong, kWindowTitleField, size_t{40})},
       {[&](auto& o) {
-         o.plain = false;
-         o.stubPath = stubPath_;
+         stub(o, stubPath_);
          o.settings.command = std::string(256, 'c');
        },
        FormatMessage(kTextTooLong, kCommandField, size_t{255})},

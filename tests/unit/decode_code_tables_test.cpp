@@ -223,7 +223,7 @@ static const std::vector<BadTableCase> kBadTables = {
        w.PutCodeLengthSymbol(2);
        w.bits().Put(480, 9);  // 500 zeros
        w.PutCodeLengthSymbol(1);
-       w.bits().Put(15, 4);  // 18 more: up to entry 517
+       w.bits().Put(8, 4);  // 11 more: one past entry 509
      }},
     Constant('5', 0, 5, 19),
     Constant('5', 1, 9, 510),
