@@ -17,7 +17,8 @@ target_include_directories(ombrix-sfx PRIVATE ${CMAKE_SOURCE_DIR}/src)
 target_compile_options(ombrix-sfx PRIVATE ${OMBRIX_WARNINGS})
 target_link_options(ombrix-sfx PRIVATE
   -nostartfiles -Wl,-e,_StubEntry -static-libgcc -s -Wl,--gc-sections
-  -Wl,--subsystem,windows:4.0 -Wl,--major-os-version,4 -Wl,--minor-os-version,0)
+  -Wl,--subsystem,windows:4.0 -Wl,--major-os-version,4 -Wl,--minor-os-version,0
+  -Wl,--disable-dynamicbase -Wl,--disable-reloc-section)
 target_link_libraries(ombrix-sfx PRIVATE kernel32 user32 gdi32 comdlg32 advapi32 shell32 msvcrt)
 
 include(cmake/image_layout.cmake OPTIONAL)
