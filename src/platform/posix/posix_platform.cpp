@@ -41,13 +41,19 @@ int32_t Seek(FileHandle file, int32_t offset, int origin) {
   return static_cast<int32_t>(position);
 }
 
+// How much of count a fault budget lets through; a negative budget never runs out.
+static uint32_t WithinBudget(int64_t budget, uint32_t count) {
+  return budget >= 0 && count > budget ? static_cast<uint32_t>(budget) : count;
+}
+
+static void Spend(int64_t& budget, uint32_t done) {
+  if (budget >= 0) budget -= done;
+}
+
 int32_t Read(FileHandle file, void* buffer, uint32_t count) {
   auto& hooks = GetHooks();
   hooks.readSizes.push_back(count);
-  uint32_t wanted = count;
-  if (hooks.readBytesBeforeFailure >= 0 && wanted > hooks.readBytesBeforeFailure) {
-    wanted = static_cast<uint32_t>(hooks.readBytesBeforeFailure);
-  }
+  const uint32_t wanted = WithinBudget(hooks.readBytesBeforeFailure, count);
   uint32_t done = 0;
   while (done < wanted) {
     const ssize_t got =
@@ -56,7 +62,7 @@ int32_t Read(FileHandle file, void* buffer, uint32_t count) {
     if (got == 0) break;
     done += static_cast<uint32_t>(got);
   }
-  if (hooks.readBytesBeforeFailure >= 0) hooks.readBytesBeforeFailure -= done;
+  Spend(hooks.readBytesBeforeFailure, done);
   return static_cast<int32_t>(done);
 }
 
@@ -71,10 +77,7 @@ FileHandle CreateOutputFile(const char* path) {
 
 bool WriteOutput(FileHandle file, const void* bytes, uint32_t count) {
   auto& hooks = GetHooks();
-  uint32_t allowed = count;
-  if (hooks.writeBytesBeforeFailure >= 0 && allowed > hooks.writeBytesBeforeFailure) {
-    allowed = static_cast<uint32_t>(hooks.writeBytesBeforeFailure);
-  }
+  const uint32_t allowed = WithinBudget(hooks.writeBytesBeforeFailure, count);
   uint32_t done = 0;
   while (done < allowed) {
     const ssize_t put =
@@ -82,7 +85,7 @@ bool WriteOutput(FileHandle file, const void* bytes, uint32_t count) {
     if (put <= 0) return false;
     done += static_cast<uint32_t>(put);
   }
-  if (hooks.writeBytesBeforeFailure >= 0) hooks.writeBytesBeforeFailure -= done;
+  Spend(hooks.writeBytesBeforeFailure, done);
   return done == count;
 }
 
