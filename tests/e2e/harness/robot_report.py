@@ -5,6 +5,7 @@ from dataclasses import dataclass, field
 
 SS_TYPEMASK = 0x1F
 SS_ICON = 0x03
+WS_VISIBLE = 0x10000000
 
 
 @dataclass
@@ -40,6 +41,11 @@ class WindowReport:
         if len(texts) != 1:
             raise AssertionError(f"not a message box: static texts {texts!r}")
         return texts[0]
+
+    def buttons(self) -> list[str]:
+        """The texts of the buttons a reader sees, in dialog order."""
+        return [control.text for control in self.controls
+                if control.class_name.lower() == "button" and control.style & WS_VISIBLE]
 
     def icon(self) -> str:
         """The kind of the one icon a message box shows, or "none"."""
