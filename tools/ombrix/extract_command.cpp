@@ -74,14 +74,10 @@ int ExtractArchive(const std::string& path, const std::string& dir) {
 }
 
 void AddExtractCommand(CLI::App& app, int& status) {
-  auto path = std::make_shared<std::string>();
   auto dir = std::make_shared<std::string>(".");
-  CLI::App* extract = app.add_subcommand(
-      "extract", "Write the members of a distributable or LZH archive into a directory");
-  extract->add_option("file", *path, "The distributable or archive")->required();
+  CLI::App* extract = AddArchiveCommand(
+      app, "extract", "Write the members of a distributable or LZH archive into a directory",
+      kExtractExitStatus, status,
+      [dir](const std::string& path) { return ExtractArchive(path, *dir); });
   extract->add_option("-d,--directory", *dir, "Where to write the members (default: here)");
-  extract->footer(kExtractExitStatus);
-  extract->callback([path, dir, &status] {
-    status = RunToolCommand([&] { return ExtractArchive(*path, *dir); });
-  });
 }

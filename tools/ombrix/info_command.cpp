@@ -125,12 +125,8 @@ int ShowArchiveInfo(const std::string& path, std::ostream& out) {
 }
 
 void AddInfoCommand(CLI::App& app, int& status) {
-  auto path = std::make_shared<std::string>();
-  CLI::App* info = app.add_subcommand(
-      "info", "Show the settings block and the members of a distributable or LZH archive");
-  info->add_option("file", *path, "The distributable or archive")->required();
-  info->footer(kInfoExitStatus);
-  info->callback([path, &status] {
-    status = RunToolCommand([&] { return ShowArchiveInfo(*path, std::cout); });
-  });
+  AddArchiveCommand(app, "info",
+                    "Show the settings block and the members of a distributable or LZH archive",
+                    kInfoExitStatus, status,
+                    [](const std::string& path) { return ShowArchiveInfo(path, std::cout); });
 }

@@ -1,6 +1,7 @@
 #include "ombrix/member_walk.h"
 
 #include <fstream>
+#include <memory>
 
 #include "archive/archive_pass.h"
 #include "archive/member_header.h"
@@ -45,4 +46,17 @@ int WalkMembers(const std::string& path, const MemberVisitor& visitor) {
   if (visitor.walked) visitor.walked();
   VerifyCheckValue();
   return work->failed ? 1 : 0;
+}
+
+CLI::App* AddArchiveCommand(CLI::App& app, const char* name, const char* description,
+                            const char* footer, int& status,
+                            std::function<int(const std::string&)> run) {
+  auto path = std::make_shared<std::string>();
+  CLI::App* command = app.add_subcommand(name, description);
+  command->add_option("file", *path, "The distributable or archive")->required();
+  command->footer(footer);
+  command->callback([path, run = std::move(run), &status] {
+    status = RunToolCommand([&] { return run(*path); });
+  });
+  return command;
 }

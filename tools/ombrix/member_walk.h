@@ -2,6 +2,7 @@
 // commands.
 #pragma once
 
+#include <CLI/CLI.hpp>
 #include <functional>
 #include <string>
 
@@ -25,3 +26,10 @@ struct MemberVisitor {
 // member. Returns 0 when every header and member was good and the check value, if the settings
 // ask for one, matches; 1 otherwise.
 int WalkMembers(const std::string& path, const MemberVisitor& visitor);
+
+// Adds a command whose argument is one distributable or archive. run takes its path and gives
+// the exit status; failures are reported as every command reports them. Returns the command, to
+// which the caller may add options of its own.
+CLI::App* AddArchiveCommand(CLI::App& app, const char* name, const char* description,
+                            const char* footer, int& status,
+                            std::function<int(const std::string&)> run);

@@ -43,11 +43,8 @@ int TestArchive(const std::string& path, std::ostream& out) {
 }
 
 void AddTestCommand(CLI::App& app, int& status) {
-  auto path = std::make_shared<std::string>();
-  CLI::App* test = app.add_subcommand(
-      "test", "Decode every member of a distributable or LZH archive and check its CRC");
-  test->add_option("file", *path, "The distributable or archive")->required();
-  test->footer(kTestExitStatus);
-  test->callback(
-      [path, &status] { status = RunToolCommand([&] { return TestArchive(*path, std::cout); }); });
+  AddArchiveCommand(app, "test",
+                    "Decode every member of a distributable or LZH archive and check its CRC",
+                    kTestExitStatus, status,
+                    [](const std::string& path) { return TestArchive(path, std::cout); });
 }
