@@ -78,17 +78,28 @@ static bool WalkExtendedHeaders(uint32_t headerSize) {
   }
 }
 
-// Joins directory and file name. A path that would not fit in memberPath makes the header
-// bad rather than being cut, since a cut path would put the file somewhere else.
+// Copies count name bytes as they are and terminates them.
+static void CopyBytesExactly(char* dest, const uint8_t* source, uint32_t count) {
+  for (uint32_t i = 0; i < count; ++i) dest[i] = static_cast<char>(source[i]);
+  dest[count] = '\0';
+}
+
+// Joins directory and file name. Some archivers end a directory name without a separator, so
+// one goes in between where the name lacks it; otherwise the last directory would run into the
+// file name. A path that would not fit in memberPath makes the header bad rather than being
+// cut, since a cut path would put the file somewhere else.
 static bool BuildMemberPath() {
   const uint32_t dirLength = work->dirNamePtr ? work->dirNameLen : 0;
   const uint32_t fileLength = work->fileNamePtr ? work->fileNameLen : 0;
-  if (dirLength + fileLength >= kPathCapacity) return false;
   char* path = work->memberPath;
-  for (uint32_t i = 0; i < dirLength; ++i) *path++ = static_cast<char>(work->dirNamePtr[i]);
-  for (uint32_t i = 0; i < fileLength; ++i) *path++ = static_cast<char>(work->fileNamePtr[i]);
-  *path = '\0';
-  ConvertSeparators(work->memberPath, '/');
+  if (dirLength >= kPathCapacity) return false;
+  CopyBytesExactly(path, work->dirNamePtr, dirLength);
+  // The separator test runs over whole characters: a Shift-JIS trail byte can be a backslash.
+  uint32_t length = dirLength;
+  if (length != 0 && ConvertSeparators(path, '/') != path + length) path[length++] = '/';
+  if (length + fileLength >= kPathCapacity) return false;
+  CopyBytesExactly(path + length, work->fileNamePtr, fileLength);
+  ConvertSeparators(path, '/');
   return true;
 }
 

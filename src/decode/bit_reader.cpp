@@ -4,16 +4,9 @@
 #include "startup/work_area.h"
 
 BitReader StartBitReader() {
+  // Every member starts on a fresh load, so nothing of inBuf is taken over.
   BitReader reader{};
   reader.unloaded = work->compLeft;
-  if (work->inPos < kInBufSize) {
-    // A load smaller than inBuf is the member's last, so what is left of it is compLeft.
-    const uint32_t left = kInBufSize - work->inPos;
-    const uint32_t buffered = left < work->compLeft ? left : work->compLeft;
-    reader.next = work->inBuf + work->inPos;
-    reader.end = reader.next + buffered;
-    reader.unloaded -= buffered;
-  }
   FillBitCache(reader);
   return reader;
 }

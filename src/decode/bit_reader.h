@@ -25,8 +25,8 @@ struct BitReader {
   uint32_t unloaded;  // member bytes still in the file
 };
 
-// A reader at the start of the current member's data (inPos and compLeft as the pass and the
-// decoder left them), its lookahead filled.
+// A reader at the start of the current member's data, compLeft bytes long, its lookahead
+// filled.
 BitReader StartBitReader();
 
 // Writes the reader's position back into bitBuf, subBitBuf, bitCount, inPos and compLeft.

@@ -22,18 +22,6 @@ bool IsLineByte(char c) {
   return static_cast<uint8_t>(c) >= 0x20;
 }
 
-// Copies a value into a field smaller than a line, cutting before a double-byte character that
-// would not fit whole.
-void AssignField(char* field, uint32_t capacity, const char* value) {
-  uint32_t length = 0;
-  while (value[length] != '\0' && length + 1 < capacity) {
-    const bool lead = platform::IsLeadByte(static_cast<uint8_t>(value[length]));
-    if (lead && (value[length + 1] == '\0' || length + 2 >= capacity)) break;
-    length += lead ? 2 : 1;
-  }
-  CopyBytes(field, capacity, value, length);
-}
-
 }  // namespace
 
 int MatchDirective(const char** cursor) {
@@ -80,26 +68,26 @@ void ParseSetupScript() {
   for (int code; (code = NextDirective(&cursor, line)) != kNoDirective;) {
     switch (code) {
       case kWindowTitle:
-        AssignField(settings.windowTitle, sizeof settings.windowTitle, line);
+        CopyWholeCharacters(settings.windowTitle, sizeof settings.windowTitle, line);
         break;
       case kInstallTitle:
-        AssignField(settings.installTitle, sizeof settings.installTitle, line);
+        CopyWholeCharacters(settings.installTitle, sizeof settings.installTitle, line);
         break;
       case kInstallDir:
         if (settings.installDir[0] == '\0') {
-          AssignField(settings.installDir, sizeof settings.installDir, line);
+          CopyWholeCharacters(settings.installDir, sizeof settings.installDir, line);
         }
         break;
       case kClassTitle:
-        AssignField(work->classCheckText, sizeof work->classCheckText, line);
+        CopyWholeCharacters(work->classCheckText, sizeof work->classCheckText, line);
         work->classChecked = 1;
         break;
       case kGroupTitle:
-        AssignField(work->groupCheckText, sizeof work->groupCheckText, line);
+        CopyWholeCharacters(work->groupCheckText, sizeof work->groupCheckText, line);
         work->groupChecked = 1;
         break;
       case kCommand:
-        AssignField(settings.command, sizeof settings.command, line);
+        CopyWholeCharacters(settings.command, sizeof settings.command, line);
         break;
       case kAskRegist:
         program.askRegist = 1;

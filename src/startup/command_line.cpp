@@ -74,7 +74,7 @@ CommandOptions ReadOptions(const TokenList& list) {
     const char* token = list.tokens[i];
     if (token[0] != '-') {
       if (i == 0) continue;
-      CopyText(options.dir, sizeof options.dir, token);
+      CopyWholeCharacters(options.dir, sizeof options.dir, token);
       options.dirGiven = true;
       break;  // everything after the directory is ignored, options included
     }

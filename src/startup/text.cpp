@@ -1,5 +1,7 @@
 #include "startup/text.h"
 
+#include "platform/platform.h"
+
 uint32_t TextLength(const char* text) {
   uint32_t length = 0;
   while (text[length] != '\0') ++length;
@@ -19,6 +21,16 @@ uint32_t CopyBytes(char* dest, uint32_t capacity, const char* source, uint32_t c
 
 uint32_t CopyText(char* dest, uint32_t capacity, const char* source) {
   return CopyBytes(dest, capacity, source, UINT32_MAX);
+}
+
+uint32_t CopyWholeCharacters(char* dest, uint32_t capacity, const char* source) {
+  uint32_t length = 0;
+  while (source[length] != '\0' && length + 1 < capacity) {
+    const bool lead = platform::IsLeadByte(static_cast<uint8_t>(source[length]));
+    if (lead && (source[length + 1] == '\0' || length + 2 >= capacity)) break;
+    length += lead ? 2 : 1;
+  }
+  return CopyBytes(dest, capacity, source, length);
 }
 
 uint32_t AppendText(char* dest, uint32_t capacity, const char* source) {

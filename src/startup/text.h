@@ -11,6 +11,10 @@ uint32_t CopyText(char* dest, uint32_t capacity, const char* source);
 // capacity. Returns the length written.
 uint32_t CopyBytes(char* dest, uint32_t capacity, const char* source, uint32_t count);
 
+// Copies as much of source as fits, never splitting a double-byte character of the system code
+// page: a lead byte whose trail byte would not fit is left out with it. Returns the length.
+uint32_t CopyWholeCharacters(char* dest, uint32_t capacity, const char* source);
+
 // Appends source behind the text already in dest, within capacity. Returns the new length.
 uint32_t AppendText(char* dest, uint32_t capacity, const char* source);
 

@@ -219,6 +219,7 @@ TEST_F(PackTest, RefusesWhatTheStubCouldNotUse) {
        FormatMessage(kTextTooLong, kCommandField, size_t{255})},
   };
   Put("out.exe", "earlier");
+  const auto before = std::distance(fs::directory_iterator(tempDir_), {});
   for (const Case& c : cases) {
     PackOptions options = PlainOptions();
     c.change(options);
@@ -229,8 +230,18 @@ TEST_F(PackTest, RefusesWhatTheStubCouldNotUse) {
       EXPECT_EQ(error.what(), c.message);
     }
     EXPECT_EQ(ReadFileBytes(outPath_), Bytes("earlier")) << c.message;
-    EXPECT_FALSE(fs::exists(outPath_ + ".part")) << c.message;
+    EXPECT_EQ(std::distance(fs::directory_iterator(tempDir_), {}), before) << c.message;
   }
+}
+
+// The flag byte alone asks for a check value too, and the stub would then take the first two bytes
+// of the archive for one.
+TEST_F(PackTest, CheckValueAskedForThroughTheRawFlagsIsWritten) {
+  ASSERT_EQ(RunTool({"pack", "--stub", stubPath_, "-o", outPath_, "--flags", "4",
+                     tree_.string() + "/a.txt"}),
+            0);
+  EXPECT_NE(Info().find("(matches)"), std::string::npos);
+  EXPECT_EQ(infoStatus_, 0);
 }
 
 TEST_F(PackTest, InfoListsSettingsMembersAndTheCheckValue) {

@@ -60,6 +60,9 @@ const WalkCase kWalkCases[] = {
     {"HeaderLevelIsNotChecked",
      {WithLevel(0), WithLevel(1), WithLevel(255)},
      {{"level", '0', 0x20}, {"level", '0', 0x20}, {"level", '0', 0x20}}},
+    {"DirectoryNameWithoutAClosingSeparatorGetsOne",
+     {TextMember("subdir" + kSep + "subdir2", "hello.txt"), TextMember(kSep + "root" + kSep, "r")},
+     {{"subdir/subdir2/hello.txt", '0', 0x20}, {"/root/r", '0', 0x20}}},
     {"EverySeparatorBecomesASlash",
      {TextMember("", "dir\\file.txt"), TextMember("a/b\\c" + kSep, "d")},
      {{"dir/file.txt", '0', 0x20}, {"a/b/c/d", '0', 0x20}}},
@@ -91,6 +94,15 @@ INSTANTIATE_TEST_SUITE_P(Archives, ArchiveWalkTest, ::testing::ValuesIn(kWalkCas
                          [](const auto& test) { return std::string(test.param.name); });
 
 using ArchiveHeaderTest = ArchiveTest;
+
+// In Shift-JIS a trail byte may be 0x5C: a directory name ending in such a character still needs
+// its separator.
+TEST_F(ArchiveHeaderTest, DirectoryEndingInATrailByteOfBackslashGetsASeparator) {
+  hooks().codePage932 = true;
+  UseMembers({TextMember("\x95\x5C", "f"), TextMember("\x95\x5C" + kSep, "g")});
+  EXPECT_EQ(Walk(),
+            (std::vector<WalkedMember>{{"\x95\x5C/f", '0', 0x20}, {"\x95\x5C/g", '0', 0x20}}));
+}
 
 // Tools that look at one byte take a header size whose low byte is 0 for the end mark.
 TEST_F(ArchiveHeaderTest, HeaderSizeWithALowByteOfZeroIsPaddedAndStillReadWhole) {

@@ -89,12 +89,16 @@ TEST_F(TokenizerTest, FailedTableAllocationGivesNoTokens) {
   EXPECT_EQ(ReadOptions(tokens).autoStart, kOptionNotGiven);
 }
 
-TEST_F(TokenizerTest, LongDirectoryIsBoundedToTheField) {
-  const std::string tail = "-n " + std::string(400, 'd');
-  TokenList tokens = TokenizeCommandTail(tail.c_str());
-  const CommandOptions options = ReadOptions(tokens);
-  FreeTokens(tokens);
-  EXPECT_EQ(std::string(options.dir), std::string(255, 'd'));
+// The field holds 255 bytes; a double-byte character across that edge is left out whole.
+TEST_F(TokenizerTest, LongDirectoryIsCutWithoutSplittingACharacter) {
+  hooks().codePage932 = true;
+  for (const auto& [tail, kept] : {std::pair{std::string(400, 'd'), std::string(255, 'd')},
+                                   {std::string(254, 'd') + "\x95\x5Cz", std::string(254, 'd')}}) {
+    TokenList tokens = TokenizeCommandTail(("-n " + tail).c_str());
+    const CommandOptions options = ReadOptions(tokens);
+    FreeTokens(tokens);
+    EXPECT_EQ(std::string(options.dir), kept);
+  }
 }
 
 }  // namespace

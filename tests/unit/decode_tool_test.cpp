@@ -89,9 +89,20 @@ TEST_F(ToolCommandTest, ExtractDeletesAMemberThatMissesItsCrc) {
             std::vector<std::string>{"\"" + (Target() / "bad.txt").string() + "\" " + kCrcError});
 }
 
-TEST_F(ToolCommandTest, ExtractRefusesAPathThatLeadsOutOfTheTarget) {
-  const std::string archive =
-      Archive({StoredFileMember(ToStoredDirName("../"), "escaped.txt", Bytes("x"), kTime, 0)});
+// Rooted and drive-named members land inside the target; one with a way up is refused by name
+// while the members after it are still written.
+TEST_F(ToolCommandTest, ExtractPlacesRootedNamesInsideAndRefusesAWayUp) {
+  const std::string sep(1, static_cast<char>(kDirSeparator));
+  const std::string archive = Archive(
+      {StoredFileMember(sep + "r" + sep, "rooted.txt", Bytes("r"), kTime, 0),
+       StoredFileMember("C:" + sep, "drive.txt", Bytes("d"), kTime, 0),
+       StoredFileMember("in" + sep + ".." + sep + ".." + sep, "up.txt", Bytes("x"), kTime, 0),
+       StoredFileMember("", "after.txt", Bytes("a"), kTime, 0)});
+  testing::internal::CaptureStderr();
   EXPECT_EQ(ExtractArchive(archive, Target().string()), 1);
-  EXPECT_FALSE(std::filesystem::exists(tempDir_ / "escaped.txt"));
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("\"in/../../up.txt\""), std::string::npos);
+  EXPECT_EQ(Written("r/rooted.txt"), "r");
+  EXPECT_EQ(Written("drive.txt"), "d");
+  EXPECT_EQ(Written("after.txt"), "a");
+  EXPECT_FALSE(std::filesystem::exists(tempDir_ / "up.txt"));
 }

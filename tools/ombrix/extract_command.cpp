@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <string_view>
 
 #include "archive/member_file.h"
@@ -23,16 +24,18 @@ bool IsReserved(std::string_view name) {
   return name == "!" || name == "$";
 }
 
-// A name from an archive may say anything; only relative paths without a way up stay under the
-// target directory.
-bool StaysInside(std::string_view name) {
-  if (name.empty() || name.front() == '/') return false;
+// A name from an archive may say anything. A drive or leading separators are dropped, so that
+// rooted names land inside the target directory as other extractors place them; a ".." component
+// could still climb out, and such a member is refused. Returns nullopt for a refused name.
+std::optional<std::string_view> NameInsideTarget(std::string_view name) {
+  if (name.size() >= 2 && name[1] == ':') name.remove_prefix(2);
+  while (!name.empty() && name.front() == '/') name.remove_prefix(1);
   for (size_t start = 0; start <= name.size();) {
     const size_t end = std::min(name.find('/', start), name.size());
-    if (name.substr(start, end - start) == "..") return false;
+    if (name.substr(start, end - start) == "..") return std::nullopt;
     start = end + 1;
   }
-  return true;
+  return name;
 }
 
 void SetModificationTime(const fs::path& file, uint32_t seconds) {
@@ -40,15 +43,16 @@ void SetModificationTime(const fs::path& file, uint32_t seconds) {
   ::utimes(file.c_str(), times);
 }
 
-bool ExtractMember(const fs::path& dir) {
+bool ExtractMember(const fs::path& dir, bool& refused) {
   const std::string name = work->memberPath;
   if (IsReserved(name)) return SkipMemberData() != 0;
-  if (!StaysInside(name)) {
+  const std::optional<std::string_view> inside = NameInsideTarget(name);
+  if (!inside) {
     std::cerr << kToolErrorPrefix << FormatMessage(kUnsafeMemberPath, name.c_str()) << '\n';
-    work->failed = 1;
-    return false;
+    refused = true;
+    return SkipMemberData() != 0;
   }
-  const fs::path target = dir / name;
+  const fs::path target = dir / *inside;
   if (MethodLetter() == 'd') {
     fs::create_directories(target);
     return true;
@@ -68,9 +72,11 @@ bool ExtractMember(const fs::path& dir) {
 }  // namespace
 
 int ExtractArchive(const std::string& path, const std::string& dir) {
+  bool refused = false;
   MemberVisitor visitor;
-  visitor.member = [&dir] { return ExtractMember(dir); };
-  return WalkMembers(path, visitor);
+  visitor.member = [&dir, &refused] { return ExtractMember(dir, refused); };
+  const int status = WalkMembers(path, visitor);
+  return refused ? 1 : status;
 }
 
 void AddExtractCommand(CLI::App& app, int& status) {

@@ -1,13 +1,18 @@
 #include "ombrix/pack_command.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 #include <memory>
 
+#include "archive/member_header.h"
 #include "ombrix/lzh_writer.h"
 #include "ombrix/member_sources.h"
+#include "ombrix/member_walk.h"
 #include "ombrix/tool_error.h"
 #include "ombrix/tool_messages.h"
 #include "startup/work_area.h"
@@ -25,58 +30,50 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path) {
   return bytes;
 }
 
-// The output is written beside its final name and renamed into place once complete, so a
-// failure leaves any earlier file of that name as it was.
+// The output goes to a temporary file beside its final name and is renamed into place only once
+// the stub's own walk accepts it, so a failure leaves an earlier file of that name as it was and
+// nothing half-written behind.
 class OutputFile {
  public:
-  explicit OutputFile(std::string path) : path_(std::move(path)), partPath_(path_ + ".part") {
-    out_.open(partPath_, std::ios::binary | std::ios::trunc);
-    if (!out_) throw ToolError(FormatMessage(kCannotWrite, path_.c_str()));
+  explicit OutputFile(const std::string& path) : path_(path), tempPath_(path + ".XXXXXX") {
+    fd_ = ::mkstemp(tempPath_.data());
+    if (fd_ < 0) throw ToolError(FormatMessage(kCannotWrite, path_.c_str()));
   }
   ~OutputFile() {
-    if (committed_) return;
-    out_.close();
-    std::remove(partPath_.c_str());
+    if (fd_ >= 0) ::close(fd_);
+    if (!committed_) ::unlink(tempPath_.c_str());
   }
-
-  uint64_t Size() const { return size_; }
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
 
   void Write(std::span<const uint8_t> bytes) {
-    if (size_ + bytes.size() > kMaxOutputSize) {
-      throw ToolError(FormatMessage(kOutputTooLarge, static_cast<unsigned>(kMaxOutputSize)));
+    for (size_t done = 0; done < bytes.size();) {
+      const ssize_t put = ::write(fd_, bytes.data() + done, bytes.size() - done);
+      if (put <= 0) throw ToolError(FormatMessage(kCannotWrite, path_.c_str()));
+      done += static_cast<size_t>(put);
     }
-    out_.write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-    Check();
-    size_ += bytes.size();
   }
 
-  void Overwrite(uint64_t position, std::span<const uint8_t> bytes) {
-    out_.seekp(static_cast<std::streamoff>(position));
-    out_.write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-    out_.seekp(0, std::ios::end);
-    Check();
-  }
+  // A name for the written bytes that fits the walk's path buffer however long the output's own
+  // name is.
+  std::string WalkPath() const { return "/proc/self/fd/" + std::to_string(fd_); }
 
   void Commit() {
-    out_.close();
-    Check();
-    if (std::rename(partPath_.c_str(), path_.c_str()) != 0) {
+    // mkstemp makes the file private; the output gets the mode a new file would have.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    const bool closed = ::fchmod(fd_, 0666 & ~mask) == 0 && ::close(fd_) == 0;
+    fd_ = -1;
+    if (!closed || std::rename(tempPath_.c_str(), path_.c_str()) != 0) {
       throw ToolError(FormatMessage(kCannotWrite, path_.c_str()));
     }
     committed_ = true;
   }
 
  private:
-  void Check() {
-    if (!out_) throw ToolError(FormatMessage(kCannotWrite, path_.c_str()));
-  }
-
   std::string path_;
-  std::string partPath_;
-  std::ofstream out_;
-  uint64_t size_ = 0;
+  std::string tempPath_;
+  int fd_ = -1;
   bool committed_ = false;
 };
 
@@ -102,49 +99,50 @@ Member ReservedMember(const std::string& path, const char* name, const char* wha
   return member;
 }
 
-std::vector<uint8_t> StubWithSettings(const PackOptions& options) {
-  std::vector<uint8_t> stub = ReadWholeFile(options.stubPath);
+std::vector<uint8_t> StubWithSettings(const std::string& stubPath, PackSettings settings) {
+  std::vector<uint8_t> stub = ReadWholeFile(stubPath);
   if (stub.size() < 2 || stub[0] != 'M' || stub[1] != 'Z') {
-    throw ToolError(FormatMessage(kNotAStub, options.stubPath.c_str()));
+    throw ToolError(FormatMessage(kNotAStub, stubPath.c_str()));
   }
-  PackSettings settings = options.settings;
-  settings.archiveOffset = options.archiveOffset.value_or(static_cast<uint32_t>(stub.size()));
-  if (options.checkValue) settings.flags |= kFlagCheckValue;
-  PutSettingsBlock(stub, MakeSettingsBlock(settings), options.stubPath);
+  settings.archiveOffset = static_cast<uint32_t>(stub.size());
+  PutSettingsBlock(stub, MakeSettingsBlock(settings), stubPath);
   return stub;
 }
 
 }  // namespace
 
 void Pack(const PackOptions& options) {
+  PackSettings settings = options.settings;
+  if (options.checkValue) settings.flags |= kFlagCheckValue;
+  // The stub looks for the check value wherever the flag says there is one, whichever option set
+  // the flag.
+  const bool checkValue = !options.plain && (settings.flags & kFlagCheckValue) != 0;
   const std::vector<uint8_t> stub =
-      options.plain ? std::vector<uint8_t>{} : StubWithSettings(options);
+      options.plain ? std::vector<uint8_t>{} : StubWithSettings(options.stubPath, settings);
   const std::vector<MemberSource> sources = CollectMemberSources(options.paths, options.base);
+
+  std::vector<Member> members;
+  if (options.noticePath) {
+    members.push_back(
+        ReservedMember(*options.noticePath, kNoticeMember, kNoticeField, kScratchCapacity));
+  }
+  if (options.scriptPath) {
+    members.push_back(
+        ReservedMember(*options.scriptPath, kScriptMember, kScriptField, kScriptCapacity));
+  }
+  for (const MemberSource& source : sources) members.push_back(MemberOf(source));
+  const std::vector<uint8_t> archive = BuildArchive(members, {.checkValue = checkValue});
+  if (stub.size() + archive.size() > kMaxOutputSize) {
+    throw ToolError(FormatMessage(kOutputTooLarge, static_cast<unsigned>(kMaxOutputSize)));
+  }
 
   OutputFile output(options.outPath);
   output.Write(stub);
-  const uint64_t checkValuePosition = output.Size();
-  if (options.checkValue) output.Write(std::vector<uint8_t>(2, 0));
-
-  uint16_t checkValue = 0;
-  auto add = [&](const Member& member) {
-    output.Write(EncodeMemberHeader(member));
-    output.Write(member.data);
-    checkValue ^= member.dataCrc;
-  };
-  if (options.noticePath) {
-    add(ReservedMember(*options.noticePath, kNoticeMember, kNoticeField, kScratchCapacity));
-  }
-  if (options.scriptPath) {
-    add(ReservedMember(*options.scriptPath, kScriptMember, kScriptField, kScriptCapacity));
-  }
-  for (const MemberSource& source : sources) add(MemberOf(source));
-  output.Write(std::vector<uint8_t>(1, 0));  // the end mark
-
-  if (options.checkValue) {
-    const uint8_t bytes[2] = {static_cast<uint8_t>(checkValue),
-                              static_cast<uint8_t>(checkValue >> 8)};
-    output.Overwrite(checkValuePosition, bytes);
+  output.Write(archive);
+  MemberVisitor skip;
+  skip.member = [] { return SkipMemberData() != 0; };
+  if (WalkMembers(output.WalkPath(), skip) != 0) {
+    throw ToolError(FormatMessage(kOutputRejected, options.outPath.c_str()));
   }
   output.Commit();
 }
@@ -193,9 +191,6 @@ void AddPackCommand(CLI::App& app, int& status) {
               [&settings](unsigned value) { settings.flags |= static_cast<uint8_t>(value); },
               "Raw byte OR-ed into the flag byte (bits 4 to 7 are free)")
           ->check(CLI::Range(0u, 255u)));
-  settingsOptions.push_back(pack->add_option_function<uint32_t>(
-      "--archive-offset", [options](uint32_t value) { options->archiveOffset = value; },
-      "Archive offset to store instead of the stub's size (for tests)"));
   for (CLI::Option* option : settingsOptions) option->excludes(plain);
 
   pack->add_option_function<std::string>(

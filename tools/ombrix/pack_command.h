@@ -14,9 +14,7 @@ struct PackOptions {
   bool plain = false;
   std::string stubPath;
   std::string outPath;
-  // archiveOffset is the stub's size unless overridden.
-  PackSettings settings;
-  std::optional<uint32_t> archiveOffset;
+  PackSettings settings;  // archiveOffset is the stub's size
   bool checkValue = false;
   std::optional<std::string> noticePath;
   std::optional<std::string> scriptPath;

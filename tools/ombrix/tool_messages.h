@@ -22,10 +22,13 @@ inline constexpr char kExtractExitStatus[] =
     "Exit status: 0 when every member was written and matched its CRC; 1 otherwise, with the "
     "stub's own message on standard error. A member that fails its CRC is deleted, as the stub "
     "deletes it. The notice and the setup script are not written, as the stub does not write "
-    "them.";
+    "them. A member named from the root or with a drive is written inside the directory, without "
+    "them; one with a \"..\" component is skipped with a message, the others are still written, "
+    "and the status is 1.";
 inline constexpr char kMemberOk[] = "%s: OK";
 inline constexpr char kUnsafeMemberPath[] =
-    "member \"%s\" would be written outside the target directory; skipped";
+    "member \"%s\" has a \"..\" component and would be written outside the target directory; "
+    "skipped";
 
 inline constexpr char kCannotRead[] = "cannot read \"%s\"";
 inline constexpr char kCannotWrite[] = "cannot write \"%s\"";
@@ -56,4 +59,6 @@ inline constexpr char kOutputTooLarge[] =
     "the output would pass %u bytes, beyond which the stub cannot seek";
 inline constexpr char kTextWillBeCut[] =
     "warning: %s \"%s\" has %zu bytes; the stub keeps only the first %zu";
+inline constexpr char kOutputRejected[] =
+    "\"%s\" was not written: the stub's walk refuses what was packed";
 inline constexpr char kPathTooLong[] = "\"%s\" is longer than the %zu bytes the walk can hold";
