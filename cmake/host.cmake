@@ -31,6 +31,9 @@ target_compile_options(ombrix PRIVATE ${OMBRIX_WARNINGS})
 
 if(OMBRIX_TESTS)
   enable_testing()
+  find_package(Python3 REQUIRED COMPONENTS Interpreter)
+  add_test(NAME layers COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/scripts/check-layers.py
+                               ${CMAKE_SOURCE_DIR}/src)
   add_subdirectory(tests)
 endif()
 include(${CMAKE_SOURCE_DIR}/cmake/fuzz.cmake)

@@ -15,7 +15,7 @@ add_custom_command(
           -I${CMAKE_SOURCE_DIR}/src -I${CMAKE_SOURCE_DIR}/tools
           ${OMBRIX_IMAGEWRITER_SOURCES} -o ${OMBRIX_IMAGEWRITER}
   DEPENDS ${OMBRIX_IMAGEWRITER_SOURCES} ${OMBRIX_IMAGEWRITER_HEADERS}
-          ${CMAKE_SOURCE_DIR}/src/startup/settings_block.h
+          ${CMAKE_SOURCE_DIR}/src/base/settings_block.h
   COMMENT "Building the image writer with the host compiler"
   VERBATIM)
 add_custom_target(ombrix_imagewriter DEPENDS ${OMBRIX_IMAGEWRITER})

@@ -1,20 +1,12 @@
 #include "archive/archive_pass.h"
 
-#include "archive/crc16.h"
-#include "archive/member_file.h"
-#include "archive/member_header.h"
-#include "archive/path_names.h"
-#include "decode/member_decoder.h"
-#include "setup/setup_script.h"
-#include "startup/error_report.h"
-#include "startup/messages.h"
-#include "startup/work_area.h"
+#include "base/error_report.h"
+#include "base/messages.h"
 
 using namespace platform;
 
 // The volume of the extraction directory decides between long and 8.3 names.
-static int VolumeTakesLongNames() {
-  const char* dir = work->extractDir;
+static int VolumeTakesLongNames(const char* dir) {
   char root[4] = {0, 0, '\\', 0};
   const char* rootArg = nullptr;
   if (dir[0] != '\0' && dir[1] == ':') {
@@ -25,110 +17,54 @@ static int VolumeTakesLongNames() {
   return MaxComponentLength(rootArg) == 255;
 }
 
-int OpenArchive(Window window, int* longNames) {
-  work->dialogWindow = window;
-  work->failed = 0;
-  work->archiveFile = OpenForRead(work->modulePath);
-  if (work->archiveFile == kNoFile) return FailOpen(work->modulePath);
-  work->fileEnd = static_cast<uint32_t>(Seek(work->archiveFile, 0, kSeekEnd));
+// The opening steps. 1 on success; 0 after reporting, with nothing left open.
+static int OpenArchive(PassArea& area, Window window) {
+  RunContext& run = area.run;
+  run.dialogWindow = window;
+  run.failed = 0;
+  run.archiveFile = OpenForRead(run.modulePath);
+  if (run.archiveFile == kNoFile) return FailOpen(run, run.modulePath);
+  run.fileEnd = static_cast<uint32_t>(Seek(run.archiveFile, 0, kSeekEnd));
   const int32_t position =
-      Seek(work->archiveFile, static_cast<int32_t>(work->settings.archiveOffset), kSeekSet);
-  if (position == -1 || static_cast<uint32_t>(position) > work->fileEnd) {
-    CloseRead(work->archiveFile);
-    work->archiveFile = kNoFile;
-    return position == -1 ? FailRead() : FailEof();
+      Seek(run.archiveFile, static_cast<int32_t>(run.settings.archiveOffset), kSeekSet);
+  if (position == -1 || static_cast<uint32_t>(position) > run.fileEnd) {
+    CloseRead(run.archiveFile);
+    run.archiveFile = kNoFile;
+    return position == -1 ? FailRead(run) : FailEof(run);
   }
-  *longNames = VolumeTakesLongNames();
-  if (work->settings.flags & kFlagCheckValue) {
-    uint8_t value[2] = {static_cast<uint8_t>(work->checkValue),
-                        static_cast<uint8_t>(work->checkValue >> 8)};
-    Read(work->archiveFile, value, 2);
-    work->checkValue = static_cast<uint16_t>(value[0] | value[1] << 8);
+  area.longNames = VolumeTakesLongNames(run.extractDir);
+  HeaderState& header = area.header;
+  if (run.settings.flags & kFlagCheckValue) {
+    // The count read is not tested: a short archive keeps what the bytes held before.
+    uint8_t value[2] = {static_cast<uint8_t>(header.checkValue),
+                        static_cast<uint8_t>(header.checkValue >> 8)};
+    Read(run.archiveFile, value, 2);
+    header.checkValue = static_cast<uint16_t>(value[0] | value[1] << 8);
   }
-  BuildCrcTable(kCrcPolynomial);
-  program.crcXor = 0;
+  BuildCrcTable(area.crc, kCrcPolynomial);
+  header.crcXor = 0;
   return 1;
 }
 
-static bool IsReserved(char name) {
-  return work->memberPath[0] == name && work->memberPath[1] == '\0';
-}
-
-void AccumulateCheckValue() {
-  program.crcXor ^= CurrentHeader().dataCrc;
-}
-
-void VerifyCheckValue() {
-  if (!work->failed && (work->settings.flags & kFlagCheckValue) &&
-      program.crcXor != work->checkValue) {
-    ReportError(kTamperedData, work->modulePath);
-    work->failed = 1;
+void VerifyCheckValue(PassArea& area) {
+  RunContext& run = area.run;
+  if (!run.failed && (run.settings.flags & kFlagCheckValue) &&
+      area.header.crcXor != area.header.checkValue) {
+    ReportError(run, kTamperedData, run.modulePath);
+    run.failed = 1;
   }
 }
 
-// One member of the scan: only the notice and the script are decoded, into memory.
-static bool ScanMember() {
-  AccumulateCheckValue();
-  if (IsReserved('!')) {
-    // An empty notice must not show whatever scratch held before.
-    work->scratch[0] = '\0';
-    work->sinkKind = kSinkNotice;
-  } else if (IsReserved('$')) {
-    work->sinkKind = kSinkScript;
-  } else {
-    return SkipMemberData() != 0;
+int RunArchivePass(PassArea& area, Window window, const ArchiveJob& job) {
+  RunContext& run = area.run;
+  if (OpenArchive(area, window) == 0) return 0;
+  while (ReadMemberHeader(run, area.crc, area.header) == kHeaderRead) {
+    area.header.crcXor ^= CurrentHeader(area.header).dataCrc;
+    if (!job.member(area, job.context)) break;
   }
-  work->outFile = kNoFile;
-  DecodeMemberData();
-  if (work->failed) {
-    work->sinkKind = kSinkFile;
-    return false;
-  }
-  if (work->sinkKind == kSinkNotice) {
-    const int answer = ShowMessageBox(work->dialogWindow, work->scratch, work->settings.windowTitle,
-                                      kBoxTaskModal | kBoxIconQuestion | kBoxYesNo);
-    if (answer == kAnswerNo) work->failed = 1;
-  } else {
-    ParseSetupScript();
-  }
-  work->sinkKind = kSinkFile;
-  return true;
-}
-
-// One member of the extraction: every ordinary member goes to its file.
-static bool ExtractMember(int longNames) {
-  if (IsReserved('!') || IsReserved('$')) return SkipMemberData() != 0;
-  PrepareOutputPath(longNames);
-  const bool isDirectory = MethodLetter() == 'd';
-  if (!isDirectory) {
-    switch (OpenMemberFile()) {
-      case kOpenSkip:
-        return SkipMemberData() != 0;
-      case kOpenCreated:
-        break;
-      default:
-        return false;
-    }
-  }
-  DecodeMemberData();
-  if (work->failed) {
-    if (!isDirectory) DiscardMemberFile();
-    return false;
-  }
-  return isDirectory || FinishMemberFile();
-}
-
-int RunArchivePass(Window window, int mode) {
-  int longNames = 0;
-  if (OpenArchive(window, &longNames) == 0) return 0;
-  for (;;) {
-    const HeaderResult result = ReadMemberHeader();
-    if (result != kHeaderRead) break;
-    if (!(mode == kScanMode ? ScanMember() : ExtractMember(longNames))) break;
-  }
-  CloseRead(work->archiveFile);
-  work->archiveFile = kNoFile;  // a later stop must not close it twice
-  if (mode == kScanMode) VerifyCheckValue();
-  ReleaseHeader();
-  return work->failed ? 0 : 1;
+  CloseRead(run.archiveFile);
+  run.archiveFile = kNoFile;  // a later stop must not close it twice
+  if (job.finish != nullptr) job.finish(area, job.context);
+  ReleaseHeader(area.header);
+  return run.failed ? 0 : 1;
 }

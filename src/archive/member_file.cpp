@@ -1,50 +1,35 @@
 #include "archive/member_file.h"
 
-#include "archive/member_header.h"
-#include "archive/path_names.h"
-#include "decode/progress.h"
-#include "startup/dialog_items.h"
-#include "startup/error_report.h"
-#include "startup/messages.h"
-#include "startup/text.h"
-#include "startup/work_area.h"
+#include "base/error_report.h"
+#include "base/messages.h"
 
 using namespace platform;
 
-void PrepareOutputPath(int /*longNames*/) {
-  char* out = work->outPath;
-  CopyText(out, kOutPathCapacity, work->extractDir);
-  const uint32_t length = TextLength(out);
-  if (length > 0 && out[length - 1] != '/' && out[length - 1] != '\\') {
-    AppendText(out, kOutPathCapacity, "/");
+bool OpenMemberFile(RunContext& run) {
+  run.outFile = CreateOutputFile(run.outPath);
+  return run.outFile != kNoFile || FailOpen(run, run.outPath);
+}
+
+bool CheckDataCrc(RunContext& run, const CrcState& crc, const HeaderState& header,
+                  const char* subject) {
+  if (crc.crc == CurrentHeader(header).dataCrc) return true;
+  ReportError(run, kCrcError, subject);
+  run.failed = 1;
+  return false;
+}
+
+bool FinishMemberFile(RunContext& run, const CrcState& crc, const HeaderState& header,
+                      uint32_t memberTime) {
+  SetOutputTime(run.outFile, memberTime);
+  const bool closed = CloseOutput(run.outFile);
+  run.outFile = kNoFile;
+  if (!closed) {
+    DeleteOutput(run.outPath);
+    ReportError(run, kCloseError, run.outPath);
+    run.failed = 1;
+    return false;
   }
-  AppendText(out, kOutPathCapacity, work->memberPath);
-  ConvertSeparators(out, '/');
-  SetItemText(work->dialogWindow, kStatusItem, out);
-  ShowProgressText(0);
-}
-
-OpenResult OpenMemberFile() {
-  work->outFile = CreateOutputFile(work->outPath);
-  if (work->outFile == kNoFile) return FailOpen(work->outPath), kOpenFailed;
-  return kOpenCreated;
-}
-
-void DiscardMemberFile() {
-  if (work->outFile != kNoFile) CloseOutput(work->outFile);
-  work->outFile = kNoFile;
-  DeleteOutput(work->outPath);
-}
-
-bool FinishMemberFile() {
-  const bool closed = CloseOutput(work->outFile);
-  work->outFile = kNoFile;
-  const char* message = !closed                                ? kCloseError
-                        : work->crc != CurrentHeader().dataCrc ? kCrcError
-                                                               : nullptr;
-  if (message == nullptr) return true;
-  ReportError(message, work->outPath);
-  DeleteOutput(work->outPath);
-  work->failed = 1;
+  if (CheckDataCrc(run, crc, header, run.outPath)) return true;
+  DeleteOutput(run.outPath);
   return false;
 }

@@ -1,17 +1,21 @@
-// Output of one ordinary member during extraction: its path, its file and the CRC verdict.
+// The output file of one ordinary member during extraction, and the CRC verdict on its data.
 #pragma once
 
-// Builds outPath from extractDir and memberPath, shows it in the status line and creates the
-// directories it needs.
-void PrepareOutputPath(int longNames);
+#include <cstdint>
 
-enum OpenResult { kOpenFailed = 0, kOpenCreated = 1, kOpenSkip = 2, kOpenCancel = 3 };
+#include "archive/member_header.h"
+#include "base/crc16.h"
+#include "base/run_context.h"
 
-// Creates the output file into outFile, or says why not.
-OpenResult OpenMemberFile();
+// Creates the output file named by outPath into outFile; false after "Open ERROR".
+bool OpenMemberFile(RunContext& run);
 
-// Closes the output file and checks the CRC; false after reporting a failure.
-bool FinishMemberFile();
+// Gives the file the member's time (packed DOS form), closes it and checks the CRC. false after
+// reporting a failure, with the file deleted.
+bool FinishMemberFile(RunContext& run, const CrcState& crc, const HeaderState& header,
+                      uint32_t memberTime);
 
-// Closes and deletes a member file whose data could not be written.
-void DiscardMemberFile();
+// The CRC verdict: true when the data's CRC is the header's, otherwise "CRC ERROR" about subject
+// is shown and failed set.
+bool CheckDataCrc(RunContext& run, const CrcState& crc, const HeaderState& header,
+                  const char* subject);

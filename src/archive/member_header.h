@@ -3,7 +3,9 @@
 
 #include <cstdint>
 
-#include "startup/work_area.h"
+#include "base/crc16.h"
+#include "base/run_context.h"
+#include "decode/member_decoder.h"
 
 #pragma pack(push, 1)
 struct MemberHeader {
@@ -29,12 +31,49 @@ inline constexpr uint8_t kExtFileName = 0x01;
 inline constexpr uint8_t kExtDirName = 0x02;
 inline constexpr uint8_t kExtAttributes = 0x40;
 
-// The member whose header is in work->header.
-inline MemberHeader& CurrentHeader() {
-  return *reinterpret_cast<MemberHeader*>(work->header);
+// The header part of the work area: the current member's header buffer and what the walk took
+// from it, and the check value of the archive.
+struct HeaderState {
+  uint8_t* header;  // allocated per member, released before the next
+  uint8_t* headerCrcField;
+  uint8_t* dirNamePtr;
+  uint8_t* fileNamePtr;
+  uint16_t headerCrc;
+  uint16_t attributes;
+  uint16_t dirNameLen;
+  uint16_t fileNameLen;
+  uint16_t checkValue;  // as the archive area stores it
+  uint16_t crcXor;      // of the members' data CRCs so far
+  char memberPath[kPathCapacity];
+};
+
+inline const MemberHeader& CurrentHeader(const HeaderState& state) {
+  return *reinterpret_cast<const MemberHeader*>(state.header);
 }
-inline char MethodLetter() {
-  return CurrentHeader().method[3];
+
+// The current member's method; the walk has made sure there is one.
+inline const Method& CurrentMethod(const HeaderState& state) {
+  return *FindMethod(CurrentHeader(state).method);
+}
+
+// What the decoder needs of the current member.
+inline MemberData CurrentMemberData(const HeaderState& state) {
+  const MemberHeader& header = CurrentHeader(state);
+  return {CurrentMethod(state), header.packedSize, header.unpackedSize};
+}
+
+// The two names that are never written to disk: the notice and the setup script, which the scan
+// decodes into their texts.
+inline constexpr char kNoticeMember[] = "!";
+inline constexpr char kScriptMember[] = "$";
+
+// The text a member's data goes to in the scan: kSinkNotice, kSinkScript, or kSinkFile for an
+// ordinary member.
+inline uint8_t ReservedSinkOf(const char* memberPath) {
+  if (memberPath[0] == '\0' || memberPath[1] != '\0') return kSinkFile;
+  return memberPath[0] == kNoticeMember[0]   ? kSinkNotice
+         : memberPath[0] == kScriptMember[0] ? kSinkScript
+                                             : kSinkFile;
 }
 
 enum HeaderResult { kHeaderFailed = 0, kHeaderRead = 1, kArchiveEnd = 2 };
@@ -42,12 +81,12 @@ enum HeaderResult { kHeaderFailed = 0, kHeaderRead = 1, kArchiveEnd = 2 };
 // Releases the previous header, reads and validates the next one and builds memberPath.
 // kArchiveEnd at the end mark or when fewer than 2 bytes remain; kHeaderFailed after the
 // failure has been reported and failed set.
-HeaderResult ReadMemberHeader();
+HeaderResult ReadMemberHeader(RunContext& run, CrcState& crc, HeaderState& state);
 
 // Applies one extended header: data is its type byte, size its whole size.
-void ReadExtendedHeader(uint8_t* data, uint32_t size);
+void ReadExtendedHeader(HeaderState& state, uint8_t* data, uint32_t size);
 
 // Seeks past the current member's data. 1 on success, 0 after reporting a failure.
-int SkipMemberData();
+int SkipMemberData(RunContext& run, const HeaderState& state);
 
-void ReleaseHeader();
+void ReleaseHeader(HeaderState& state);

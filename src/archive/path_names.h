@@ -1,4 +1,4 @@
-// Path text helpers shared by the archive walk, start-up and the setup actions.
+// Path text rules shared by the archive walk, start-up and the host tool.
 #pragma once
 
 #include <cstdint>
@@ -10,3 +10,12 @@ char* ConvertSeparators(char* text, char separator);
 // Expands a path macro at the start of text, in place; fileName serves the search macro.
 // Returns what ConvertSeparators returns.
 char* ExpandPathMacro(char* text, const char* fileName);
+
+// The part of a '/'-separated member path that stays inside a target directory: without a drive
+// or leading separators, which other extractors drop too. Null when a ".." component could still
+// lead out of it.
+const char* NameInsideTarget(const char* memberPath);
+
+// Creates every directory that path names before its last '/'; failures are left for the file's
+// creation to find.
+void CreateParentDirectories(const char* path);

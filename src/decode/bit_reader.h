@@ -9,9 +9,12 @@
 #include <cstring>
 #include <type_traits>
 
+#include "base/run_context.h"
+#include "decode/decoder_state.h"
+
 // A register-wide cache of the next stream bits; between the decoder's steps it always holds at
-// least the 16 bits that the lookups may look at. bitBuf, subBitBuf and bitCount in the work
-// area are its resting form (StoreBitReader).
+// least the 16 bits that the lookups may look at. bitBuf, subBitBuf and bitCount in the decoder
+// state are its resting form (StoreBitReader).
 using BitCache = std::conditional_t<(sizeof(void*) >= 8), uint64_t, uint32_t>;
 inline constexpr uint32_t kCacheBits = sizeof(BitCache) * 8;
 inline constexpr uint32_t kLookAheadBits = 16;
@@ -23,14 +26,17 @@ struct BitReader {
   const uint8_t* next;  // bytes loaded into inBuf and not yet moved into cache, up to `end`
   const uint8_t* end;
   uint32_t unloaded;  // member bytes still in the file
+  RunContext* run;    // the program file, and where a failed read is reported
+  uint8_t* inBuf;
 };
 
 // A reader at the start of the current member's data, compLeft bytes long, its lookahead
 // filled.
-BitReader StartBitReader();
+BitReader StartBitReader(RunContext& run, DecoderState& state);
 
-// Writes the reader's position back into bitBuf, subBitBuf, bitCount, inPos and compLeft.
-void StoreBitReader(BitReader reader);
+// Writes the reader's position back into bitBuf, subBitBuf, bitCount, inPos and compLeft. Takes a
+// copy, so that the decoder's own reader never has its address taken.
+void StoreBitReader(BitReader reader, DecoderState& state);
 
 // Moves bytes into the cache, loading the next part of the member from the file when the
 // lookahead needs it. Callers hand it a copy, so that their own reader never has its address

@@ -1,8 +1,7 @@
 #include "decode/code_tables.h"
 
-#include "startup/error_report.h"
-#include "startup/messages.h"
-#include "startup/work_area.h"
+#include "base/error_report.h"
+#include "base/messages.h"
 
 // Rules for streams no encoder writes, each ending in "Bad table" so that nothing is ever
 // written outside smallLengths, literalLengths, the tables or the 1019 tree nodes:
@@ -14,9 +13,9 @@
 //   entry to hold those lengths;
 // - a constant symbol that the code does not have (19 or more, np or more, 510 or 511): it
 //   would decode to nothing.
-void FailTable() {
-  ReportError(kBadTable, work->modulePath);
-  FatalStop(1);
+void FailTable(RunContext& run) {
+  ReportError(run, kBadTable, run.modulePath);
+  FatalStop(run, 1);
 }
 
 static void FillEntries(uint16_t* entries, uint32_t count, uint16_t value) {
@@ -38,15 +37,15 @@ static uint32_t ReadLongLength(BitReader& reader) {
   return 7 + ones;
 }
 
-void ReadSmallLengths(BitReader& reader, uint32_t symbolCount, uint32_t countWidth,
-                      uint32_t zeroRunIndex) {
-  uint8_t* lengths = work->smallLengths;
+void ReadSmallLengths(BitReader& reader, DecoderState& state, uint32_t symbolCount,
+                      uint32_t countWidth, uint32_t zeroRunIndex) {
+  uint8_t* lengths = state.smallLengths;
   const uint32_t count = TakeBits(reader, countWidth);
   if (count == 0) {
     const uint32_t constant = TakeBits(reader, countWidth);
-    if (constant >= symbolCount) FailTable();
+    if (constant >= symbolCount) FailTable(*reader.run);
     ClearLengths(lengths, 0, symbolCount);
-    FillEntries(work->smallTable, 1u << kSmallTableBits, MakeEntry(constant, 0));
+    FillEntries(state.smallTable, 1u << kSmallTableBits, MakeEntry(constant, 0));
     return;
   }
   // A count may exceed the symbols (up to 31 plus a zero run of 3); smallLengths has room for
@@ -63,24 +62,24 @@ void ReadSmallLengths(BitReader& reader, uint32_t symbolCount, uint32_t countWid
     }
   }
   if (i < symbolCount) ClearLengths(lengths, i, symbolCount);
-  BuildDecodeTable(symbolCount, lengths, kSmallTableBits, work->smallTable);
+  BuildDecodeTable(*reader.run, state, symbolCount, lengths, kSmallTableBits, state.smallTable);
 }
 
-void ReadLiteralLengths(BitReader& reader) {
-  uint8_t* lengths = work->literalLengths;
+void ReadLiteralLengths(BitReader& reader, DecoderState& state) {
+  uint8_t* lengths = state.literalLengths;
   const uint32_t count = TakeBits(reader, 9);
   if (count == 0) {
     const uint32_t constant = TakeBits(reader, 9);
-    if (constant >= kLiteralSymbols) FailTable();
+    if (constant >= kLiteralSymbols) FailTable(*reader.run);
     ClearLengths(lengths, 0, kLiteralSymbols);
-    FillEntries(work->literalTable, 1u << kLiteralTableBits, MakeEntry(constant, 0));
+    FillEntries(state.literalTable, 1u << kLiteralTableBits, MakeEntry(constant, 0));
     return;
   }
-  if (count > kLiteralSymbols) FailTable();
+  if (count > kLiteralSymbols) FailTable(*reader.run);
   uint32_t i = 0;
   while (i < count) {
-    const uint32_t symbol = LookUpSymbol(reader, work->smallTable, kSmallTableBits,
-                                         kCodeLengthSymbols, work->smallLengths);
+    const uint32_t symbol = LookUpSymbol(reader, state, state.smallTable, kSmallTableBits,
+                                         kCodeLengthSymbols, state.smallLengths);
     if (symbol > 2) {
       lengths[i++] = static_cast<uint8_t>(symbol - 2);
       continue;
@@ -88,25 +87,26 @@ void ReadLiteralLengths(BitReader& reader) {
     const uint32_t zeros = symbol == 0   ? 1
                            : symbol == 1 ? TakeBits(reader, 4) + 3
                                          : TakeBits(reader, 9) + 20;
-    if (zeros > kLiteralSymbols - i) FailTable();
+    if (zeros > kLiteralSymbols - i) FailTable(*reader.run);
     ClearLengths(lengths, i, i + zeros);
     i += zeros;
   }
   ClearLengths(lengths, i, kLiteralSymbols);
-  BuildDecodeTable(kLiteralSymbols, lengths, kLiteralTableBits, work->literalTable);
+  BuildDecodeTable(*reader.run, state, kLiteralSymbols, lengths, kLiteralTableBits,
+                   state.literalTable);
 }
 
-static uint32_t GiveOutNode(uint32_t& avail) {
-  work->treeLeft[avail] = 0;
-  work->treeRight[avail] = 0;
+static uint32_t GiveOutNode(DecoderState& state, uint32_t& avail) {
+  state.treeLeft[avail] = 0;
+  state.treeRight[avail] = 0;
   return avail++;
 }
 
-void BuildDecodeTable(uint32_t symbolCount, const uint8_t* lengths, uint32_t tableBits,
-                      uint16_t* table) {
+void BuildDecodeTable(RunContext& run, DecoderState& state, uint32_t symbolCount,
+                      const uint8_t* lengths, uint32_t tableBits, uint16_t* table) {
   uint32_t count[kMaxCodeLength + 1] = {};
   for (uint32_t symbol = 0; symbol < symbolCount; ++symbol) {
-    if (lengths[symbol] > kMaxCodeLength) FailTable();
+    if (lengths[symbol] > kMaxCodeLength) FailTable(run);
     ++count[lengths[symbol]];
   }
   // Sums are kept wide so that an over-full code cannot pass as an empty one.
@@ -122,7 +122,7 @@ void BuildDecodeTable(uint32_t symbolCount, const uint8_t* lengths, uint32_t tab
     for (uint32_t i = 0; i < tableSize; ++i) table[i] = MakeEntry(table[i] >> kEntrySymbolShift, 0);
     return;
   }
-  if (start[kMaxCodeLength + 1] != 1u << kMaxCodeLength) FailTable();
+  if (start[kMaxCodeLength + 1] != 1u << kMaxCodeLength) FailTable(run);
 
   const uint32_t jut = kMaxCodeLength - tableBits;
   uint32_t weight[kMaxCodeLength + 1];
@@ -152,16 +152,16 @@ void BuildDecodeTable(uint32_t symbolCount, const uint8_t* lengths, uint32_t tab
       FillEntries(table + k, next - k, MakeEntry(symbol, length));
     } else {
       uint16_t& root = table[k >> jut];
-      if (root == 0) root = MakeEntry(GiveOutNode(avail), 0);
+      if (root == 0) root = MakeEntry(GiveOutNode(state, avail), 0);
       uint32_t node = root >> kEntrySymbolShift;
       for (uint32_t depth = length - tableBits;; --depth) {
-        uint16_t& child = (k & mask) != 0 ? work->treeRight[node] : work->treeLeft[node];
+        uint16_t& child = (k & mask) != 0 ? state.treeRight[node] : state.treeLeft[node];
         k <<= 1;
         if (depth == 1) {
           child = static_cast<uint16_t>(symbol);
           break;
         }
-        if (child == 0) child = static_cast<uint16_t>(GiveOutNode(avail));
+        if (child == 0) child = static_cast<uint16_t>(GiveOutNode(state, avail));
         node = child;
       }
     }
@@ -169,12 +169,13 @@ void BuildDecodeTable(uint32_t symbolCount, const uint8_t* lengths, uint32_t tab
   }
 }
 
-uint32_t WalkTree(uint32_t node, uint32_t symbolCount, uint32_t lookahead, uint32_t mask) {
+uint32_t WalkTree(RunContext* run, const DecoderState& state, uint32_t node, uint32_t symbolCount,
+                  uint32_t lookahead, uint32_t mask) {
   // A built tree ends within 16 bits, but a block whose lengths were all 0 keeps older tables
   // whose nodes a different code may read in a circle: more steps than nodes is such a circle.
   for (uint32_t steps = 0; node >= symbolCount; ++steps) {
-    if (steps == kTreeNodes) FailTable();
-    node = (lookahead & mask) != 0 ? work->treeRight[node] : work->treeLeft[node];
+    if (steps == kTreeNodes) FailTable(*run);
+    node = (lookahead & mask) != 0 ? state.treeRight[node] : state.treeLeft[node];
     mask >>= 1;
   }
   return node;

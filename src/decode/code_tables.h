@@ -25,34 +25,36 @@ inline uint16_t MakeEntry(uint32_t symbol, uint32_t length) {
 }
 
 // "Bad table" about the program file, then the stop.
-[[noreturn]] void FailTable();
+[[noreturn]] void FailTable(RunContext& run);
 
 // Reads a small code's lengths (the code-length code: 19, 5, 3; the position code: np, pBit,
 // kNoZeroRun) into smallLengths and builds smallTable.
-void ReadSmallLengths(BitReader& reader, uint32_t symbolCount, uint32_t countWidth,
-                      uint32_t zeroRunIndex);
+void ReadSmallLengths(BitReader& reader, DecoderState& state, uint32_t symbolCount,
+                      uint32_t countWidth, uint32_t zeroRunIndex);
 
 // Reads the 510 literal/length code lengths through the code-length code into literalLengths
 // and builds literalTable.
-void ReadLiteralLengths(BitReader& reader);
+void ReadLiteralLengths(BitReader& reader, DecoderState& state);
 
 // Builds the direct table of tableBits index bits, and the tree nodes below it, for the
 // canonical code of the given lengths. Stops with "Bad table" when they do not form one.
-void BuildDecodeTable(uint32_t symbolCount, const uint8_t* lengths, uint32_t tableBits,
-                      uint16_t* table);
+void BuildDecodeTable(RunContext& run, DecoderState& state, uint32_t symbolCount,
+                      const uint8_t* lengths, uint32_t tableBits, uint16_t* table);
 
 // Follows the tree from node by the lookahead bits below a table's index bits; the first bit
-// tested is mask.
-uint32_t WalkTree(uint32_t node, uint32_t symbolCount, uint32_t lookahead, uint32_t mask);
+// tested is mask. Takes values, not the reader, so that the caller's reader can stay in
+// registers.
+uint32_t WalkTree(RunContext* run, const DecoderState& state, uint32_t node, uint32_t symbolCount,
+                  uint32_t lookahead, uint32_t mask);
 
 // Decodes one symbol of a code and consumes its bits.
-inline uint32_t LookUpSymbol(BitReader& reader, const uint16_t* table, uint32_t tableBits,
-                             uint32_t symbolCount, const uint8_t* lengths) {
+inline uint32_t LookUpSymbol(BitReader& reader, const DecoderState& state, const uint16_t* table,
+                             uint32_t tableBits, uint32_t symbolCount, const uint8_t* lengths) {
   const uint32_t entry = table[PeekBits(reader, tableBits)];
   uint32_t symbol = entry >> kEntrySymbolShift;
   uint32_t length = entry & kEntryLengthMask;
   if (symbol >= symbolCount) {
-    symbol = WalkTree(symbol, symbolCount, PeekBits(reader, kLookAheadBits),
+    symbol = WalkTree(reader.run, state, symbol, symbolCount, PeekBits(reader, kLookAheadBits),
                       1u << (kMaxCodeLength - 1 - tableBits));
     length = lengths[symbol];
   }

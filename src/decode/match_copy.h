@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "startup/work_area.h"
+#include "decode/decoder_state.h"
 
 inline void CopyWord(uint8_t* dest, const uint8_t* source) {
   uint64_t word;

@@ -1,55 +1,49 @@
 #include "decode/member_decoder.h"
 
-#include "archive/member_header.h"
+#include "base/error_report.h"
 #include "decode/code_tables.h"
 #include "decode/match_copy.h"
-#include "decode/output_sink.h"
 #include "decode/progress.h"
-#include "startup/error_report.h"
-#include "startup/work_area.h"
 
 inline constexpr uint32_t kWindowMask = kWindowSize - 1;
 inline constexpr uint32_t kLiteralLimit = 256;
 inline constexpr uint32_t kMinMatch = 3;
 
-// Sets np and pBit for the method letter ('4' to '7'), starts the bit reader at the member's
-// data and leaves blockLeft at 0, so that the first symbol reads a block header.
-static BitReader PrepareDecoder(char method) {
-  const bool wide = method == '6' || method == '7';
-  work->np = wide ? 17 : 14;
-  work->pBit = wide ? 5 : 4;
-  work->blockLeft = 0;
-  return StartBitReader();
+// Sets np and pBit for the method, starts the bit reader at the member's data and leaves
+// blockLeft at 0, so that the first symbol reads a block header.
+static BitReader PrepareDecoder(RunContext& run, DecoderState& state, const Method& method) {
+  state.np = method.np;
+  state.pBit = method.pBit;
+  state.blockLeft = 0;
+  return StartBitReader(run, state);
 }
 
-static void ReadBlockHeader(BitReader& reader) {
-  work->blockLeft = static_cast<uint16_t>(TakeBits(reader, 16));
-  ReadSmallLengths(reader, kCodeLengthSymbols, 5, 3);
-  ReadLiteralLengths(reader);
-  ReadSmallLengths(reader, work->np, work->pBit, kNoZeroRun);
+static void ReadBlockHeader(BitReader& reader, DecoderState& state) {
+  state.blockLeft = static_cast<uint16_t>(TakeBits(reader, 16));
+  ReadSmallLengths(reader, state, kCodeLengthSymbols, 5, 3);
+  ReadLiteralLengths(reader, state);
+  ReadSmallLengths(reader, state, state.np, state.pBit, kNoZeroRun);
 }
 
 // blockLeft counts the current block's symbols still to come; a block size of 0 means 65536.
-// The decoder's tables are reached through one local reference to the work area, since a store
-// into the window may alias anything reached through `work` itself.
-static inline uint32_t DecodeSymbol(BitReader& reader, uint32_t& blockLeft, WorkArea& area) {
+static inline uint32_t DecodeSymbol(BitReader& reader, uint32_t& blockLeft, DecoderState& state) {
   if (blockLeft == 0) {
     // A copy goes out by reference, so that the loop's own reader can stay in registers.
     BitReader afterHeader = reader;
-    ReadBlockHeader(afterHeader);
+    ReadBlockHeader(afterHeader, state);
     reader = afterHeader;
-    blockLeft = work->blockLeft == 0 ? 65536 : work->blockLeft;
+    blockLeft = state.blockLeft == 0 ? 65536 : state.blockLeft;
   }
   --blockLeft;
-  return LookUpSymbol(reader, area.literalTable, kLiteralTableBits, kLiteralSymbols,
-                      area.literalLengths);
+  return LookUpSymbol(reader, state, state.literalTable, kLiteralTableBits, kLiteralSymbols,
+                      state.literalLengths);
 }
 
 // Codes 0 and 1 are the positions themselves; a code c above them is 2^(c-1) plus c-1 more
 // bits. Worked out without a branch, since which one comes next cannot be foreseen.
-static inline uint32_t DecodePosition(BitReader& reader, WorkArea& area) {
+static inline uint32_t DecodePosition(BitReader& reader, const DecoderState& state) {
   const uint32_t code =
-      LookUpSymbol(reader, area.smallTable, kSmallTableBits, area.np, area.smallLengths);
+      LookUpSymbol(reader, state, state.smallTable, kSmallTableBits, state.np, state.smallLengths);
   const uint32_t extraBits = code - (code != 0);
   const auto extra = static_cast<uint32_t>(reader.cache >> 1 >> (kCacheBits - 1 - extraBits));
   ShiftInBits(reader, extraBits);
@@ -57,21 +51,19 @@ static inline uint32_t DecodePosition(BitReader& reader, WorkArea& area) {
 }
 
 // Hands a full window to the sink; a file sink also shows how far the member has come.
-static void FlushFullWindow(uint32_t done) {
-  FlushWindow(kWindowSize);
-  if (work->outFile != platform::kNoFile) ReportProgress(done, work->origSize);
+static void FlushFullWindow(const OutputSink& sink, const DecoderState& state, uint32_t done) {
+  FlushWindow(sink, state.window, kWindowSize);
+  if (sink.run.outFile != platform::kNoFile) ReportProgress(sink.run, done, state.origSize);
 }
 
-void DecodeMember() {
-  const MemberHeader& header = CurrentHeader();
-  work->origSize = header.unpackedSize;
-  work->compLeft = header.packedSize;
-  work->crc = 0;
-  work->windowSize = kWindowSize;
-  BitReader reader = PrepareDecoder(MethodLetter());
-  WorkArea& area = *work;
-  uint8_t* const window = area.window;
-  const uint32_t origSize = area.origSize;
+void DecodeMember(const OutputSink& sink, DecoderState& state, const MemberData& member) {
+  state.origSize = member.unpackedSize;
+  state.compLeft = member.packedSize;
+  sink.crc.crc = 0;
+  state.windowSize = kWindowSize;
+  BitReader reader = PrepareDecoder(sink.run, state, member.method);
+  uint8_t* const window = state.window;
+  const uint32_t origSize = state.origSize;
   uint32_t blockLeft = 0;
   // The bytes produced so far are flushed + fill: kept apart, a literal costs one comparison
   // against the end of what the window may still take.
@@ -81,13 +73,13 @@ void DecodeMember() {
     const uint32_t rest = origSize - flushed;
     const uint32_t stop = rest < kWindowSize ? rest : kWindowSize;
     while (fill < stop) {
-      const uint32_t symbol = DecodeSymbol(reader, blockLeft, area);
+      const uint32_t symbol = DecodeSymbol(reader, blockLeft, state);
       if (symbol < kLiteralLimit) {
         window[fill++] = static_cast<uint8_t>(symbol);
         continue;
       }
       const uint32_t length = symbol - kLiteralLimit + kMinMatch;
-      const uint32_t source = (fill - DecodePosition(reader, area) - 1) & kWindowMask;
+      const uint32_t source = (fill - DecodePosition(reader, state) - 1) & kWindowMask;
       if (fill + length < kWindowSize && source + length <= kWindowSize) {
         CopyMatch(window, fill, source, length);
         fill += length;
@@ -99,7 +91,7 @@ void DecodeMember() {
       for (uint32_t j = 0; j < length; ++j) {
         window[fill] = window[(source + j) & kWindowMask];
         if (++fill == kWindowSize) {
-          FlushFullWindow(done);
+          FlushFullWindow(sink, state, done);
           flushed += kWindowSize;
           fill = 0;
         }
@@ -107,54 +99,59 @@ void DecodeMember() {
       break;
     }
     if (fill == kWindowSize) {
-      FlushFullWindow(flushed + kWindowSize);
+      FlushFullWindow(sink, state, flushed + kWindowSize);
       flushed += kWindowSize;
       fill = 0;
     }
   }
   const uint32_t outCount = flushed + fill;
   if (fill != 0) {
-    FlushWindow(fill);
-    if (area.outFile != platform::kNoFile) ReportProgress(outCount, origSize);
+    FlushWindow(sink, window, fill);
+    if (sink.run.outFile != platform::kNoFile) ReportProgress(sink.run, outCount, origSize);
   }
-  area.outCount = outCount;
-  area.windowFill = fill;
-  area.blockLeft = static_cast<uint16_t>(blockLeft);
-  StoreBitReader(reader);
+  state.outCount = outCount;
+  state.windowFill = fill;
+  state.blockLeft = static_cast<uint16_t>(blockLeft);
+  StoreBitReader(reader, state);
 }
 
-void CopyStored(int32_t size) {
-  work->crc = 0;
+void CopyStored(const OutputSink& sink, DecoderState& state, int32_t size) {
+  RunContext& run = sink.run;
+  sink.crc.crc = 0;
   // The program file's positions are signed 32-bit numbers, so it cannot hold 2^31 bytes of
   // data after a header: such a size can only end in a short read, and says so at once.
   if (size < 0) {
-    FailRead();
-    FatalStop(1);
+    FailRead(run);
+    FatalStop(run, 1);
   }
   int32_t remaining = size;
   while (remaining > 0) {
     const int32_t chunk = remaining < static_cast<int32_t>(kWindowSize)
                               ? remaining
                               : static_cast<int32_t>(kWindowSize);
-    if (platform::Read(work->archiveFile, work->window, static_cast<uint32_t>(chunk)) != chunk) {
-      FailRead();
-      FatalStop(1);
+    if (platform::Read(run.archiveFile, state.window, static_cast<uint32_t>(chunk)) != chunk) {
+      FailRead(run);
+      FatalStop(run, 1);
     }
-    FlushWindow(static_cast<uint32_t>(chunk));
-    if (work->outFile != platform::kNoFile) {
-      ReportProgress(static_cast<uint32_t>(size - remaining), static_cast<uint32_t>(size));
+    FlushWindow(sink, state.window, static_cast<uint32_t>(chunk));
+    if (run.outFile != platform::kNoFile) {
+      ReportProgress(run, static_cast<uint32_t>(size - remaining), static_cast<uint32_t>(size));
     }
     remaining -= chunk;
   }
 }
 
-void DecodeMemberData() {
-  work->crc = 0;
-  work->inPos = 0xFFFFFFFF;
-  const char method = MethodLetter();
-  if (method == '0') {
-    CopyStored(static_cast<int32_t>(CurrentHeader().unpackedSize));
-  } else if (method != 'd') {
-    DecodeMember();
+void DecodeMemberData(const OutputSink& sink, DecoderState& state, const MemberData& member) {
+  sink.crc.crc = 0;
+  state.inPos = 0xFFFFFFFF;
+  switch (member.method.kind) {
+    case MethodKind::kStored:
+      CopyStored(sink, state, static_cast<int32_t>(member.unpackedSize));
+      break;
+    case MethodKind::kCompressed:
+      DecodeMember(sink, state, member);
+      break;
+    case MethodKind::kDirectory:
+      break;
   }
 }

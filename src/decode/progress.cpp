@@ -1,10 +1,9 @@
 #include "decode/progress.h"
 
-#include "startup/dialog_items.h"
-#include "startup/error_report.h"
-#include "startup/messages.h"
-#include "startup/text.h"
-#include "startup/work_area.h"
+#include "base/error_report.h"
+#include "base/messages.h"
+#include "base/status_lines.h"
+#include "base/text.h"
 
 static uint32_t Percentage(uint32_t done, uint32_t total) {
   if (total == 0) return 0;
@@ -25,16 +24,16 @@ static void AppendDecimal(char* text, uint32_t capacity, uint32_t value) {
   AppendText(text, capacity, digits + i);
 }
 
-void ShowProgressText(uint32_t percent) {
-  char* text = work->scratch;
+void ShowProgressText(RunContext& run, uint32_t percent) {
+  char* text = run.scratch;
   CopyText(text, kScratchCapacity, kExtractProgress);
   AppendDecimal(text, kScratchCapacity, percent);
   AppendText(text, kScratchCapacity, kPercentSign);
-  platform::SetItemText(work->dialogWindow, kProgressItem, text);
+  platform::SetItemText(run.dialogWindow, kProgressItem, text);
 }
 
-void ReportProgress(uint32_t done, uint32_t total) {
-  ShowProgressText(Percentage(done, total));
-  platform::PumpMessages(work->dialogWindow);
-  if (work->cancelRequested != 0) FatalStop(1);
+void ReportProgress(RunContext& run, uint32_t done, uint32_t total) {
+  ShowProgressText(run, Percentage(done, total));
+  platform::PumpMessages(run.dialogWindow);
+  if (run.cancelRequested != 0) FatalStop(run, 1);
 }

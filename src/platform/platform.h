@@ -40,6 +40,8 @@ FileHandle CreateOutputFile(const char* path);
 bool WriteOutput(FileHandle file, const void* bytes, uint32_t count);  // true when all written
 bool CloseOutput(FileHandle file);
 void DeleteOutput(const char* path);
+void SetOutputTime(FileHandle file, uint32_t dosDateTime);  // last write; failures are ignored
+void MakeDirectory(const char* path);                       // failures are ignored
 
 // The longest file-name component the volume of root accepts (GetVolumeInformationA); root null
 // means the current directory's volume. 0 when the query fails.
@@ -59,6 +61,5 @@ bool IsLeadByte(uint8_t byte);
 int ShowMessageBox(Window owner, const char* text, const char* caption, uint32_t style);
 void SetItemText(Window window, int itemId, const char* text);
 void PumpMessages(Window window);
-int RunMainDialog();  // DialogBoxParamA on the "SfxDialog" template; its result
 
 }  // namespace platform

@@ -1,8 +1,6 @@
 #include "setup/setup_script.h"
 
-#include "platform/platform.h"
-#include "startup/text.h"
-#include "startup/work_area.h"
+#include "base/text.h"
 
 namespace {
 
@@ -58,12 +56,12 @@ int NextDirective(const char** cursor, char (&line)[kLineCapacity]) {
   return kNoDirective;
 }
 
-void ParseSetupScript() {
+void ParseSetupScript(RunContext& run, SetupState& setup) {
   // The sink always terminates the script; the last byte is cleared anyway so that the walk
   // can never leave the buffer.
-  work->script[kScriptCapacity - 1] = '\0';
-  SettingsBlock& settings = work->settings;
-  const char* cursor = work->script;
+  run.script[kScriptCapacity - 1] = '\0';
+  SettingsBlock& settings = run.settings;
+  const char* cursor = run.script;
   char line[kLineCapacity];
   for (int code; (code = NextDirective(&cursor, line)) != kNoDirective;) {
     switch (code) {
@@ -79,18 +77,18 @@ void ParseSetupScript() {
         }
         break;
       case kClassTitle:
-        CopyWholeCharacters(work->classCheckText, sizeof work->classCheckText, line);
-        work->classChecked = 1;
+        CopyWholeCharacters(setup.classCheckText, sizeof setup.classCheckText, line);
+        setup.classChecked = 1;
         break;
       case kGroupTitle:
-        CopyWholeCharacters(work->groupCheckText, sizeof work->groupCheckText, line);
-        work->groupChecked = 1;
+        CopyWholeCharacters(setup.groupCheckText, sizeof setup.groupCheckText, line);
+        setup.groupChecked = 1;
         break;
       case kCommand:
         CopyWholeCharacters(settings.command, sizeof settings.command, line);
         break;
       case kAskRegist:
-        program.askRegist = 1;
+        setup.askRegist = 1;
         break;
       default:  // the class and group lines act after the extraction
         break;

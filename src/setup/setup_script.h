@@ -5,6 +5,9 @@
 
 #include <cstdint>
 
+#include "base/run_context.h"
+#include "setup/setup_state.h"
+
 enum DirectiveCode : int {
   kNoDirective = 0,
   kWindowTitle = 1,
@@ -28,5 +31,6 @@ int MatchDirective(const char** cursor);
 // and leaves the cursor at the end of that line. Returns kNoDirective at the end of the text.
 int NextDirective(const char** cursor, char (&line)[kLineCapacity]);
 
-// The first reading, during the scan.
-void ParseSetupScript();
+// The first reading, during the scan: the script in run.script may change the settings' titles,
+// directory and command, and offers the check boxes.
+void ParseSetupScript(RunContext& run, SetupState& setup);

@@ -1,8 +1,8 @@
 #include "startup/command_line.h"
 
+#include "base/settings_block.h"
+#include "base/text.h"
 #include "platform/platform.h"
-#include "startup/settings_block.h"
-#include "startup/text.h"
 
 using namespace platform;
 

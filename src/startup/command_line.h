@@ -26,7 +26,7 @@ struct CommandOptions {
   OptionState autoStart;
   OptionState noDateCompare;  // -c gives on, -c- gives off
   bool dirGiven;
-  char dir[256];  // bounded to installDir; scratch holds a copy
+  char dir[256];  // bounded to installDir
 };
 
 CommandOptions ReadOptions(const TokenList& list);

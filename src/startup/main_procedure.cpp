@@ -1,52 +1,50 @@
 #include "startup/main_procedure.h"
 
-#include "archive/archive_pass.h"
 #include "archive/path_names.h"
+#include "base/messages.h"
+#include "base/text.h"
+#include "setup/scan_pass.h"
 #include "startup/command_line.h"
-#include "startup/messages.h"
-#include "startup/text.h"
+#include "startup/read_settings.h"
 #include "startup/work_area.h"
+#include "ui/main_dialog.h"
 
 using namespace platform;
 
-// Reads the options and leaves an accepted directory in scratch, where the settings reader
-// picks it up.
-static CommandOptions TakeCommandLine(const char* tail) {
+// The scan, and the dialog when the scan finds nothing wrong; the program's exit code.
+static int ScanThenShowDialog(void* instance, WorkArea& work, const char* tail) {
+  RunContext& run = work.pass.run;
   TokenList tokens = TokenizeCommandTail(tail);
-  const CommandOptions options = ReadOptions(tokens);
+  const CommandOptions given = ReadOptions(tokens);
   FreeTokens(tokens);
-  program.dirFromCommandLine = options.dirGiven;
-  if (options.dirGiven) CopyText(work->scratch, kScratchCapacity, options.dir);
-  return options;
+  ProgramOptions& options = run.options;
+  options.dirFromCommandLine = given.dirGiven;
+  ModuleFileName(run.modulePath, kPathCapacity);
+  run.modulePath[kPathCapacity - 1] = '\0';
+  ReadSettingsBlock(run, given.dirGiven ? given.dir : nullptr);
+
+  const uint8_t flags = run.settings.flags;
+  options.overwriteSilently = (flags & kFlagOverwrite) != 0;
+  options.autoStart = ResolveAutoStart(given.autoStart, flags);
+  options.dateCompare = ResolveDateCompare(given.noDateCompare, flags);
+
+  if (RunScanPass(work.pass, work.setup) == 0) return 0;
+
+  char* installDir = run.settings.installDir;
+  ExpandPathMacro(installDir, "");
+  if (installDir[0] == '\0') CurrentDirectory(installDir, kDirCapacity);
+  return RunMainDialog(instance, work.pass, work.setup);
 }
 
 int RunProgram(void* instance, const char* tail) {
-  program.isWin32s = IsWin32s();
-  program.instance = instance;
-  work = static_cast<WorkArea*>(AllocZeroed(sizeof(WorkArea)));
+  const int isWin32s = IsWin32s();
+  auto* work = static_cast<WorkArea*>(AllocZeroed(sizeof(WorkArea)));
   if (work == nullptr) {
     ShowMessageBox(nullptr, kNotEnoughMemory, kDefaultCaption, kBoxTaskModal | kBoxIconError);
     return 0;
   }
-  const CommandOptions options = TakeCommandLine(tail);
-  ModuleFileName(work->modulePath, kPathCapacity);
-  work->modulePath[kPathCapacity - 1] = '\0';
-  ReadSettingsBlock();
-
-  const uint8_t flags = work->settings.flags;
-  program.askRegist = 0;
-  program.overwriteSilently = (flags & kFlagOverwrite) != 0;
-  program.autoStart = ResolveAutoStart(options.autoStart, flags);
-  program.dateCompare = ResolveDateCompare(options.noDateCompare, flags);
-
-  if (RunArchivePass(nullptr, kScanMode) == 0) return 0;
-
-  char* installDir = work->settings.installDir;
-  ExpandPathMacro(installDir, "");
-  if (installDir[0] == '\0') CurrentDirectory(installDir, kDirCapacity);
-
-  const int result = RunMainDialog();
+  work->pass.run.options.isWin32s = isWin32s;
+  const int result = ScanThenShowDialog(instance, *work, tail);
   Release(work);
-  work = nullptr;
   return result;
 }

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <initializer_list>
 
+#include "base/settings_block.h"
 #include "imagewriter/pe_image.h"
-#include "startup/settings_block.h"
 
 namespace imagewriter {
 namespace {

@@ -6,16 +6,8 @@
 #include <iostream>
 #include <sstream>
 
-#include "archive/archive_pass.h"
-#include "archive/member_header.h"
 #include "ombrix/member_walk.h"
-#include "ombrix/tool_error.h"
 #include "ombrix/tool_messages.h"
-#include "ombrix/tool_work_area.h"
-#include "startup/messages.h"
-#include "startup/settings_block.h"
-#include "startup/text.h"
-#include "startup/work_area.h"
 
 namespace {
 
@@ -70,8 +62,7 @@ std::string OsIdText(uint8_t osId) {
   return Hex(osId, 2);
 }
 
-void PrintSettings(std::ostream& out) {
-  const SettingsBlock& settings = work->settings;
+void PrintSettings(std::ostream& out, const SettingsBlock& settings) {
   out << "archive offset   " << settings.archiveOffset << " (" << Hex(settings.archiveOffset, 0)
       << ")\n"
       << "window title     \"" << settings.windowTitle << "\"\n"
@@ -86,42 +77,43 @@ void PrintMemberTitles(std::ostream& out) {
   out << "method     packed   unpacked  crc     time                  attr   os    path\n";
 }
 
-void PrintMember(std::ostream& out) {
-  const MemberHeader& header = CurrentHeader();
+void PrintMember(std::ostream& out, const HeaderState& state) {
+  const MemberHeader& header = CurrentHeader(state);
   out << std::string(header.method, sizeof header.method) << ' ' << std::setw(10)
       << header.packedSize << ' ' << std::setw(10) << header.unpackedSize << "  "
       << Hex(header.dataCrc, 4) << "  " << UtcTime(header.timeStamp) << "  " << std::left
-      << std::setw(5) << AttributeText(work->attributes) << "  " << std::setw(4)
-      << OsIdText(header.osId) << std::right << "  " << work->memberPath << '\n';
+      << std::setw(5) << AttributeText(state.attributes) << "  " << std::setw(4)
+      << OsIdText(header.osId) << std::right << "  " << state.memberPath << '\n';
 }
 
-void PrintCheckValue(std::ostream& out) {
-  out << "check value      " << Hex(work->checkValue, 4);
-  if (work->failed) {
+void PrintCheckValue(std::ostream& out, const PassArea& area) {
+  const HeaderState& state = area.header;
+  out << "check value      " << Hex(state.checkValue, 4);
+  if (area.run.failed) {
     out << " (not verified: the walk failed)\n";
-  } else if (program.crcXor == work->checkValue) {
+  } else if (state.crcXor == state.checkValue) {
     out << " (matches)\n";
   } else {
-    out << " (the members give " << Hex(program.crcXor, 4) << ")\n";
+    out << " (the members give " << Hex(state.crcXor, 4) << ")\n";
   }
 }
 
 }  // namespace
 
 int ShowArchiveInfo(const std::string& path, std::ostream& out) {
-  MemberVisitor visitor;
-  visitor.opened = [&out](bool hasSettings) {
-    if (hasSettings) PrintSettings(out);
+  ToolJob job;
+  job.opened = [&out](PassArea& area, bool hasSettings) {
+    if (hasSettings) PrintSettings(out, area.run.settings);
     PrintMemberTitles(out);
   };
-  visitor.member = [&out] {
-    PrintMember(out);
-    return SkipMemberData() != 0;
+  job.member = [&out](PassArea& area) {
+    PrintMember(out, area.header);
+    return SkipMemberData(area.run, area.header) != 0;
   };
-  visitor.walked = [&out] {
-    if (work->settings.flags & kFlagCheckValue) PrintCheckValue(out);
+  job.walked = [&out](PassArea& area) {
+    if (area.run.settings.flags & kFlagCheckValue) PrintCheckValue(out, area);
   };
-  return WalkMembers(path, visitor);
+  return WalkMembers(path, job);
 }
 
 void AddInfoCommand(CLI::App& app, int& status) {

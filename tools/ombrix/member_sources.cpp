@@ -6,10 +6,10 @@
 #include <set>
 #include <utility>
 
+#include "archive/member_header.h"
 #include "ombrix/lzh_writer.h"
 #include "ombrix/tool_error.h"
 #include "ombrix/tool_messages.h"
-#include "startup/work_area.h"
 
 namespace fs = std::filesystem;
 
@@ -88,8 +88,7 @@ class Collector {
         std::string::npos) {
       throw ToolError(FormatMessage(kNameHasSeparator, name));
     }
-    if (memberPath == kNoticeMember || memberPath == kScriptMember)
-      throw ToolError(FormatMessage(kNameReserved, name));
+    if (ReservedSinkOf(name) != kSinkFile) throw ToolError(FormatMessage(kNameReserved, name));
     if (!names_.insert(memberPath).second) throw ToolError(FormatMessage(kDuplicateName, name));
   }
 

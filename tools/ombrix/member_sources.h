@@ -7,10 +7,6 @@
 #include <string>
 #include <vector>
 
-// The names under which the stub finds the notice and the setup script.
-inline constexpr char kNoticeMember[] = "!";
-inline constexpr char kScriptMember[] = "$";
-
 struct MemberSource {
   std::filesystem::path diskPath;
   // Relative, '/'-separated; a directory's ends with '/'.

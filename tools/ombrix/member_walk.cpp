@@ -3,14 +3,50 @@
 #include <fstream>
 #include <memory>
 
-#include "archive/archive_pass.h"
-#include "archive/member_header.h"
+#include "base/messages.h"
+#include "base/text.h"
 #include "ombrix/tool_error.h"
 #include "ombrix/tool_messages.h"
-#include "ombrix/tool_work_area.h"
-#include "startup/messages.h"
-#include "startup/text.h"
-#include "startup/work_area.h"
+#include "startup/read_settings.h"
+
+namespace {
+
+// The walk's area, zero-filled as the stub's, with any header buffer given back however the walk
+// ends.
+struct ToolPassArea {
+  std::unique_ptr<PassArea> area = std::make_unique<PassArea>();
+  ToolPassArea() = default;
+  ToolPassArea(const ToolPassArea&) = delete;
+  ToolPassArea& operator=(const ToolPassArea&) = delete;
+  ~ToolPassArea() { ReleaseHeader(area->header); }
+};
+
+struct WalkState {
+  const ToolJob& job;
+  bool hasSettings;
+  bool opened = false;
+
+  void Open(PassArea& area) {
+    if (opened) return;
+    opened = true;
+    if (job.opened) job.opened(area, hasSettings);
+  }
+};
+
+bool OnMember(PassArea& area, void* context) {
+  auto& state = *static_cast<WalkState*>(context);
+  state.Open(area);
+  return state.job.member(area);
+}
+
+void OnFinish(PassArea& area, void* context) {
+  auto& state = *static_cast<WalkState*>(context);
+  state.Open(area);
+  if (state.job.walked) state.job.walked(area);
+  VerifyCheckValue(area);
+}
+
+}  // namespace
 
 bool HasSettingsBlock(const std::string& path) {
   std::ifstream in(path, std::ios::binary | std::ios::ate);
@@ -22,30 +58,25 @@ bool HasSettingsBlock(const std::string& path) {
   return in && magic[0] == 'M' && magic[1] == 'Z' && size >= kSettingsOffset + kSettingsSize;
 }
 
-int WalkMembers(const std::string& path, const MemberVisitor& visitor) {
+int WalkMembers(const std::string& path, const ToolJob& job) {
   if (path.size() >= kPathCapacity) {
     throw ToolError(FormatMessage(kPathTooLong, path.c_str(), size_t{kPathCapacity - 1}));
   }
-  ToolWorkArea area;
-  CopyText(work->modulePath, kPathCapacity, path.c_str());
-  const bool hasSettings = HasSettingsBlock(path);
-  if (hasSettings) {
-    ReadSettingsBlock();
+  if (job.extractDir.size() >= kDirCapacity) {
+    throw ToolError(FormatMessage(kPathTooLong, job.extractDir.c_str(), size_t{kDirCapacity - 1}));
+  }
+  ToolPassArea holder;
+  PassArea& area = *holder.area;
+  RunContext& run = area.run;
+  CopyText(run.modulePath, kPathCapacity, path.c_str());
+  CopyText(run.extractDir, kDirCapacity, job.extractDir.c_str());
+  WalkState state{job, HasSettingsBlock(path)};
+  if (state.hasSettings) {
+    ReadSettingsBlock(run, nullptr);
   } else {
-    CopyText(work->settings.windowTitle, sizeof work->settings.windowTitle, kDefaultCaption);
+    CopyText(run.settings.windowTitle, sizeof run.settings.windowTitle, kDefaultCaption);
   }
-  int longNames = 0;
-  if (OpenArchive(nullptr, &longNames) == 0) return 1;
-  if (visitor.opened) visitor.opened(hasSettings);
-  while (ReadMemberHeader() == kHeaderRead) {
-    AccumulateCheckValue();
-    if (!visitor.member()) break;
-  }
-  platform::CloseRead(work->archiveFile);
-  work->archiveFile = platform::kNoFile;
-  if (visitor.walked) visitor.walked();
-  VerifyCheckValue();
-  return work->failed ? 1 : 0;
+  return RunArchivePass(area, nullptr, {OnMember, OnFinish, &state}) == 1 ? 0 : 1;
 }
 
 CLI::App* AddArchiveCommand(CLI::App& app, const char* name, const char* description,

@@ -15,7 +15,6 @@
 #include "ombrix/member_walk.h"
 #include "ombrix/tool_error.h"
 #include "ombrix/tool_messages.h"
-#include "startup/work_area.h"
 
 namespace {
 
@@ -139,8 +138,8 @@ void Pack(const PackOptions& options) {
   OutputFile output(options.outPath);
   output.Write(stub);
   output.Write(archive);
-  MemberVisitor skip;
-  skip.member = [] { return SkipMemberData() != 0; };
+  ToolJob skip;
+  skip.member = [](PassArea& area) { return SkipMemberData(area.run, area.header) != 0; };
   if (WalkMembers(output.WalkPath(), skip) != 0) {
     throw ToolError(FormatMessage(kOutputRejected, options.outPath.c_str()));
   }

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "startup/settings_block.h"
+#include "base/settings_block.h"
 
 struct PackSettings {
   uint32_t archiveOffset = 0;

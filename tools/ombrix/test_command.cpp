@@ -2,14 +2,10 @@
 
 #include <iostream>
 
-#include "archive/member_header.h"
-#include "decode/member_decoder.h"
+#include "archive/member_file.h"
+#include "base/error_report.h"
 #include "ombrix/member_walk.h"
-#include "ombrix/tool_error.h"
 #include "ombrix/tool_messages.h"
-#include "startup/error_report.h"
-#include "startup/messages.h"
-#include "startup/work_area.h"
 
 namespace {
 
@@ -17,29 +13,27 @@ namespace {
 // that a fatal stop, which deletes the output file, has nothing to delete.
 constexpr char kDiscard[] = "/dev/null";
 
-bool TestMember(std::ostream& out) {
-  if (MethodLetter() != 'd') {
-    work->outFile = platform::CreateOutputFile(kDiscard);
-    if (work->outFile == platform::kNoFile) return FailOpen(kDiscard) != 0;
-    DecodeMemberData();
-    platform::CloseOutput(work->outFile);
-    work->outFile = platform::kNoFile;
-    if (work->crc != CurrentHeader().dataCrc) {
-      ReportError(kCrcError, work->memberPath);
-      work->failed = 1;
-      return false;
-    }
+bool TestMember(PassArea& area, std::ostream& out) {
+  RunContext& run = area.run;
+  const HeaderState& header = area.header;
+  if (CurrentMethod(header).kind != MethodKind::kDirectory) {
+    run.outFile = platform::CreateOutputFile(kDiscard);
+    if (run.outFile == platform::kNoFile) return FailOpen(run, kDiscard) != 0;
+    DecodeMemberData(SinkOf(area, kSinkFile), area.decoder, CurrentMemberData(header));
+    platform::CloseOutput(run.outFile);
+    run.outFile = platform::kNoFile;
+    if (!CheckDataCrc(run, area.crc, header, header.memberPath)) return false;
   }
-  out << FormatMessage(kMemberOk, work->memberPath) << '\n';
+  out << FormatMessage(kMemberOk, header.memberPath) << '\n';
   return true;
 }
 
 }  // namespace
 
 int TestArchive(const std::string& path, std::ostream& out) {
-  MemberVisitor visitor;
-  visitor.member = [&out] { return TestMember(out); };
-  return WalkMembers(path, visitor);
+  ToolJob job;
+  job.member = [&out](PassArea& area) { return TestMember(area, out); };
+  return WalkMembers(path, job);
 }
 
 void AddTestCommand(CLI::App& app, int& status) {

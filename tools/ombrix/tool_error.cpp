@@ -3,10 +3,22 @@
 #include <iostream>
 
 #include "ombrix/tool_messages.h"
+#include "platform/posix/posix_hooks.h"
+
+void UseToolPlatform() {
+  auto& hooks = platform::posix::GetHooks();
+  hooks.answerBox = [](const platform::posix::MessageBoxRecord& box) {
+    std::cerr << kToolErrorPrefix << box.text << '\n';
+    return platform::kAnswerYes;
+  };
+  hooks.endProcess = [](int status) { throw ProcessEnded{status}; };
+}
 
 int RunToolCommand(const std::function<int()>& body) {
   try {
     return body();
+  } catch (const ProcessEnded& ended) {
+    return ended.status;
   } catch (const std::exception& error) {
     std::cerr << kToolErrorPrefix << error.what() << '\n';
     return 1;

@@ -1,5 +1,5 @@
 // Every text the host tool itself shows. The stub's messages, which the tool also reports when
-// it walks an archive, are in startup/messages.h.
+// it walks an archive, are in base/messages.h.
 #pragma once
 
 #include <string>

@@ -24,8 +24,6 @@ struct Hooks {
   std::function<int(const MessageBoxRecord&)> answerBox;
   // Takes the place of ending the process; must not return (tests throw).
   std::function<void(int)> endProcess;
-  // The main dialog; unset, it is cancelled at once.
-  std::function<int()> mainDialog;
   // Runs at every message pump, as the messages it dispatches would (a Cancel, say).
   std::function<void()> onPump;
 

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 #include "platform/platform.h"
 #include "platform/posix/posix_hooks.h"
@@ -98,6 +99,23 @@ void DeleteOutput(const char* path) {
   ::unlink(path);
 }
 
+// A DOS time has no zone; the stub's files get it as UTC, and so do the tool's.
+void SetOutputTime(FileHandle file, uint32_t dosDateTime) {
+  std::tm parts{};
+  parts.tm_year = static_cast<int>(dosDateTime >> 25) + 80;
+  parts.tm_mon = static_cast<int>(dosDateTime >> 21 & 0x0F) - 1;
+  parts.tm_mday = static_cast<int>(dosDateTime >> 16 & 0x1F);
+  parts.tm_hour = static_cast<int>(dosDateTime >> 11 & 0x1F);
+  parts.tm_min = static_cast<int>(dosDateTime >> 5 & 0x3F);
+  parts.tm_sec = static_cast<int>(dosDateTime & 0x1F) * 2;
+  const timespec times[2] = {{::timegm(&parts), 0}, {::timegm(&parts), 0}};
+  ::futimens(static_cast<int>(file), times);
+}
+
+void MakeDirectory(const char* path) {
+  ::mkdir(path, 0777);
+}
+
 uint32_t MaxComponentLength(const char* /*root*/) {
   return GetHooks().maxComponentLength;
 }
@@ -168,11 +186,6 @@ void PumpMessages(Window /*window*/) {
   auto& hooks = GetHooks();
   ++hooks.pumpCount;
   if (hooks.onPump) hooks.onPump();
-}
-
-int RunMainDialog() {
-  auto& hooks = GetHooks();
-  return hooks.mainDialog ? hooks.mainDialog() : 0;
 }
 
 }  // namespace platform

@@ -4,8 +4,6 @@
 #include <cstdlib>
 
 #include "platform/platform.h"
-#include "startup/work_area.h"
-#include "ui/main_dialog.h"
 
 namespace platform {
 
@@ -44,6 +42,17 @@ bool CloseOutput(FileHandle file) {
 
 void DeleteOutput(const char* path) {
   DeleteFileA(path);
+}
+
+void SetOutputTime(FileHandle file, uint32_t dosDateTime) {
+  FILETIME time;
+  DosDateTimeToFileTime(static_cast<WORD>(dosDateTime >> 16), static_cast<WORD>(dosDateTime),
+                        &time);
+  SetFileTime(reinterpret_cast<HANDLE>(file), nullptr, nullptr, &time);
+}
+
+void MakeDirectory(const char* path) {
+  CreateDirectoryA(path, nullptr);
 }
 
 uint32_t MaxComponentLength(const char* root) {
@@ -105,11 +114,6 @@ void PumpMessages(Window window) {
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }
-}
-
-int RunMainDialog() {
-  return static_cast<int>(DialogBoxParamA(static_cast<HINSTANCE>(program.instance), "SfxDialog",
-                                          nullptr, SfxDialogProc, 0));
 }
 
 }  // namespace platform

@@ -34,7 +34,3 @@ static_assert(offsetof(SettingsBlock, command) == 342);
 static_assert(offsetof(SettingsBlock, reserved) == 598);
 static_assert(offsetof(SettingsBlock, flags) == 601);
 static_assert(offsetof(SettingsBlock, keepAttributes) == 602);
-
-// Reads the block from the program file named by modulePath, then applies the default caption
-// and the directory taken from the command line.
-void ReadSettingsBlock();

@@ -1,17 +1,15 @@
-#include "archive/crc16.h"
+#include "base/crc16.h"
 
-#include "startup/work_area.h"
-
-void BuildCrcTable(uint16_t poly) {
+void BuildCrcTable(CrcState& state, uint16_t poly) {
   for (uint32_t i = 0; i < 256; ++i) {
     uint32_t r = i;
     for (int bit = 0; bit < 8; ++bit) r = (r & 1) ? (r >> 1) ^ poly : r >> 1;
-    work->crcTable[i] = static_cast<uint16_t>(r);
+    state.crcTable[i] = static_cast<uint16_t>(r);
   }
-  const uint16_t* previous = work->crcTable;
-  for (auto& table : work->crcWideTables) {
+  const uint16_t* previous = state.crcTable;
+  for (auto& table : state.crcWideTables) {
     for (uint32_t i = 0; i < 256; ++i) {
-      table[i] = static_cast<uint16_t>(previous[i] >> 8 ^ work->crcTable[previous[i] & 0xFF]);
+      table[i] = static_cast<uint16_t>(previous[i] >> 8 ^ state.crcTable[previous[i] & 0xFF]);
     }
     previous = table;
   }
@@ -22,7 +20,7 @@ static uint32_t LoadLittleEndian32(const uint8_t* bytes) {
 }
 
 // Folds 8 bytes in one step: each byte's table entry is carried on through the bytes after it.
-static inline uint32_t FoldWord(const WorkArea& area, uint32_t crc, const uint8_t* bytes) {
+static inline uint32_t FoldWord(const CrcState& area, uint32_t crc, const uint8_t* bytes) {
   const uint16_t(*wide)[256] = area.crcWideTables;
   const uint32_t low = LoadLittleEndian32(bytes) ^ crc;
   const uint32_t high = LoadLittleEndian32(bytes + 4);
@@ -32,9 +30,7 @@ static inline uint32_t FoldWord(const WorkArea& area, uint32_t crc, const uint8_
 }
 
 // The product of two polynomials modulo the CRC's, in the register's order (bit 15 is x^0).
-static uint32_t MultiplyModulo(uint32_t a, uint32_t b) {
-  // The table's entry for 0x80 is the polynomial itself: seven plain shifts, then one reduction.
-  const uint32_t poly = work->crcTable[0x80];
+static uint32_t MultiplyModulo(uint32_t poly, uint32_t a, uint32_t b) {
   uint32_t product = 0;
   for (uint32_t bit = 0x8000; bit != 0; bit >>= 1) {
     if (a & bit) product ^= b;
@@ -45,16 +41,17 @@ static uint32_t MultiplyModulo(uint32_t a, uint32_t b) {
 
 // x to the power 8 * count, modulo the CRC's polynomial: what running on over count zero bytes
 // multiplies a CRC by.
-static uint32_t ZeroBytesFactor(uint32_t count) {
+static uint32_t ZeroBytesFactor(uint32_t poly, uint32_t count) {
   uint32_t factor = 0x8000;
-  for (uint32_t power = 0x0080; count != 0; count >>= 1, power = MultiplyModulo(power, power)) {
-    if (count & 1) factor = MultiplyModulo(factor, power);
+  for (uint32_t power = 0x0080; count != 0;
+       count >>= 1, power = MultiplyModulo(poly, power, power)) {
+    if (count & 1) factor = MultiplyModulo(poly, factor, power);
   }
   return factor;
 }
 
-uint16_t UpdateCrc(const uint8_t* bytes, int32_t count) {
-  const WorkArea& area = *work;
+uint16_t UpdateCrc(CrcState& state, const uint8_t* bytes, int32_t count) {
+  const CrcState& area = state;
   uint32_t crc = area.crc;
   int32_t done = 0;
   // A long run is cut into four lanes whose CRCs are computed side by side, since each step
@@ -67,13 +64,15 @@ uint16_t UpdateCrc(const uint8_t* bytes, int32_t count) {
     for (int32_t i = 0; i < lane; i += 8) {
       for (int32_t k = 0; k < 4; ++k) lanes[k] = FoldWord(area, lanes[k], bytes + k * lane + i);
     }
-    const uint32_t factor = ZeroBytesFactor(static_cast<uint32_t>(lane));
+    // The table's entry for 0x80 is the polynomial itself: seven plain shifts, then one reduction.
+    const uint32_t poly = area.crcTable[0x80];
+    const uint32_t factor = ZeroBytesFactor(poly, static_cast<uint32_t>(lane));
     crc = lanes[0];
-    for (int32_t k = 1; k < 4; ++k) crc = MultiplyModulo(crc, factor) ^ lanes[k];
+    for (int32_t k = 1; k < 4; ++k) crc = MultiplyModulo(poly, crc, factor) ^ lanes[k];
     done = 4 * lane;
   }
   for (; done + 8 <= count; done += 8) crc = FoldWord(area, crc, bytes + done);
   for (; done < count; ++done) crc = area.crcTable[(crc ^ bytes[done]) & 0xFF] ^ crc >> 8;
-  work->crc = static_cast<uint16_t>(crc);
-  return work->crc;
+  state.crc = static_cast<uint16_t>(crc);
+  return state.crc;
 }

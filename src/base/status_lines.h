@@ -1,4 +1,4 @@
-// Control ids of the main dialog that the core writes to.
+// The two lines of the main dialog that the extraction writes to while it runs.
 #pragma once
 
 inline constexpr int kStatusItem = 101;    // the member being extracted

@@ -1,21 +1,18 @@
-#include "startup/settings_block.h"
+#include "startup/read_settings.h"
 
-#include "startup/messages.h"
-#include "startup/text.h"
-#include "startup/work_area.h"
+#include "base/messages.h"
+#include "base/text.h"
 
 using namespace platform;
 
-void ReadSettingsBlock() {
+void ReadSettingsBlock(RunContext& run, const char* commandLineDir) {
   // No error is reported here: an unreadable block shows up as a failed scan.
-  const FileHandle file = OpenForRead(work->modulePath);
+  const FileHandle file = OpenForRead(run.modulePath);
   if (file != kNoFile) {
-    if (Seek(file, kSettingsOffset, kSeekSet) != -1) {
-      Read(file, &work->settings, kSettingsSize);
-    }
+    if (Seek(file, kSettingsOffset, kSeekSet) != -1) Read(file, &run.settings, kSettingsSize);
     CloseRead(file);
   }
-  SettingsBlock& settings = work->settings;
+  SettingsBlock& settings = run.settings;
   // The block comes from outside: its texts are terminated here so every later reader is safe.
   settings.windowTitle[sizeof settings.windowTitle - 1] = '\0';
   settings.installTitle[sizeof settings.installTitle - 1] = '\0';
@@ -24,7 +21,7 @@ void ReadSettingsBlock() {
   if (settings.windowTitle[0] == '\0') {
     CopyText(settings.windowTitle, sizeof settings.windowTitle, kDefaultCaption);
   }
-  if (program.dirFromCommandLine) {
-    CopyText(settings.installDir, sizeof settings.installDir, work->scratch);
+  if (commandLineDir != nullptr) {
+    CopyText(settings.installDir, sizeof settings.installDir, commandLineDir);
   }
 }

@@ -1,0 +1,62 @@
+#include "base/error_report.h"
+
+#include "base/messages.h"
+#include "base/text.h"
+
+using namespace platform;
+
+void ReportError(RunContext& run, const char* message, const char* subject) {
+  // An over-long subject is cut so that the quotes and the message always fit in scratch.
+  char* text = run.scratch;
+  text[0] = '\0';
+  AppendText(text, kScratchCapacity, "\"");
+  const uint32_t tail = TextLength(message) + 3;  // closing quote, blank, message, terminator
+  const uint32_t room = kScratchCapacity > tail + 1 ? kScratchCapacity - tail : 2;
+  AppendText(text, room, subject);
+  AppendText(text, kScratchCapacity, "\" ");
+  AppendText(text, kScratchCapacity, message);
+  ShowMessageBox(run.dialogWindow, text, run.settings.windowTitle, kBoxTaskModal | kBoxIconError);
+}
+
+static int Fail(RunContext& run, const char* message, const char* subject) {
+  ReportError(run, message, subject);
+  run.failed = 1;
+  return 0;
+}
+
+int FailRead(RunContext& run) {
+  return Fail(run, kReadError, run.modulePath);
+}
+int FailEof(RunContext& run) {
+  return Fail(run, kUnexpectedEof, run.modulePath);
+}
+int FailHeader(RunContext& run) {
+  return Fail(run, kBadHeader, run.modulePath);
+}
+int FailOpen(RunContext& run, const char* name) {
+  return Fail(run, kOpenError, name);
+}
+
+void ReportNoMemory(RunContext& run) {
+  ShowMessageBox(run.dialogWindow, kNotEnoughMemory, run.settings.windowTitle,
+                 kBoxTaskModal | kBoxIconError);
+}
+
+static bool IsOpen(FileHandle file) {
+  return file != 0 && file != kNoFile;
+}
+
+void FatalStop(RunContext& run, int status) {
+  // The partial output goes before the archive closes, and both handles are marked invalid
+  // first, so that nothing reached during the exit can touch them.
+  const FileHandle out = run.outFile;
+  const FileHandle archive = run.archiveFile;
+  run.outFile = kNoFile;
+  run.archiveFile = kNoFile;
+  if (IsOpen(out)) {
+    CloseOutput(out);
+    DeleteOutput(run.outPath);
+  }
+  if (IsOpen(archive)) CloseRead(archive);
+  EndProcess(status);
+}

@@ -1,0 +1,20 @@
+// Error boxes in the program's one format, and the stop that ends the process.
+#pragma once
+
+#include "base/run_context.h"
+
+// Shows "\"subject\" message" with the error icon, owned by the dialog (none during the scan).
+void ReportError(RunContext& run, const char* message, const char* subject);
+
+// Each reports its message about the program file (FailOpen: about name), sets failed and
+// returns 0, so that callers can write `return FailRead(run);`.
+int FailRead(RunContext& run);
+int FailEof(RunContext& run);
+int FailHeader(RunContext& run);
+int FailOpen(RunContext& run, const char* name);
+
+// "Not enough memory", alone, with the error icon: the one message without a subject.
+void ReportNoMemory(RunContext& run);
+
+// Closes and deletes a partly written output file, closes the archive, ends the process.
+[[noreturn]] void FatalStop(RunContext& run, int status);

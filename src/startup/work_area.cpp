@@ -1,4 +1,0 @@
-#include "startup/work_area.h"
-
-WorkArea* work = nullptr;
-ProgramState program = {};
