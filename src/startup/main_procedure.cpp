@@ -33,7 +33,7 @@ static int ScanThenShowDialog(void* instance, WorkArea& work, const char* tail) 
   char* installDir = run.settings.installDir;
   ExpandPathMacro(installDir, "");
   if (installDir[0] == '\0') CurrentDirectory(installDir, kDirCapacity);
-  return RunMainDialog(instance, work.pass, work.setup);
+  return RunMainDialog(instance, work.pass, work.setup, work.dialog);
 }
 
 int RunProgram(void* instance, const char* tail) {

@@ -4,8 +4,10 @@
 
 #include "archive/archive_pass.h"
 #include "setup/setup_state.h"
+#include "ui/main_dialog.h"
 
 struct WorkArea {
   PassArea pass;  // the run's texts and files, the CRC, the decoder, the member headers
   SetupState setup;
+  DialogState dialog;
 };

@@ -1,9 +1,16 @@
 // The main dialog, in which the user confirms the directory and starts the extraction.
 #pragma once
 
+#include <cstdint>
+
 #include "archive/archive_pass.h"
 #include "setup/setup_state.h"
 
-// Shows the dialog modally over the program's instance; its result, or -1 when it cannot be
-// created.
-int RunMainDialog(void* instance, PassArea& area, SetupState& setup);
+// The dialog's part of the work area.
+struct DialogState {
+  uint32_t extracting;  // set when OK starts the pass; never cleared, the dialog ends after it
+};
+
+// Shows the dialog modally over the program's instance; its result: 1 after the extraction, 0
+// when cancelled before it, -1 when the dialog cannot be created.
+int RunMainDialog(void* instance, PassArea& area, SetupState& setup, DialogState& dialog);

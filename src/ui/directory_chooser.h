@@ -1,0 +1,15 @@
+// The directory chooser: the old-style file-open dialog showing only directories and drives.
+#pragma once
+
+#include <windows.h>
+
+#include "base/run_context.h"
+
+// Runs the chooser over owner. Nonzero when a directory was chosen, which is then in
+// run.outPath; 0 when the user cancelled or the chooser could not be shown.
+int ChooseDirectory(HWND owner, HINSTANCE instance, RunContext& run);
+
+// The chooser's hook, exported by name: OK takes the directory the chooser shows, unless the
+// focus is in one of its lists, where OK opens the entry as the common dialog does.
+extern "C" UINT_PTR CALLBACK GetDirDlgHookProc(HWND chooser, UINT message, WPARAM wParam,
+                                               LPARAM lParam);
