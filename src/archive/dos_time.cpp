@@ -1,5 +1,7 @@
 #include "archive/dos_time.h"
 
+#include "platform/platform.h"
+
 static bool IsLeapYear(uint32_t year) {
   return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
 }
@@ -24,4 +26,17 @@ uint32_t UnixToDosTime(uint32_t seconds) {
   const uint32_t date = (year - 1980) << 9 | (month + 1) << 5 | (days + 1);
   const uint32_t time = rest / 3600 << 11 | rest % 3600 / 60 << 5 | rest % 60 / 2;
   return date << 16 | time;
+}
+
+uint32_t AdjustForTimeZone(uint32_t seconds) {
+  char zone[100];
+  const uint32_t length = platform::EnvironmentVariable("TZ", zone, sizeof zone);
+  if (length == 0 || length >= sizeof zone) return seconds;
+  const char* p = zone;
+  while (*p != '\0' && *p != '+' && *p != '-' && (*p < '0' || *p > '9')) ++p;
+  const bool east = *p == '-';
+  if (*p == '+' || *p == '-') ++p;
+  uint32_t hours = 0;
+  for (; *p >= '0' && *p <= '9'; ++p) hours = hours * 10 + static_cast<uint32_t>(*p - '0');
+  return east ? seconds + hours * 3600 : seconds - hours * 3600;
 }

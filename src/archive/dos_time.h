@@ -6,3 +6,7 @@
 
 // Times before 1980, which DOS cannot hold, become 1980-01-01 00:00:00; seconds are halved.
 uint32_t UnixToDosTime(uint32_t seconds);
+
+// Win32s keeps file times in local time: the hours of the TZ variable (EST5EDT, JST-9) move the
+// stamp. A TZ without digits, unset, or too long for 99 characters leaves it alone.
+uint32_t AdjustForTimeZone(uint32_t seconds);

@@ -2,22 +2,41 @@
 
 #include "archive/dos_time.h"
 #include "archive/member_file.h"
+#include "archive/name_sanitizer.h"
 #include "archive/path_names.h"
 #include "base/status_lines.h"
 #include "decode/member_decoder.h"
 #include "decode/progress.h"
 
-bool ExtractMember(PassArea& area, OutputPathRule rule) {
+// The status line shows paths up to this many characters whole.
+constexpr uint32_t kStatusWidth = 32;
+
+bool ExtractMember(PassArea& area, const OutputPathRule& rule) {
   RunContext& run = area.run;
-  const HeaderState& header = area.header;
-  rule(run, header.memberPath);
+  HeaderState& header = area.header;
+  char* names = rule.build(run, header.memberPath, rule.context);
+  if (names == nullptr) return SkipMemberData(run, header) != 0;
   ConvertSeparators(run.outPath, '/');
-  platform::SetItemText(run.dialogWindow, kStatusItem, run.outPath);
+  SanitizePath(names, area.longNames);
+  ShortenForDisplay(run.scratch, kScratchCapacity, run.outPath, kStatusWidth);
+  platform::SetItemText(run.dialogWindow, kStatusItem, run.scratch);
   ShowProgressText(run, 0);
   CreateParentDirectories(run.outPath);
+  MemberHeader& fixed = CurrentHeader(header);
+  if (run.options.isWin32s) fixed.timeStamp = AdjustForTimeZone(fixed.timeStamp);
+  const uint32_t memberTime = UnixToDosTime(fixed.timeStamp);
   if (CurrentMethod(header).kind == MethodKind::kDirectory) return true;
-  const uint32_t memberTime = UnixToDosTime(CurrentHeader(header).timeStamp);
-  if (!OpenMemberFile(run)) return false;
+  switch (OpenMemberFile(run, memberTime)) {
+    case kOpenCreated:
+      break;
+    case kOpenSkip:
+      return SkipMemberData(run, header) != 0;
+    case kOpenCancel:
+      run.failed = 1;
+      return false;
+    case kOpenFailed:
+      return false;
+  }
   DecodeMemberData(SinkOf(area, kSinkFile), area.decoder, CurrentMemberData(header));
   return FinishMemberFile(run, area.crc, header, memberTime);
 }

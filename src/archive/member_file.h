@@ -1,4 +1,5 @@
-// The output file of one ordinary member during extraction, and the CRC verdict on its data.
+// The output file of one ordinary member during extraction: what happens to a file already there,
+// the new file, and after the data its time, the CRC verdict and its attributes.
 #pragma once
 
 #include <cstdint>
@@ -7,15 +8,19 @@
 #include "base/crc16.h"
 #include "base/run_context.h"
 
-// Creates the output file named by outPath into outFile; false after "Open ERROR".
-bool OpenMemberFile(RunContext& run);
+enum OpenResult { kOpenFailed, kOpenCreated, kOpenSkip, kOpenCancel };
 
-// Gives the file the member's time (packed DOS form), closes it and checks the CRC. false after
-// reporting a failure, with the file deleted.
+// Decides about an existing file at outPath by the date comparison, the silent overwrite or the
+// user's answer to "Overwrite?", then creates the output file into outFile. memberTime is the
+// member's packed DOS time.
+OpenResult OpenMemberFile(RunContext& run, uint32_t memberTime);
+
+// Gives the file the member's time, closes it, checks the CRC and, when the settings keep
+// attributes, gives it the member's. false after reporting a failure, with the file deleted.
 bool FinishMemberFile(RunContext& run, const CrcState& crc, const HeaderState& header,
                       uint32_t memberTime);
 
-// The CRC verdict: true when the data's CRC is the header's, otherwise "CRC ERROR" about subject
-// is shown and failed set.
+// The CRC verdict: true when the data's CRC is the header's; otherwise the file named output, if
+// any, is deleted, "CRC ERROR" about subject is shown and failed set.
 bool CheckDataCrc(RunContext& run, const CrcState& crc, const HeaderState& header,
-                  const char* subject);
+                  const char* subject, const char* output);

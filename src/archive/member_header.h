@@ -50,6 +50,9 @@ struct HeaderState {
 inline const MemberHeader& CurrentHeader(const HeaderState& state) {
   return *reinterpret_cast<const MemberHeader*>(state.header);
 }
+inline MemberHeader& CurrentHeader(HeaderState& state) {
+  return *reinterpret_cast<MemberHeader*>(state.header);
+}
 
 // The current member's method; the walk has made sure there is one.
 inline const Method& CurrentMethod(const HeaderState& state) {

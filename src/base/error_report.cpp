@@ -5,7 +5,7 @@
 
 using namespace platform;
 
-void ReportError(RunContext& run, const char* message, const char* subject) {
+const char* FormatAboutFile(RunContext& run, const char* message, const char* subject) {
   // An over-long subject is cut so that the quotes and the message always fit in scratch.
   char* text = run.scratch;
   text[0] = '\0';
@@ -15,7 +15,12 @@ void ReportError(RunContext& run, const char* message, const char* subject) {
   AppendText(text, room, subject);
   AppendText(text, kScratchCapacity, "\" ");
   AppendText(text, kScratchCapacity, message);
-  ShowMessageBox(run.dialogWindow, text, run.settings.windowTitle, kBoxTaskModal | kBoxIconError);
+  return text;
+}
+
+void ReportError(RunContext& run, const char* message, const char* subject) {
+  ShowMessageBox(run.dialogWindow, FormatAboutFile(run, message, subject), run.settings.windowTitle,
+                 kBoxTaskModal | kBoxIconError);
 }
 
 static int Fail(RunContext& run, const char* message, const char* subject) {

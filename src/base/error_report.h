@@ -3,6 +3,9 @@
 
 #include "base/run_context.h"
 
+// Formats "\"subject\" message" in scratch, the one format of every box about a file.
+const char* FormatAboutFile(RunContext& run, const char* message, const char* subject);
+
 // Shows "\"subject\" message" with the error icon, owned by the dialog (none during the scan).
 void ReportError(RunContext& run, const char* message, const char* subject);
 

@@ -43,6 +43,31 @@ void DeleteOutput(const char* path);
 void SetOutputTime(FileHandle file, uint32_t dosDateTime);  // last write; failures are ignored
 void MakeDirectory(const char* path);                       // failures are ignored
 
+// Existing files.
+inline constexpr uint32_t kNoAttributes = 0xFFFFFFFF;  // nothing at that path
+inline constexpr uint32_t kAttributeDirectory = 0x10;
+inline constexpr uint32_t kAttributeNormal = 0x80;
+uint32_t FileAttributes(const char* path);                  // GetFileAttributesA
+void SetAttributes(const char* path, uint32_t attributes);  // failures are ignored
+// The last write of the file at path in packed DOS form, read through a handle opened for
+// reading. 0xFFFFFFFF when it cannot be opened; 0 when its time has no DOS form, so that the file
+// counts as older than any member.
+uint32_t ExistingFileTime(const char* path);
+
+// Where things are. Each returns the length of what it wrote, or the capacity it would need
+// (terminator included) when that is more than it was given, or 0 when there is nothing.
+uint32_t EnvironmentVariable(const char* name, char* buffer, uint32_t capacity);
+uint32_t WindowsDirectory(char* buffer, uint32_t capacity);
+uint32_t SystemDirectory(char* buffer, uint32_t capacity);
+// Finds name on the system's search path (SearchPathA, no extension); filePart receives where
+// its file name starts in buffer.
+uint32_t SearchFile(const char* name, char* buffer, uint32_t capacity, char** filePart);
+// A string value under HKEY_LOCAL_MACHINE; false when the key cannot be opened for reading or
+// the value cannot be read into capacity bytes.
+bool ReadMachineString(const char* subKey, const char* valueName, char* buffer, uint32_t capacity);
+// The file title of path (GetFileTitleA); buffer is left empty when there is none.
+void FileTitle(const char* path, char* buffer, uint32_t capacity);
+
 // The longest file-name component the volume of root accepts (GetVolumeInformationA); root null
 // means the current directory's volume. 0 when the query fails.
 uint32_t MaxComponentLength(const char* root);

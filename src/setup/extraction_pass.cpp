@@ -1,26 +1,23 @@
 #include "setup/extraction_pass.h"
 
 #include "archive/extract_member.h"
-#include "base/text.h"
+#include "archive/output_path.h"
 
 namespace {
 
-// The member goes under the extraction directory.
-void BuildStubOutputPath(RunContext& run, const char* memberPath) {
+// The member goes under the extraction directory, or where a drive, a root or a macro at the
+// start of its path sends it; every name after a drive is fitted to the volume.
+char* BuildStubOutputPath(RunContext& run, char* memberPath, void*) {
   char* out = run.outPath;
-  CopyText(out, kOutPathCapacity, run.extractDir);
-  const uint32_t length = TextLength(out);
-  if (length > 0 && out[length - 1] != '/' && out[length - 1] != '\\') {
-    AppendText(out, kOutPathCapacity, "/");
-  }
-  AppendText(out, kOutPathCapacity, memberPath);
+  BuildOutputPath(out, run.extractDir, memberPath, run.options.isWin32s);
+  return out[0] != '\0' && out[1] == ':' ? out + 2 : out;
 }
 
 bool ExtractOrdinaryMember(PassArea& area, void*) {
   if (ReservedSinkOf(area.header.memberPath) != kSinkFile) {
     return SkipMemberData(area.run, area.header) != 0;
   }
-  return ExtractMember(area, BuildStubOutputPath);
+  return ExtractMember(area, {BuildStubOutputPath, nullptr});
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include "startup/main_procedure.h"
 
-#include "archive/path_names.h"
+#include "archive/path_macros.h"
 #include "base/messages.h"
 #include "base/text.h"
 #include "setup/scan_pass.h"
@@ -31,7 +31,7 @@ static int ScanThenShowDialog(void* instance, WorkArea& work, const char* tail) 
   if (RunScanPass(work.pass, work.setup) == 0) return 0;
 
   char* installDir = run.settings.installDir;
-  ExpandPathMacro(installDir, "");
+  ExpandPathMacro(installDir, kDirCapacity, "", options.isWin32s);
   if (installDir[0] == '\0') CurrentDirectory(installDir, kDirCapacity);
   return RunMainDialog(instance, work.pass, work.setup, work.dialog);
 }

@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "archive/extract_member.h"
+#include "archive/path_macros.h"
 #include "archive/path_names.h"
 #include "base/text.h"
 #include "ombrix/member_walk.h"
@@ -11,23 +12,31 @@
 
 namespace {
 
-// The member goes under the target directory, whatever drive or root its name gives.
-void BuildContainedOutputPath(RunContext& run, const char* memberPath) {
+// The member goes under the target directory whatever drive or root its name gives; a macro at
+// its start stands for a directory of a Windows system that lies on drive C: (see the help), so
+// it too lands inside. Only the member's own names are fitted to the volume.
+char* BuildContainedOutputPath(RunContext& run, char* memberPath, void* refused) {
+  ExpandPathMacro(memberPath, kPathCapacity, LastComponent(memberPath), run.options.isWin32s);
+  ConvertSeparators(memberPath, '/');
+  const char* inside = NameInsideTarget(memberPath);
+  if (inside == nullptr) {
+    std::cerr << kToolErrorPrefix << FormatMessage(kUnsafeMemberPath, memberPath) << '\n';
+    *static_cast<bool*>(refused) = true;
+    return nullptr;
+  }
   char* out = run.outPath;
   CopyText(out, kOutPathCapacity, run.extractDir);
   AppendText(out, kOutPathCapacity, "/");
-  AppendText(out, kOutPathCapacity, NameInsideTarget(memberPath));
+  char* names = out + TextLength(out);
+  AppendText(out, kOutPathCapacity, inside);
+  return names;
 }
 
 bool ExtractToolMember(PassArea& area, bool& refused) {
-  const char* name = area.header.memberPath;
-  if (ReservedSinkOf(name) != kSinkFile) return SkipMemberData(area.run, area.header) != 0;
-  if (NameInsideTarget(name) == nullptr) {
-    std::cerr << kToolErrorPrefix << FormatMessage(kUnsafeMemberPath, name) << '\n';
-    refused = true;
+  if (ReservedSinkOf(area.header.memberPath) != kSinkFile) {
     return SkipMemberData(area.run, area.header) != 0;
   }
-  return ExtractMember(area, BuildContainedOutputPath);
+  return ExtractMember(area, {BuildContainedOutputPath, &refused});
 }
 
 }  // namespace

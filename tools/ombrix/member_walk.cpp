@@ -7,6 +7,7 @@
 #include "base/text.h"
 #include "ombrix/tool_error.h"
 #include "ombrix/tool_messages.h"
+#include "startup/command_line.h"
 #include "startup/read_settings.h"
 
 namespace {
@@ -76,6 +77,9 @@ int WalkMembers(const std::string& path, const ToolJob& job) {
   } else {
     CopyText(run.settings.windowTitle, sizeof run.settings.windowTitle, kDefaultCaption);
   }
+  // The settings decide about existing files as the stub's do with no options on its command line.
+  run.options.dateCompare = ResolveDateCompare(kOptionNotGiven, run.settings.flags);
+  run.options.overwriteSilently = (run.settings.flags & kFlagOverwrite) != 0;
   return RunArchivePass(area, nullptr, {OnMember, OnFinish, &state}) == 1 ? 0 : 1;
 }
 

@@ -22,7 +22,7 @@ bool TestMember(PassArea& area, std::ostream& out) {
     DecodeMemberData(SinkOf(area, kSinkFile), area.decoder, CurrentMemberData(header));
     platform::CloseOutput(run.outFile);
     run.outFile = platform::kNoFile;
-    if (!CheckDataCrc(run, area.crc, header, header.memberPath)) return false;
+    if (!CheckDataCrc(run, area.crc, header, header.memberPath, nullptr)) return false;
   }
   out << FormatMessage(kMemberOk, header.memberPath) << '\n';
   return true;

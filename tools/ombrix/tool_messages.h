@@ -24,7 +24,12 @@ inline constexpr char kExtractExitStatus[] =
     "deletes it. The notice and the setup script are not written, as the stub does not write "
     "them. A member named from the root or with a drive is written inside the directory, without "
     "them; one with a \"..\" component is skipped with a message, the others are still written, "
-    "and the status is 1.";
+    "and the status is 1. A path macro at the start of a member's name stands for a directory "
+    "inside it: %WinDir% WINDOWS, %SystemDir% and %Search% WINDOWS/SYSTEM, %WORK% WINDOWS/TEMP, "
+    "%ProgramFiles% \"Program Files\", %WinRoot% the directory itself. An existing file is "
+    "replaced unless dates are compared and it is as new as the member; names are fitted to the "
+    "volume as the stub fits them, and read-only members are written read-only when the settings "
+    "keep attributes.";
 inline constexpr char kMemberOk[] = "%s: OK";
 inline constexpr char kUnsafeMemberPath[] =
     "member \"%s\" has a \"..\" component and would be written outside the target directory; "

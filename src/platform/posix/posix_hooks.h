@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,15 @@ struct Hooks {
 
   std::string moduleFileName;
   std::string currentDirectory;
+  // The system the core asks about: by default a Windows system of its own, whose directories
+  // lie on drive C: and so, once the host tool has dropped the drive, inside its target.
+  std::map<std::string, std::string> environment{{"TEMP", "C:\\WINDOWS\\TEMP"}};
+  std::string windowsDirectory = "C:\\WINDOWS";
+  std::string systemDirectory = "C:\\WINDOWS\\SYSTEM";
+  // "subkey\\value" to its text; search-path names to where they are found.
+  std::map<std::string, std::string> registry{
+      {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\ProgramFilesDir", "C:\\Program Files"}};
+  std::map<std::string, std::string> searchPath;
   uint32_t maxComponentLength = 255;
   bool win32s = false;
   bool codePage932 = false;  // lead bytes of Shift-JIS

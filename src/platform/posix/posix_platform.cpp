@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <string>
 
 #include "platform/platform.h"
 #include "platform/posix/posix_hooks.h"
@@ -114,6 +115,88 @@ void SetOutputTime(FileHandle file, uint32_t dosDateTime) {
 
 void MakeDirectory(const char* path) {
   ::mkdir(path, 0777);
+}
+
+// Directories, read-only files and the rest, as Windows would report them.
+uint32_t FileAttributes(const char* path) {
+  struct stat info {};
+  if (::stat(path, &info) != 0) return kNoAttributes;
+  if (S_ISDIR(info.st_mode)) return kAttributeDirectory;
+  return (info.st_mode & S_IWUSR) ? 0x20 : 0x21;
+}
+
+// Read-only is the one attribute a Linux file can carry: it takes away the write permissions.
+void SetAttributes(const char* path, uint32_t attributes) {
+  struct stat info {};
+  if (::stat(path, &info) != 0) return;
+  const mode_t writable = S_IWUSR | S_IWGRP | S_IWOTH;
+  const mode_t mode = (attributes & 0x01) ? info.st_mode & ~writable : info.st_mode | S_IWUSR;
+  ::chmod(path, mode & 07777);
+}
+
+uint32_t ExistingFileTime(const char* path) {
+  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return 0xFFFFFFFF;
+  struct stat info {};
+  const bool known = ::fstat(fd, &info) == 0;
+  ::close(fd);
+  std::tm parts{};
+  if (!known || ::gmtime_r(&info.st_mtime, &parts) == nullptr || parts.tm_year < 80 ||
+      parts.tm_year > 207) {
+    return 0;
+  }
+  const uint32_t date = static_cast<uint32_t>(parts.tm_year - 80) << 9 |
+                        static_cast<uint32_t>(parts.tm_mon + 1) << 5 |
+                        static_cast<uint32_t>(parts.tm_mday);
+  const uint32_t time = static_cast<uint32_t>(parts.tm_hour) << 11 |
+                        static_cast<uint32_t>(parts.tm_min) << 5 |
+                        static_cast<uint32_t>(parts.tm_sec / 2);
+  return date << 16 | time;
+}
+
+// Win32's convention for a text that does not fit: nothing written, the capacity it needs.
+static uint32_t Answer(const std::string& text, char* buffer, uint32_t capacity) {
+  if (text.empty()) return 0;
+  if (text.size() >= capacity) return static_cast<uint32_t>(text.size() + 1);
+  std::memcpy(buffer, text.c_str(), text.size() + 1);
+  return static_cast<uint32_t>(text.size());
+}
+
+uint32_t EnvironmentVariable(const char* name, char* buffer, uint32_t capacity) {
+  const auto& environment = GetHooks().environment;
+  const auto found = environment.find(name);
+  return found == environment.end() ? 0 : Answer(found->second, buffer, capacity);
+}
+
+uint32_t WindowsDirectory(char* buffer, uint32_t capacity) {
+  return Answer(GetHooks().windowsDirectory, buffer, capacity);
+}
+
+uint32_t SystemDirectory(char* buffer, uint32_t capacity) {
+  return Answer(GetHooks().systemDirectory, buffer, capacity);
+}
+
+uint32_t SearchFile(const char* name, char* buffer, uint32_t capacity, char** filePart) {
+  const auto& searchPath = GetHooks().searchPath;
+  const auto found = searchPath.find(name);
+  if (found == searchPath.end()) return 0;
+  const uint32_t length = Answer(found->second, buffer, capacity);
+  if (length < capacity) *filePart = buffer + found->second.find_last_of("\\/") + 1;
+  return length;
+}
+
+bool ReadMachineString(const char* subKey, const char* valueName, char* buffer, uint32_t capacity) {
+  const auto& registry = GetHooks().registry;
+  const auto found = registry.find(std::string(subKey) + "\\" + valueName);
+  if (found == registry.end() || found->second.size() >= capacity) return false;
+  std::memcpy(buffer, found->second.c_str(), found->second.size() + 1);
+  return true;
+}
+
+void FileTitle(const char* path, char* buffer, uint32_t capacity) {
+  const std::string text = path;
+  const std::string title = text.substr(text.find_last_of("\\/:") + 1);
+  if (title.empty() || Answer(title, buffer, capacity) >= capacity) buffer[0] = '\0';
 }
 
 uint32_t MaxComponentLength(const char* /*root*/) {

@@ -1,4 +1,5 @@
 // The platform that ships: each operation is the Win32 call it is named after.
+#include <commdlg.h>
 #include <windows.h>
 
 #include <cstdlib>
@@ -53,6 +54,61 @@ void SetOutputTime(FileHandle file, uint32_t dosDateTime) {
 
 void MakeDirectory(const char* path) {
   CreateDirectoryA(path, nullptr);
+}
+
+uint32_t FileAttributes(const char* path) {
+  return GetFileAttributesA(path);
+}
+
+void SetAttributes(const char* path, uint32_t attributes) {
+  SetFileAttributesA(path, attributes);
+}
+
+uint32_t ExistingFileTime(const char* path) {
+  const HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 0xFFFFFFFF;
+  FILETIME time = {};
+  GetFileTime(file, nullptr, nullptr, &time);
+  CloseHandle(file);
+  WORD dosDate = 0;
+  WORD dosTime = 0;
+  if (!FileTimeToDosDateTime(&time, &dosDate, &dosTime)) return 0;
+  return static_cast<uint32_t>(dosDate) << 16 | dosTime;
+}
+
+uint32_t EnvironmentVariable(const char* name, char* buffer, uint32_t capacity) {
+  return GetEnvironmentVariableA(name, buffer, capacity);
+}
+
+uint32_t WindowsDirectory(char* buffer, uint32_t capacity) {
+  return GetWindowsDirectoryA(buffer, capacity);
+}
+
+uint32_t SystemDirectory(char* buffer, uint32_t capacity) {
+  return GetSystemDirectoryA(buffer, capacity);
+}
+
+uint32_t SearchFile(const char* name, char* buffer, uint32_t capacity, char** filePart) {
+  return SearchPathA(nullptr, name, nullptr, capacity, buffer, filePart);
+}
+
+bool ReadMachineString(const char* subKey, const char* valueName, char* buffer, uint32_t capacity) {
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, subKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
+    return false;
+  }
+  // A stored string need not end in a terminator: room is kept for one.
+  DWORD size = capacity - 1;
+  const LONG result =
+      RegQueryValueExA(key, valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size);
+  RegCloseKey(key);
+  buffer[result == ERROR_SUCCESS ? size : 0] = '\0';
+  return result == ERROR_SUCCESS;
+}
+
+void FileTitle(const char* path, char* buffer, uint32_t capacity) {
+  if (GetFileTitleA(path, buffer, static_cast<WORD>(capacity)) != 0) buffer[0] = '\0';
 }
 
 uint32_t MaxComponentLength(const char* root) {
