@@ -1,6 +1,7 @@
 // The platform that ships: each operation is the Win32 call it is named after.
-#include <commdlg.h>
 #include <windows.h>
+// After windows.h, whose types it uses.
+#include <commdlg.h>
 
 #include <cstdlib>
 
