@@ -11,15 +11,18 @@ file(GLOB OMBRIX_WIN32_SOURCES CONFIGURE_DEPENDS
 file(GLOB OMBRIX_RESOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/resources/*.rc)
 
 # The stub takes the command tail itself and ends with exit(), so the mingw start-up files,
-# which cost more than the whole program, stay out.
+# which cost more than the whole program, stay out; so do the default libraries, which would
+# bring MSVCRT back in. CRTDLL is the C runtime that every 32-bit Windows has, Win32s included;
+# MSVCRT is missing on the oldest systems the stub must start on.
 add_executable(ombrix-sfx WIN32 ${OMBRIX_CORE_SOURCES} ${OMBRIX_WIN32_SOURCES} ${OMBRIX_RESOURCES})
 target_include_directories(ombrix-sfx PRIVATE ${CMAKE_SOURCE_DIR}/src)
 target_compile_options(ombrix-sfx PRIVATE ${OMBRIX_WARNINGS})
 target_link_options(ombrix-sfx PRIVATE
-  -nostartfiles -Wl,-e,_StubEntry -static-libgcc -s -Wl,--gc-sections
+  -nostartfiles -nodefaultlibs -Wl,-e,_StubEntry -s -Wl,--gc-sections
   -Wl,--subsystem,windows:4.0 -Wl,--major-os-version,4 -Wl,--minor-os-version,0
   -Wl,--disable-dynamicbase -Wl,--disable-reloc-section)
-target_link_libraries(ombrix-sfx PRIVATE kernel32 user32 gdi32 comdlg32 advapi32 shell32 msvcrt)
+target_link_libraries(ombrix-sfx PRIVATE
+  kernel32 user32 gdi32 comdlg32 advapi32 shell32 crtdll gcc)
 
 include(cmake/image_layout.cmake OPTIONAL)
 
