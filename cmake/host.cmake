@@ -2,7 +2,9 @@
 option(OMBRIX_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" ON)
 option(OMBRIX_TESTS "Build the tests" ON)
 set(OMBRIX_WIN32_DIR "${CMAKE_SOURCE_DIR}/build/win32" CACHE PATH
-    "Build tree of the win32 preset, whose stub and robot the end-to-end tests run")
+    "Build tree of the win32 preset, whose stub the image tests check and the end-to-end tests run")
+set(OMBRIX_WIN64_DIR "${CMAKE_SOURCE_DIR}/build/win64" CACHE PATH
+    "Build tree of the win64 preset, whose stub and robot the x86-64 end-to-end tests run")
 
 if(OMBRIX_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Installs everything Ombrix needs on Debian 12: the host toolchain and libraries, the mingw-w64
-# cross compiler, 32-bit Wine with Xvfb, and the peer LZH tools the tests compare against.
+# cross compilers for i686 and x86-64, 32-bit and 64-bit Wine with Xvfb, and the peer LZH tools
+# the tests compare against. The same on every host: where the kernel runs no i386 programs the
+# 32-bit packages still install, they only cannot run, and 64-bit Wine runs the x86-64 build.
 # Idempotent: packages already present are not fetched again.
 set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build clang-format pkg-config python3 clang libclang-rt-14-dev
   libcli11-dev libgtest-dev libgmock-dev
-  g++-mingw-w64-i686 mingw-w64-tools
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools
   wine wine32 wine64 xvfb xauth x11-utils
   lhasa jlha-utils libarchive-tools 7zip dosbox hyperfine
 )

@@ -86,8 +86,8 @@ TEST_F(ImageRewriteTest, RefusesWhatItCannotMoveSafely) {
   } cases[] = {
       {"no MZ signature", [](auto& b) { b[0] = 'X'; }},
       {"truncated", [](auto& b) { pe::Write32(b, pe::kLfanewField, uint32_t(b.size() - 2)); }},
-      {"not i386", [peOffset](auto& b) { pe::Write16(b, peOffset + 4, 0x8664); }},
-      {"not a PE32",
+      {"neither an i386 PE32", [peOffset](auto& b) { pe::Write16(b, peOffset + 4, 0x8664); }},
+      {"neither an i386 PE32",
        [peOffset](auto& b) { pe::Write16(b, peOffset + pe::kOptionalHeader, 0x20B); }},
       {"signed",
        [&](auto& b) {

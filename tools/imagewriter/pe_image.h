@@ -1,9 +1,11 @@
-// Reading the headers of a linked 32-bit PE image. The image writer rewrites them and the image
-// tests check the result with this same reader, so both agree on every field's place.
+// Reading the headers of a linked PE image: PE32 for i686, the product, or PE32+ for x86-64, the
+// test vehicle. The image writer rewrites them and the image tests check the result with this
+// same reader, so both agree on every field's place.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -18,8 +20,11 @@ struct ImageError : std::runtime_error {
 inline constexpr size_t kLfanewField = 0x3C;
 inline constexpr uint16_t kMachineI386 = 0x14C;
 inline constexpr uint16_t kPe32Magic = 0x10B;
+inline constexpr uint16_t kMachineAmd64 = 0x8664;
+inline constexpr uint16_t kPe32PlusMagic = 0x20B;
 
-// Field places relative to the "PE\0\0" signature.
+// Field places relative to the "PE\0\0" signature. Up to the subsystem both forms of the optional
+// header agree; the wider stack and heap sizes of PE32+ move its data directories.
 inline constexpr size_t kNumberOfSectionsField = 6;
 inline constexpr size_t kPointerToSymbolTableField = 12;
 inline constexpr size_t kSizeOfOptionalHeaderField = 20;
@@ -27,6 +32,7 @@ inline constexpr size_t kOptionalHeader = 24;
 inline constexpr size_t kSizeOfHeadersField = kOptionalHeader + 60;
 inline constexpr size_t kCheckSumField = kOptionalHeader + 64;
 inline constexpr size_t kDataDirectories = kOptionalHeader + 96;
+inline constexpr size_t kDataDirectoriesPe32Plus = kOptionalHeader + 112;
 
 // Field places relative to a section header or a debug directory entry.
 inline constexpr size_t kSectionHeaderSize = 40;
@@ -110,6 +116,12 @@ inline void Write32(std::span<uint8_t> bytes, size_t offset, uint32_t value) {
   WriteLe(bytes, offset, 4, value);
 }
 
+inline std::string Hex(uint32_t value) {
+  char text[12];
+  std::snprintf(text, sizeof text, "0x%X", value);
+  return text;
+}
+
 inline bool IsPowerOfTwo(uint32_t value) {
   return value != 0 && (value & (value - 1)) == 0;
 }
@@ -125,10 +137,19 @@ inline PeImage ParsePeImage(std::span<const uint8_t> bytes) {
     throw ImageError("no PE signature at e_lfanew " + std::to_string(image.peOffset));
   }
   const size_t pe = image.peOffset;
-  if (Read16(bytes, pe + 4) != kMachineI386) throw ImageError("machine is not i386");
+  const uint16_t machine = Read16(bytes, pe + 4);
+  const uint16_t magic = Read16(bytes, pe + kOptionalHeader);
+  size_t dataDirectories = 0;
+  if (machine == kMachineI386 && magic == kPe32Magic) {
+    dataDirectories = kDataDirectories;
+  } else if (machine == kMachineAmd64 && magic == kPe32PlusMagic) {
+    dataDirectories = kDataDirectoriesPe32Plus;
+  } else {
+    throw ImageError("machine " + Hex(machine) + " with optional header magic " + Hex(magic) +
+                     " is neither an i386 PE32 nor an x86-64 PE32+ image");
+  }
   image.pointerToSymbolTable = Read32(bytes, pe + kPointerToSymbolTableField);
   image.sizeOfOptionalHeader = Read16(bytes, pe + kSizeOfOptionalHeaderField);
-  if (Read16(bytes, pe + kOptionalHeader) != kPe32Magic) throw ImageError("not a PE32 image");
 
   const size_t optional = pe + kOptionalHeader;
   image.sectionAlignment = Read32(bytes, optional + 32);
@@ -146,14 +167,14 @@ inline PeImage ParsePeImage(std::span<const uint8_t> bytes) {
                      " out of range");
   }
 
-  const uint32_t directoryCount = Read32(bytes, optional + 92);
+  const uint32_t directoryCount = Read32(bytes, pe + dataDirectories - 4);
   if (directoryCount > 16 ||
-      kDataDirectories - kOptionalHeader + 8 * directoryCount > image.sizeOfOptionalHeader) {
+      dataDirectories - kOptionalHeader + 8 * directoryCount > image.sizeOfOptionalHeader) {
     throw ImageError(std::to_string(directoryCount) +
                      " data directories do not fit the optional header");
   }
   for (size_t i = 0; i < directoryCount; ++i) {
-    const size_t entry = pe + kDataDirectories + 8 * i;
+    const size_t entry = pe + dataDirectories + 8 * i;
     image.directories.push_back({Read32(bytes, entry), Read32(bytes, entry + 4)});
   }
 

@@ -8,6 +8,7 @@ from collections.abc import Callable
 from pathlib import Path
 
 from harness.config import ConfigError, load_config
+from harness.flavour import FlavourError, skip_unless_chosen
 from harness.session import Session, SessionError, load_session
 
 Case = Callable[[Session, Path], None]
@@ -42,8 +43,9 @@ def main(cases: dict[str, Case]) -> None:
     name = sys.argv[1]
     try:
         config = load_config()
+        skip_unless_chosen(config.flavour, f"{suite}.{name}")
         session = load_session(config)
-    except (ConfigError, SessionError) as error:
+    except (ConfigError, FlavourError, SessionError) as error:
         sys.exit(f"{suite}.{name}: {error}")
     work = config.work_dir(f"{suite}.{name}")
     shutil.rmtree(work, ignore_errors=True)

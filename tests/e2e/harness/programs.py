@@ -6,17 +6,18 @@ import tempfile
 import time
 from pathlib import Path
 
+from harness.config import TIME_SCALE
 from harness.robot_report import WindowReport, parse_report
 from harness.session import Session
 
 # Generous, because two tests may start Wine processes at the same moment on two cores; a
 # passing test never waits this long.
-WINDOW_LIMIT_S = 20
-EXIT_LIMIT_S = 20
+WINDOW_LIMIT_S = 20 * TIME_SCALE
+EXIT_LIMIT_S = 20 * TIME_SCALE
 # How long the robot may still need, once the program has ended, to notice that its window is
 # gone; a robot still waiting after that waits for a window that will never come.
-ROBOT_GRACE_S = 5
-ROBOT_START_LIMIT_S = 30
+ROBOT_GRACE_S = 5 * TIME_SCALE
+ROBOT_START_LIMIT_S = 30 * TIME_SCALE
 POLL_S = 0.05
 
 
@@ -35,15 +36,15 @@ def windows_path(path: Path) -> str:
 
 
 class Program:
-    """A program under test, run with `wine` so that its exit code is wine's."""
+    """A program under test, run with the flavour's wine so that its exit code is wine's."""
 
     def __init__(self, session: Session, exe: Path, arguments: list[str], cwd: Path):
         self.session = session
         self.exe = exe.resolve()
         with open(self.exe.with_suffix(".log"), "wb") as log:
             self.process = subprocess.Popen(
-                ["wine", str(self.exe), *arguments], cwd=cwd, env=session.environment(),
-                stdin=subprocess.DEVNULL, stdout=log, stderr=log)
+                [session.config.flavour.wine, str(self.exe), *arguments], cwd=cwd,
+                env=session.environment(), stdin=subprocess.DEVNULL, stdout=log, stderr=log)
 
     def __enter__(self) -> "Program":
         return self
@@ -70,7 +71,7 @@ class Program:
 
 def run_robot(session: Session, exe: Path, actions: list[str], limit_s: float,
               program: subprocess.Popen | None = None) -> WindowReport:
-    command = ["wine", str(session.config.robot), "--exe", windows_path(exe),
+    command = [session.config.flavour.wine, str(session.config.robot), "--exe", windows_path(exe),
                "--timeout", str(int(limit_s * 1000)), *actions]
     # Files rather than pipes: the robot's output is read only once it has ended.
     with tempfile.TemporaryFile() as output, tempfile.TemporaryFile() as problems:

@@ -1,6 +1,7 @@
-"""The environment that every end-to-end test of one build tree shares: a virtual X display, a
-32-bit Wine prefix kept in the build tree, and a persistent wineserver. Started once before the
-tests and stopped after them; the tests find it through the session file."""
+"""The environment that every end-to-end test of one flavour shares: a virtual X display, a Wine
+prefix of the flavour's architecture kept in the build tree, and a persistent wineserver.
+Started once before the tests and stopped after them; the tests find it through the session
+file."""
 
 import json
 import os
@@ -12,13 +13,13 @@ import time
 from dataclasses import dataclass
 from pathlib import Path
 
-from harness.config import Config
+from harness.config import TIME_SCALE, Config
 
-PREFIX_CREATION_LIMIT_S = 240
+PREFIX_CREATION_LIMIT_S = 240 * TIME_SCALE
 DISPLAY_START_LIMIT_S = 30
 SERVER_STOP_LIMIT_S = 30
 
-REQUIRED_COMMANDS = ("wine", "wineserver", "wineboot", "Xvfb")
+REQUIRED_COMMANDS = ("wineserver", "Xvfb")
 
 
 class SessionError(Exception):
@@ -41,7 +42,7 @@ def wine_environment(config: Config, display: str) -> dict[str, str]:
     environment.update({
         "DISPLAY": display,
         "WINEPREFIX": str(config.prefix),
-        "WINEARCH": "win32",
+        "WINEARCH": config.flavour.wine_arch,
         "WINEDEBUG": "-all",
         # Without these a new prefix asks, in a window, to install Mono and Gecko.
         "WINEDLLOVERRIDES": "mscoree,mshtml=",
@@ -84,8 +85,8 @@ def start_wine(session: Session) -> None:
     run_logged(config, ["wineserver", "-p"], session.environment(), "wineserver", 30)
     # Creates the prefix the first time; later it only starts Wine's own services, so that the
     # first test does not pay for them.
-    run_logged(config, ["wineboot", "-i"], session.environment(), "wineboot",
-               PREFIX_CREATION_LIMIT_S)
+    run_logged(config, [config.flavour.wine, "wineboot", "-i"], session.environment(),
+               "wineboot", PREFIX_CREATION_LIMIT_S)
     config.prefix_ready_mark.touch()
 
 
@@ -107,12 +108,13 @@ def stop_session(config: Config) -> None:
 
 
 def check_prerequisites(config: Config) -> None:
-    missing = [command for command in REQUIRED_COMMANDS if shutil.which(command) is None]
+    missing = [command for command in (config.flavour.wine, *REQUIRED_COMMANDS)
+               if shutil.which(command) is None]
     if missing:
         raise SessionError("missing commands: " + ", ".join(missing) +
-                           " (install wine, wine32 and xvfb)")
-    for built, how in ((config.stub, "build the win32 preset"),
-                       (config.robot, "build the win32 preset"),
+                           " (scripts/install-deps.sh installs them)")
+    build_windows = f"build the {config.flavour.preset} preset"
+    for built, how in ((config.stub, build_windows), (config.robot, build_windows),
                        (config.tool, "build the host tool")):
         if not built.exists():
             raise SessionError(f"{built} does not exist: {how} first")

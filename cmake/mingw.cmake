@@ -1,0 +1,10 @@
+# The part of the cross toolchains that both Windows targets share: Debian's mingw-w64 compilers
+# for the target whose triple OMBRIX_MINGW_TRIPLE names.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_C_COMPILER ${OMBRIX_MINGW_TRIPLE}-gcc)
+set(CMAKE_CXX_COMPILER ${OMBRIX_MINGW_TRIPLE}-g++)
+set(CMAKE_RC_COMPILER ${OMBRIX_MINGW_TRIPLE}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${OMBRIX_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
