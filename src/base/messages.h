@@ -15,6 +15,7 @@ inline constexpr char kCrcError[] = "CRC ERROR";
 inline constexpr char kOverwriteQuestion[] = "Overwrite?";
 inline constexpr char kInvalidDirectory[] = "Invalid directory";
 inline constexpr char kChooserTitle[] = "Extracting directory";
+inline constexpr char kSetClassQuestion[] = "Set Class?";
 // The progress line is built from these around the percentage: "Extract... 42%".
 inline constexpr char kExtractProgress[] = "Extract... ";
 inline constexpr char kPercentSign[] = "%";

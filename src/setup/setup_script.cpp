@@ -4,17 +4,10 @@
 
 namespace {
 
-struct Keyword {
-  const char* text;
-  uint32_t length;
-};
-
 // Tried in this order; every keyword ends in '=', so none is a prefix of another.
-constexpr Keyword kKeywords[] = {
-    {"$WindowTitle=", 13}, {"$InstallTitle=", 14}, {"$InstallDir=", 12},
-    {"$ClassTitle=", 12},  {"$Class=", 7},         {"$GroupTitle=", 12},
-    {"$Group=", 7},        {"$Command=", 9},       {"$AskRegist=", 11},
-};
+constexpr char kKeywords[] =
+    "$WindowTitle=\0$InstallTitle=\0$InstallDir=\0$ClassTitle=\0$Class=\0$GroupTitle=\0"
+    "$Group=\0$Command=\0$AskRegist=";
 
 bool IsLineByte(char c) {
   return static_cast<uint8_t>(c) >= 0x20;
@@ -23,11 +16,14 @@ bool IsLineByte(char c) {
 }  // namespace
 
 int MatchDirective(const char** cursor) {
-  for (int i = 0; i < static_cast<int>(sizeof kKeywords / sizeof kKeywords[0]); ++i) {
-    if (ComparePrefix(*cursor, kKeywords[i].text, kKeywords[i].length)) {
-      *cursor += kKeywords[i].length;
-      return i + 1;
+  const char* keyword = kKeywords;
+  for (int code = kWindowTitle; code <= kAskRegist; ++code) {
+    const uint32_t length = TextLength(keyword);
+    if (ComparePrefix(*cursor, keyword, length)) {
+      *cursor += length;
+      return code;
     }
+    keyword += length + 1;
   }
   return kNoDirective;
 }

@@ -1,10 +1,13 @@
 #include "ui/main_dialog.h"
 
 #include <windows.h>
+// After windows.h, whose types it uses.
+#include <dde.h>
 
 #include "base/messages.h"
 #include "base/text.h"
-#include "setup/extraction_pass.h"
+#include "setup/win32/extraction_pass.h"
+#include "setup/win32/program_group.h"
 #include "ui/dialog_items.h"
 #include "ui/directory_chooser.h"
 
@@ -86,7 +89,7 @@ INT_PTR Start(HWND window) {
   SetFocus(GetDlgItem(window, IDCANCEL));
   SendDlgItemMessageA(window, IDCANCEL, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
   dialog.state->extracting = 1;
-  RunExtractionPass(*dialog.area, window);
+  RunExtractionPass(*dialog.area, *dialog.setup, window);
   EndDialog(window, 1);
   return TRUE;
 }
@@ -153,7 +156,7 @@ void PaintIcon(HWND window) {
   EndPaint(window, &paint);
 }
 
-INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
       Initialise(window);
@@ -173,6 +176,9 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return reinterpret_cast<INT_PTR>(dialog.icon);
     case WM_CLOSE:
       DestroyIcon(dialog.icon);
+      return FALSE;
+    case WM_DDE_ACK:
+      OnDdeAck(*dialog.setup, window, reinterpret_cast<HWND>(wParam), lParam);
       return FALSE;
     default:
       return FALSE;

@@ -1,7 +1,8 @@
-#include "setup/extraction_pass.h"
+#include "setup/win32/extraction_pass.h"
 
 #include "archive/extract_member.h"
 #include "archive/output_path.h"
+#include "setup/win32/setup_actions.h"
 
 namespace {
 
@@ -20,8 +21,14 @@ bool ExtractOrdinaryMember(PassArea& area, void*) {
   return ExtractMember(area, {BuildStubOutputPath, nullptr});
 }
 
+void FinishExtraction(PassArea& area, void* setup) {
+  RunSetupActions(area.run, *static_cast<SetupState*>(setup),
+                  static_cast<HWND>(area.run.dialogWindow));
+  LaunchCommand(area.run);
+}
+
 }  // namespace
 
-int RunExtractionPass(PassArea& area, platform::Window dialog) {
-  return RunArchivePass(area, dialog, {ExtractOrdinaryMember, nullptr, nullptr});
+int RunExtractionPass(PassArea& area, SetupState& setup, HWND dialog) {
+  return RunArchivePass(area, dialog, {ExtractOrdinaryMember, FinishExtraction, &setup});
 }
