@@ -23,7 +23,12 @@ add_dependencies(ombrix-sfx ombrix_imagewriter)
 
 # The rewrite only happens after a link, so a new writer or message must relink the stub.
 set_property(TARGET ombrix-sfx APPEND PROPERTY LINK_DEPENDS ${OMBRIX_IMAGEWRITER} ${OMBRIX_DOS_MESSAGE})
+set(OMBRIX_IMAGEWRITER_OPTIONS --exports)
+if(OMBRIX_REBASED)
+  list(APPEND OMBRIX_IMAGEWRITER_OPTIONS --rebased ${OMBRIX_REBASED})
+endif()
 add_custom_command(
   TARGET ombrix-sfx POST_BUILD
   COMMAND ${OMBRIX_IMAGEWRITER} $<TARGET_FILE:ombrix-sfx> ${OMBRIX_DOS_MESSAGE}
+          ${OMBRIX_IMAGEWRITER_OPTIONS}
   VERBATIM)

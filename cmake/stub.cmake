@@ -7,6 +7,7 @@ add_compile_options(-fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
                     -fno-threadsafe-statics -ffunction-sections -fno-ident -flto
                     -fno-jump-tables -malign-data=abi)
 add_link_options(-flto -Os)
+add_compile_definitions(OMBRIX_COMPACT)
 
 file(GLOB OMBRIX_WIN32_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/src/platform/win32/*.cpp
@@ -33,20 +34,6 @@ else()
   set(OMBRIX_WINDOWS_MINOR 2)
 endif()
 
-# The stub takes the command tail itself and ends with exit(), so the mingw start-up files,
-# which cost more than the whole program, stay out; so do the default libraries, which would
-# bring MSVCRT back into the i686 image.
-add_executable(ombrix-sfx WIN32 ${OMBRIX_CORE_SOURCES} ${OMBRIX_WIN32_SOURCES} ${OMBRIX_RESOURCES})
-target_include_directories(ombrix-sfx PRIVATE ${CMAKE_SOURCE_DIR}/src)
-target_compile_options(ombrix-sfx PRIVATE ${OMBRIX_WARNINGS})
-target_link_options(ombrix-sfx PRIVATE
-  -nostartfiles -nodefaultlibs -Wl,-e,${OMBRIX_STUB_ENTRY} -s -Wl,--gc-sections
-  -Wl,--subsystem,windows:${OMBRIX_WINDOWS_MAJOR}.${OMBRIX_WINDOWS_MINOR}
-  -Wl,--major-os-version,${OMBRIX_WINDOWS_MAJOR} -Wl,--minor-os-version,${OMBRIX_WINDOWS_MINOR}
-  -Wl,--disable-dynamicbase -Wl,--disable-reloc-section)
-target_link_libraries(ombrix-sfx PRIVATE
-  kernel32 user32 gdi32 comdlg32 advapi32 shell32 ${OMBRIX_C_RUNTIME} gcc)
-
 # The icon is drawn as text; the resource compiler takes the .ico made from it.
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 set(OMBRIX_ICON ${CMAKE_BINARY_DIR}/ombrix.ico)
@@ -57,13 +44,40 @@ add_custom_command(
   DEPENDS ${CMAKE_SOURCE_DIR}/tools/make_icon.py ${CMAKE_SOURCE_DIR}/src/resources/icon.txt
   VERBATIM)
 set_source_files_properties(${OMBRIX_RESOURCES} PROPERTIES OBJECT_DEPENDS ${OMBRIX_ICON})
-target_include_directories(ombrix-sfx PRIVATE ${CMAKE_BINARY_DIR})
+
 # The chooser's hook is exported under its plain name, as the common dialog's hooks traditionally
 # are (see exports.S).
 enable_language(ASM)
-target_sources(ombrix-sfx PRIVATE ${CMAKE_SOURCE_DIR}/src/ui/exports.S)
-# Nothing refers to the table, so the section collector must be told to keep it.
-target_link_options(ombrix-sfx PRIVATE -Wl,--undefined=stub_exports)
+add_library(ombrix_stub_objects OBJECT ${OMBRIX_CORE_SOURCES} ${OMBRIX_WIN32_SOURCES}
+                                       ${OMBRIX_RESOURCES} ${CMAKE_SOURCE_DIR}/src/ui/exports.S)
+target_include_directories(ombrix_stub_objects PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR})
+target_compile_options(ombrix_stub_objects PRIVATE ${OMBRIX_WARNINGS})
+
+# The stub takes the command tail itself and ends with exit(), so the mingw start-up files,
+# which cost more than the whole program, stay out; so do the default libraries, which would
+# bring MSVCRT back into the i686 image. Nothing refers to the export table, so the section
+# collector is told to keep it. The linker leaves the relocations out (it fails on them with
+# link-time optimisation); the image writer adds them.
+function(ombrix_add_stub target)
+  add_executable(${target} WIN32 $<TARGET_OBJECTS:ombrix_stub_objects>)
+  target_link_options(${target} PRIVATE
+    -nostartfiles -nodefaultlibs -Wl,-e,${OMBRIX_STUB_ENTRY} -s -Wl,--gc-sections
+    -Wl,--subsystem,windows:${OMBRIX_WINDOWS_MAJOR}.${OMBRIX_WINDOWS_MINOR}
+    -Wl,--major-os-version,${OMBRIX_WINDOWS_MAJOR} -Wl,--minor-os-version,${OMBRIX_WINDOWS_MINOR}
+    -Wl,--disable-dynamicbase -Wl,--disable-reloc-section -Wl,--undefined=stub_exports
+    -Wl,-T,${CMAKE_SOURCE_DIR}/cmake/stub.ld ${ARGN})
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${CMAKE_SOURCE_DIR}/cmake/stub.ld)
+  target_link_libraries(${target} PRIVATE
+    kernel32 user32 gdi32 comdlg32 advapi32 shell32 ${OMBRIX_C_RUNTIME} gcc)
+endfunction()
+ombrix_add_stub(ombrix-sfx)
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  # Win32s runs every program in one address space and loads none without relocations. The same
+  # link at a base 16 MiB higher shows every place that holds an address.
+  ombrix_add_stub(ombrix-sfx-rebased -Wl,--image-base,0x1400000)
+  set(OMBRIX_REBASED $<TARGET_FILE:ombrix-sfx-rebased>)
+  add_dependencies(ombrix-sfx ombrix-sfx-rebased)
+endif()
 
 include(cmake/image_layout.cmake OPTIONAL)
 

@@ -1,11 +1,14 @@
 #include "base/crc16.h"
 
+#include "base/build_profile.h"
+
 void BuildCrcTable(CrcState& state, uint16_t poly) {
   for (uint32_t i = 0; i < 256; ++i) {
     uint32_t r = i;
     for (int bit = 0; bit < 8; ++bit) r = (r & 1) ? (r >> 1) ^ poly : r >> 1;
     state.crcTable[i] = static_cast<uint16_t>(r);
   }
+  if constexpr (!kFastPaths) return;
   const uint16_t* previous = state.crcTable;
   for (auto& table : state.crcWideTables) {
     for (uint32_t i = 0; i < 256; ++i) {
@@ -57,7 +60,7 @@ uint16_t UpdateCrc(CrcState& state, const uint8_t* bytes, int32_t count) {
   // A long run is cut into four lanes whose CRCs are computed side by side, since each step
   // waits on the one before, and then joined: the CRC of a lane followed by another is the
   // first one carried over the second's length in zero bytes, plus the second one.
-  const int32_t laneWords = count / 32;
+  const int32_t laneWords = kFastPaths ? count / 32 : 0;
   if (laneWords >= 8) {
     const int32_t lane = laneWords * 8;
     uint32_t lanes[4] = {crc, 0, 0, 0};
@@ -71,7 +74,9 @@ uint16_t UpdateCrc(CrcState& state, const uint8_t* bytes, int32_t count) {
     for (int32_t k = 1; k < 4; ++k) crc = MultiplyModulo(poly, crc, factor) ^ lanes[k];
     done = 4 * lane;
   }
-  for (; done + 8 <= count; done += 8) crc = FoldWord(area, crc, bytes + done);
+  if constexpr (kFastPaths) {
+    for (; done + 8 <= count; done += 8) crc = FoldWord(area, crc, bytes + done);
+  }
   for (; done < count; ++done) crc = area.crcTable[(crc ^ bytes[done]) & 0xFF] ^ crc >> 8;
   state.crc = static_cast<uint16_t>(crc);
   return state.crc;

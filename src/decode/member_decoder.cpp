@@ -1,5 +1,6 @@
 #include "decode/member_decoder.h"
 
+#include "base/build_profile.h"
 #include "base/error_report.h"
 #include "decode/code_tables.h"
 #include "decode/match_copy.h"
@@ -80,7 +81,7 @@ void DecodeMember(const OutputSink& sink, DecoderState& state, const MemberData&
       }
       const uint32_t length = symbol - kLiteralLimit + kMinMatch;
       const uint32_t source = (fill - DecodePosition(reader, state) - 1) & kWindowMask;
-      if (fill + length < kWindowSize && source + length <= kWindowSize) {
+      if (kFastPaths && fill + length < kWindowSize && source + length <= kWindowSize) {
         CopyMatch(window, fill, source, length);
         fill += length;
         continue;

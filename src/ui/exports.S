@@ -1,12 +1,13 @@
 // The export table, written out: the directory chooser's hook under its plain name, ordinal 1.
-// The linker's own export generator cannot be used on the stub, which is linked with link-time
-// optimisation; the linker points the image's export directory at this .edata section.
+// The linker's own export generator fails on the stub, which is linked with link-time
+// optimisation; the linker script puts this table first in the image and the image writer points
+// the export directory at it.
 #ifdef __i386__
 #define HOOK "_GetDirDlgHookProc@16"
 #else
 #define HOOK "GetDirDlgHookProc"
 #endif
-        .section .edata, "dr"
+        .section .rdata$exports, "dr"
         .globl  stub_exports
 stub_exports:
         .long   0, 0                    // characteristics, time stamp

@@ -1,6 +1,9 @@
-// imagewriter IMAGE MESSAGE: rewrites the linked stub IMAGE in place so that its file starts
-// with our MZ header, the zero settings range and a DOS program printing the UTF-8 text file
-// MESSAGE, and reports the stub's final size.
+// imagewriter IMAGE MESSAGE [--exports] [--rebased REBASED]: rewrites the linked stub IMAGE in
+// place so that its file starts with our MZ header, the zero settings range and a DOS program
+// printing the UTF-8 text file MESSAGE, and reports the stub's final size. --exports points the
+// export directory at the table that starts the first section; --rebased adds base relocations
+// found by comparing IMAGE with REBASED, the same link at another base.
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -12,6 +15,7 @@
 #include "imagewriter/dos_program.h"
 #include "imagewriter/dos_text.h"
 #include "imagewriter/image_rewrite.h"
+#include "imagewriter/link_tables.h"
 #include "imagewriter/pe_image.h"
 
 namespace {
@@ -37,18 +41,24 @@ void ReplaceFile(const std::filesystem::path& path, const std::vector<uint8_t>& 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fputs("usage: imagewriter IMAGE DOS-MESSAGE-UTF8\n", stderr);
+  const std::vector<std::string> options(argv + std::min(argc, 3), argv + argc);
+  const bool exports = std::ranges::count(options, "--exports") == 1;
+  const auto rebased = std::ranges::find(options, "--rebased");
+  const bool hasRebased = rebased != options.end() && rebased + 1 != options.end();
+  if (argc < 3 || options.size() != size_t(exports) + (hasRebased ? 2 : 0)) {
+    std::fputs("usage: imagewriter IMAGE DOS-MESSAGE-UTF8 [--exports] [--rebased IMAGE]\n", stderr);
     return 2;
   }
   const std::filesystem::path imagePath = argv[1];
   try {
+    std::vector<uint8_t> linked = ReadWholeFile(imagePath);
+    if (exports) imagewriter::PointExportDirectory(linked);
+    if (hasRebased) imagewriter::AddBaseRelocations(linked, ReadWholeFile(*(rebased + 1)));
     const std::vector<uint8_t> message = ReadWholeFile(argv[2]);
     const std::vector<uint8_t> dosProgram =
         imagewriter::BuildDosProgram(imagewriter::ConvertToDosText(
             std::string_view(reinterpret_cast<const char*>(message.data()), message.size())));
-    const std::vector<uint8_t> image =
-        imagewriter::RewriteImage(ReadWholeFile(imagePath), dosProgram);
+    const std::vector<uint8_t> image = imagewriter::RewriteImage(linked, dosProgram);
     ReplaceFile(imagePath, image);
     const pe::PeImage layout = pe::ParsePeImage(image);
     std::printf("%s: %zu bytes (DOS program %zu bytes, PE headers at 0x%X, sections from 0x%X)\n",

@@ -44,8 +44,10 @@ inline constexpr size_t kDebugPointerToRawData = 24;
 inline constexpr size_t kImportDescriptorSize = 20;
 
 enum DataDirectory : size_t {
+  kExportDirectory = 0,
   kImportDirectory = 1,
   kCertificateTable = 4,
+  kBaseRelocations = 5,
   kDebugDirectory = 6,
 };
 
@@ -67,6 +69,7 @@ struct Section {
 
 struct PeImage {
   uint32_t peOffset;
+  size_t directoriesOffset;  // relative to the signature: kDataDirectories or the PE32+ place
   uint32_t pointerToSymbolTable;
   uint16_t sizeOfOptionalHeader;
   uint32_t sectionAlignment;
@@ -87,6 +90,8 @@ struct PeImage {
   DirectoryEntry Directory(size_t index) const {
     return index < directories.size() ? directories[index] : DirectoryEntry{0, 0};
   }
+  // The file offset of a data directory's entry.
+  size_t DirectoryField(size_t index) const { return peOffset + directoriesOffset + 8 * index; }
 };
 
 inline uint32_t ReadLe(std::span<const uint8_t> bytes, size_t offset, size_t width) {
@@ -148,6 +153,7 @@ inline PeImage ParsePeImage(std::span<const uint8_t> bytes) {
     throw ImageError("machine " + Hex(machine) + " with optional header magic " + Hex(magic) +
                      " is neither an i386 PE32 nor an x86-64 PE32+ image");
   }
+  image.directoriesOffset = dataDirectories;
   image.pointerToSymbolTable = Read32(bytes, pe + kPointerToSymbolTableField);
   image.sizeOfOptionalHeader = Read16(bytes, pe + kSizeOfOptionalHeaderField);
 
