@@ -1,6 +1,7 @@
 #include "setup/setup_script.h"
 
 #include "base/text.h"
+#include "setup/setup_fields.h"
 
 namespace {
 
@@ -11,6 +12,14 @@ constexpr char kKeywords[] =
 
 bool IsLineByte(char c) {
   return static_cast<uint8_t>(c) >= 0x20;
+}
+
+// The four fields of an action line, each into its destination; false when one does not fit.
+template <size_t a, size_t b, size_t c, size_t d>
+bool TakeFields(const char* line, char (&first)[a], char (&second)[b], char (&third)[c],
+                char (&fourth)[d]) {
+  const bool fit = TakeField(&line, first, a) & TakeField(&line, second, b);
+  return fit & TakeField(&line, third, c) & TakeField(&line, fourth, d);
 }
 
 }  // namespace
@@ -90,4 +99,19 @@ void ParseSetupScript(RunContext& run, SetupState& setup) {
         break;
     }
   }
+}
+
+int NextActionLine(const char** cursor, SetupState& setup) {
+  char line[kLineCapacity];
+  for (int code; (code = NextDirective(cursor, line)) != kNoDirective;) {
+    if (code == kClass && setup.classChecked &&
+        TakeFields(line, setup.classExt, setup.classTitle, setup.progPath, setup.classKey)) {
+      return code;
+    }
+    if (code == kGroup && setup.groupChecked &&
+        TakeFields(line, setup.groupName, setup.itemTitle, setup.progPath, setup.iconPath)) {
+      return code;
+    }
+  }
+  return kNoDirective;
 }

@@ -34,3 +34,10 @@ int NextDirective(const char** cursor, char (&line)[kLineCapacity]);
 // The first reading, during the scan: the script in run.script may change the settings' titles,
 // directory and command, and offers the check boxes.
 void ParseSetupScript(RunContext& run, SetupState& setup);
+
+// The second reading, after the extraction: from *cursor, the next "$Class=" line while the Set
+// Class box is checked or "$Group=" line while the Start Menu box is, its four fields split into
+// setup (classExt, classTitle, progPath, classKey or groupName, itemTitle, progPath, iconPath).
+// Returns kClass or kGroup, or kNoDirective at the end; a line whose fields do not fit theirs is
+// passed over.
+int NextActionLine(const char** cursor, SetupState& setup);

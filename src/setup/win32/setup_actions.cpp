@@ -7,33 +7,13 @@
 #include "setup/win32/file_class.h"
 #include "setup/win32/program_group.h"
 
-namespace {
-
-// The four fields of an action line, each into its destination; false when one does not fit.
-bool TakeFields(const char* line, char* const (&fields)[4], const uint32_t (&capacities)[4]) {
-  bool fit = true;
-  for (int i = 0; i < 4; ++i) fit = TakeField(&line, fields[i], capacities[i]) && fit;
-  return fit;
-}
-
-}  // namespace
-
 void RunSetupActions(RunContext& run, SetupState& setup, HWND dialog) {
   const char* cursor = run.script;
-  char line[kLineCapacity];
-  for (int code; (code = NextDirective(&cursor, line)) != kNoDirective;) {
-    if (code == kClass && setup.classChecked) {
-      if (TakeFields(line, {setup.classExt, setup.classTitle, setup.progPath, setup.classKey},
-                     {sizeof setup.classExt, sizeof setup.classTitle, sizeof setup.progPath,
-                      sizeof setup.classKey})) {
-        RegisterFileClass(run, setup);
-      }
-    } else if (code == kGroup && setup.groupChecked) {
-      if (TakeFields(line, {setup.groupName, setup.itemTitle, setup.progPath, setup.iconPath},
-                     {sizeof setup.groupName, sizeof setup.itemTitle, sizeof setup.progPath,
-                      sizeof setup.iconPath})) {
-        MakeProgramGroup(run, setup, dialog);
-      }
+  for (int code; (code = NextActionLine(&cursor, setup)) != kNoDirective;) {
+    if (code == kClass) {
+      RegisterFileClass(run, setup);
+    } else {
+      MakeProgramGroup(run, setup, dialog);
     }
   }
   PostMessageA(HWND_BROADCAST, WM_WININICHANGE, 0, 0);
