@@ -38,10 +38,6 @@ void LzhBlockWriter::Put(uint32_t value, uint32_t width) {
   }
 }
 
-void LzhBlockWriter::Put(const std::vector<std::pair<uint32_t, uint32_t>>& fields) {
-  for (const auto& [value, width] : fields) Put(value, width);
-}
-
 void LzhBlockWriter::PutSymbol(const Code& code, uint32_t symbol) {
   if (symbol >= code.lengths.size() || code.lengths[symbol] == 0) throw std::logic_error("no code");
   Put(code.values[symbol], code.lengths[symbol]);

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <utility>
 #include <vector>
 
 struct LzhCodes {
@@ -18,7 +17,6 @@ class LzhBlockWriter {
   explicit LzhBlockWriter(char method) : positionCount_(method >= '6' ? 17 : 14) {}
 
   void Put(uint32_t value, uint32_t width);  // the low width bits, most significant first
-  void Put(const std::vector<std::pair<uint32_t, uint32_t>>& fields);  // each {value, width}
   // A block header for size symbols (0 meaning 65536) in the stream's form; each code then
   // serves the symbols that follow.
   void StartBlock(uint16_t size, const LzhCodes& codes);

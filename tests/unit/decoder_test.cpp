@@ -37,6 +37,13 @@ TEST_F(DecoderTest, TakesJustTheMembersBytes) {
       {'5', {0x00, 0x01, 0x00, 0x00, 0x04, 0x10, 0x00}, 1, "A", "NEXT"},
       // A literal and a match of 3 at position 0, one bit each.
       {'5', {0x00, 0x02, 0x20, 0x04, 0x30, 0x10, 0xB6, 0x55, 0x40, 0x10}, 4, "AAAA", "NEXT"},
+      // Constant codes cost no bits, and a block of literal lengths all 0 keeps the last table.
+      {'5',
+       {0x00, 0x02, 0x00, 0x00, 0x04, 0x30, 0x00, 0x00, 0x10, 0x00, 0x00, 0x44, 0x00, 0x00, 0x01,
+        0x00, 0x00, 0x60, 0x00},
+       4,
+       "CCDD",
+       "NEXT"},
       // No data: zero bits, a block of 65536 symbols of constant codes, literal 0.
       {'5', {}, 5, std::string(5, '\0'), "NEXT"},
       {'0', Bytes("0123456789"), 6, "012345", "6789NEXT"},
@@ -100,7 +107,7 @@ TEST_F(DecoderTest, CodesThatCannotBeBuiltAreABadTable) {
     writer.Put(1, 16);
     if (stage >= 1) writer.PutCodeLengthCode(EveryoneCodes(14).codeLength);
     if (stage >= 2) writer.PutLiteralCode(EveryoneCodes(14).literal);
-    writer.Put(fields);
+    for (const auto& [value, width] : fields) writer.Put(value, width);
     writer.Put(0, 32);
     hooks().boxes.clear();
     ExpectStop(method, writer.bytes(), uint32_t(writer.bytes().size()));

@@ -62,6 +62,9 @@ TEST_F(ToolCommandsTest, PackWritesWhatTheStubReadsOrRefusesAndKeepsTheEarlierFi
             "overwrite check-value no-date-compare 0x30\nkeep attributes  yes\nmethod");
   Check("info full.exe", 0, "~2023-11-14T22:13:20Z  R---A  W     ro.txt\n");
   Check("test full.exe", 0, "!: OK\n$: OK\nro.txt: OK\nsub/: OK\nsub/b.bin: OK\nsub/deep/: OK\n");
+  std::vector<uint8_t> stub = ReadFileBytes("stub.exe"), full = ReadFileBytes("full.exe");
+  std::copy_n(full.begin() + kSettingsOffset, kSettingsSize, stub.begin() + kSettingsOffset);
+  EXPECT_TRUE(std::equal(stub.begin(), stub.end(), full.begin()));  // the stub stays as it was
   // Names follow the base, or each path's parent; the flag byte alone asks for a check value.
   Check("pack --plain -o out.lzh --base=. tree/sub/../a.txt tree/sub/b.bin", 0, "");
   Check("test out.lzh", 0, "tree/a.txt: OK\ntree/sub/b.bin: OK\n");
