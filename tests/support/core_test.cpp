@@ -34,7 +34,6 @@ void CoreTest::SetUp() {
 void CoreTest::TearDown() {
   if (run().archiveFile != platform::kNoFile) platform::CloseRead(run().archiveFile);
   ReleaseHeader(area_->header);
-  platform::posix::ResetHooks();
   std::filesystem::current_path(tempDir_.parent_path());
   std::filesystem::remove_all(tempDir_);
 }

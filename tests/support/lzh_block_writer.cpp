@@ -31,6 +31,15 @@ LzhCodes EveryoneCodes(uint32_t positionCount) {
   return codes;
 }
 
+LzhCodes DeepCodes(uint32_t positionCount) {
+  LzhCodes codes = EveryoneCodes(positionCount);
+  std::fill(codes.literal.begin() + 2, codes.literal.begin() + 9, 8);
+  for (uint8_t k = 0; k < 8; ++k) codes.literal[502 + k] = std::min<uint8_t>(10 + k, 16);
+  for (uint32_t k = 0; k < positionCount; ++k)
+    codes.position[k] = uint8_t(std::min(k + 1, positionCount - 1));
+  return codes;
+}
+
 void LzhBlockWriter::Put(uint32_t value, uint32_t width) {
   for (uint32_t bit = width; bit-- > 0; used_ = (used_ + 1) % 8) {
     if (used_ == 0) bytes_.push_back(0);
@@ -102,7 +111,8 @@ void LzhBlockWriter::Write(const char* words) {
   for (const char* at = words; *at != '\0'; at = next) {
     const char kind = *at;
     const auto number = static_cast<uint32_t>(std::strtoul(at + 1, &next, 10));
-    if (kind == 'B') StartBlock(uint16_t(number), EveryoneCodes(positionCount_));
+    if (kind == 'B' || kind == 'D')
+      StartBlock(uint16_t(number), (kind == 'B' ? EveryoneCodes : DeepCodes)(positionCount_));
     for (uint32_t i = 0; kind == 'L' && i < number; ++i) {
       random = random * 1103515245 + 12345;
       Literal(uint8_t(random >> 16));

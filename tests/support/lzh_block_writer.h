@@ -9,8 +9,10 @@ struct LzhCodes {
   std::vector<uint8_t> codeLength, literal, position;  // of 19, 510 and np symbols
 };
 
-// Complete codes: every symbol has a code of 3 to 9 bits.
+// Complete codes: every symbol has one of 3 to 9 bits, or in the deep codes the lengths 249 to 256
+// and the positions of 8 bits and more take codes of up to 16 bits, below both lookup tables.
 LzhCodes EveryoneCodes(uint32_t positionCount);
+LzhCodes DeepCodes(uint32_t positionCount);
 
 class LzhBlockWriter {
  public:
@@ -25,8 +27,8 @@ class LzhBlockWriter {
   void PutLiteralCode(const std::vector<uint8_t>& lengths);
   void Literal(uint8_t byte);
   void Match(uint32_t length, uint32_t position);  // 3 to 256 bytes from position + 1 back
-  // Words: "B<n>" starts a block of n symbols (0: 65536) in the complete codes, "L<n>" puts n
-  // pseudo-random literals, "M<length>,<position>" a match.
+  // Words: "B<n>" or "D<n>" start a block of n symbols (0: 65536) in the complete or the deep
+  // codes, "L<n>" puts n pseudo-random literals, "M<length>,<position>" a match.
   void Write(const char* words);
 
   const std::vector<uint8_t>& bytes() const { return bytes_; }  // the last byte padded with 0s

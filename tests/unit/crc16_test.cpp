@@ -1,16 +1,14 @@
 #include "base/crc16.h"
 
-#include <gtest/gtest.h>
-
 #include <vector>
 
+#include "core_test.h"
 #include "reference_crc.h"
 
 // Every length from 0 to 1100 at every alignment, from 0 and from a running value, so that the
 // 4-lane path (256 bytes and up), the 8-byte steps and the byte tail all meet the definition.
 TEST(Crc16Test, MatchesTheBitAtATimeDefinition) {
-  ASSERT_EQ(ReferenceCrc16(std::vector<uint8_t>{'1', '2', '3', '4', '5', '6', '7', '8', '9'}),
-            0xBB3D);
+  ASSERT_EQ(ReferenceCrc16(Bytes("123456789")), 0xBB3D);
   std::vector<uint8_t> buffer(1108);
   for (size_t i = 0; i < buffer.size(); ++i) buffer[i] = static_cast<uint8_t>(i * 167 + i / 251);
   CrcState state{};

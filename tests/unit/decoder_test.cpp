@@ -32,19 +32,13 @@ class DecoderTest : public CoreTest {
 // Hand-made streams and members at the edges of the input buffer, and what the file holds after
 // them: nothing of the member's data is read past its end, so that the next header follows.
 TEST_F(DecoderTest, TakesJustTheMembersBytes) {
+  const std::vector<uint8_t> constant = {0x00, 0x02, 0x00, 0x00, 0x04, 0x30, 0x00, 0x00, 0x10, 0x00,
+                                         0x00, 0x44, 0x00, 0x00, 0x01, 0x00, 0x00, 0x60, 0x00};
   const std::tuple<char, std::vector<uint8_t>, uint32_t, std::string, std::string> cases[] = {
-      // Three constant codes: the one symbol costs no bits.
-      {'5', {0x00, 0x01, 0x00, 0x00, 0x04, 0x10, 0x00}, 1, "A", "NEXT"},
       // A literal and a match of 3 at position 0, one bit each.
       {'5', {0x00, 0x02, 0x20, 0x04, 0x30, 0x10, 0xB6, 0x55, 0x40, 0x10}, 4, "AAAA", "NEXT"},
       // Constant codes cost no bits, and a block of literal lengths all 0 keeps the last table.
-      {'5',
-       {0x00, 0x02, 0x00, 0x00, 0x04, 0x30, 0x00, 0x00, 0x10, 0x00, 0x00, 0x44, 0x00, 0x00, 0x01,
-        0x00, 0x00, 0x60, 0x00},
-       4,
-       "CCDD",
-       "NEXT"},
-      // No data: zero bits, a block of 65536 symbols of constant codes, literal 0.
+      {'5', constant, 4, "CCDD", "NEXT"},
       {'5', {}, 5, std::string(5, '\0'), "NEXT"},
       {'0', Bytes("0123456789"), 6, "012345", "6789NEXT"},
   };
@@ -60,7 +54,9 @@ TEST_F(DecoderTest, TakesJustTheMembersBytes) {
 // a progress report; a size of exactly 65536 needs no final flush.
 TEST_F(DecoderTest, DecodesWhatTheWriterWrote) {
   const std::string k100 = "Extract... 100%";
-  const std::tuple<char, const char*, std::vector<std::string>, uint32_t> cases[] = {
+  const std::string deep =
+      "D9008 L9000 M249,8191 M250,4100 M251,2049 M252,1025 M253,513 M254,257 M255,9 M256,1";
+  const std::tuple<char, std::string, std::vector<std::string>, uint32_t> cases[] = {
       {'5', "B0 L65536", {k100}, 0},
       {'5', "B0 L65536 B1 L1", {k100, k100}, 0},
       {'5', "B0 L65536 B0 L65536 B8928 L8928", {"Extract... 46%", "Extract... 93%", k100}, 0},
@@ -69,10 +65,12 @@ TEST_F(DecoderTest, DecodesWhatTheWriterWrote) {
       // Written across the flush at 65536, then read from 65529 on, wrapping to 0.
       {'5', "B0 L65530 M20,100 L5 B17 L15 M30,40 M5,0", {"Extract... 99%", k100}, 0},
       {'5', "B2 L1 M10,0", {k100}, 5},  // the last match, past the size, is written whole
+      {'5', deep, {k100}, 0},           // codes of up to 16 bits, under both lookup tables
+      {'7', deep, {k100}, 0},
   };
   for (const auto& [method, words, progress, size] : cases) {
     LzhBlockWriter writer(method);
-    writer.Write(words);
+    writer.Write(words.c_str());
     hooks().itemTexts.clear();
     hooks().pumpCount = 0;
     const auto whole = uint32_t(writer.expected().size());
@@ -120,8 +118,7 @@ TEST_F(DecoderTest, CodesThatCannotBeBuiltAreABadTable) {
 TEST_F(DecoderTest, ProgressShowsTheWholePercent) {
   for (const auto& [done, total] : {std::pair{0u, 0u}, {0u, 50u}, {300u, 200u}})
     ReportProgress(run(), done, total);
-  std::vector<uint8_t> data(200000);
-  for (size_t i = 0; i < data.size(); ++i) data[i] = uint8_t(i * 7 + i / 251);
+  const std::vector<uint8_t> data(200000, 's');
   EXPECT_EQ(DecodeToFile('0', data, 200000), data);
   EXPECT_EQ(hooks().readSizes, (std::vector<uint32_t>{65536, 65536, 65536, 3392}));
   EXPECT_EQ(ItemTexts(kProgressItem),

@@ -82,9 +82,7 @@ TEST_F(StartupTest, TheMainProcedureShowsTheDialogOnlyAfterASoundScan) {
     hooks().currentDirectory = "C:\\Current";
     return RunProgram(nullptr, tail);
   };
-  shown.clear();
-  EXPECT_EQ(program("-n- -c", "Viewer Setup", "C:\\Viewer", kFlagAutoStart | kFlagOverwrite | 0x30),
-            7);
+  EXPECT_EQ(program("-n- -c", "Viewer", "C:\\Viewer", kFlagAutoStart | kFlagOverwrite | 0x30), 7);
   EXPECT_EQ(program("", "", "", 0), 7);
   EXPECT_EQ(program("-n \"D:\\From Line\"", "", "C:\\FromBlock", 0), 7);
   EXPECT_EQ(program("", "", "", 0, 0), 0);  // never packed: the image is no member
@@ -92,9 +90,8 @@ TEST_F(StartupTest, TheMainProcedureShowsTheDialogOnlyAfterASoundScan) {
   hooks().allocationsBeforeFailure = 0;
   EXPECT_EQ(RunProgram(nullptr, ""), 0);
   const std::string caption = kDefaultCaption, path = "\"" + hooks().moduleFileName + "\" ";
-  EXPECT_EQ(shown,
-            (std::vector<std::string>{"Viewer Setup|C:\\Viewer|001", caption + "|C:\\Current|010",
-                                      caption + "|D:\\From Line|110"}));
+  EXPECT_EQ(shown, (std::vector<std::string>{"Viewer|C:\\Viewer|001", caption + "|C:\\Current|010",
+                                             caption + "|D:\\From Line|110"}));
   std::vector<std::string> boxes;
   for (const auto& box : hooks().boxes) boxes.push_back(box.caption + ": " + box.text);
   EXPECT_EQ(boxes, (std::vector<std::string>{caption + ": " + path + kBadHeader,
