@@ -10,12 +10,13 @@ if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
 endif()
 
 set(OMBRIX_FUZZ_DIR ${CMAKE_SOURCE_DIR}/tests/fuzz)
+set(OMBRIX_FUZZ_INCLUDES ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tools ${OMBRIX_FUZZ_DIR}
+                         ${CMAKE_SOURCE_DIR}/tests/support)
 
 # The core once more, with the coverage feedback that guides the fuzzer; ombrix_core stays as the
 # tool and the tests have it.
-add_library(ombrix_fuzz_core STATIC ${OMBRIX_CORE_SOURCES} ${OMBRIX_POSIX_SOURCES}
-                                    ${OMBRIX_FUZZ_DIR}/fuzz_harness.cpp)
-target_include_directories(ombrix_fuzz_core PUBLIC ${CMAKE_SOURCE_DIR}/src ${OMBRIX_FUZZ_DIR})
+add_library(ombrix_fuzz_core STATIC ${OMBRIX_CORE_SOURCES} ${OMBRIX_POSIX_SOURCES})
+target_include_directories(ombrix_fuzz_core PUBLIC ${OMBRIX_FUZZ_INCLUDES})
 target_compile_options(ombrix_fuzz_core PRIVATE ${OMBRIX_WARNINGS})
 target_compile_options(ombrix_fuzz_core PUBLIC -fsanitize=fuzzer-no-link)
 
@@ -29,29 +30,19 @@ foreach(source IN LISTS OMBRIX_FUZZ_TARGET_SOURCES)
   target_compile_options(fuzz_${name} PRIVATE ${OMBRIX_WARNINGS} -fsanitize=fuzzer)
   target_link_options(fuzz_${name} PRIVATE -fsanitize=fuzzer)
 endforeach()
-# The archive walk bounds the decoding work of one input where the pass hands a member to the
-# decoder, and can let header CRCs pass (see archive_walk_fuzzer.cpp).
-target_link_options(fuzz_archive_walk PRIVATE -Wl,--wrap=_Z16DecodeMemberDatav
-                    -Wl,--wrap=_Z9UpdateCrcPKhi)
 
-# Seeds come from the tool's archive writer, the tests' block encoder and, when it is installed,
-# archives made by `lha`.
-find_program(OMBRIX_LHA lha)
-set(OMBRIX_FUZZ_SEED_LHA "")
-if(OMBRIX_LHA)
-  set(OMBRIX_FUZZ_SEED_LHA ${OMBRIX_LHA})
-endif()
+# Seeds come from the tool's archive writer and the tests' block encoder.
 add_executable(fuzz_seed_writer ${OMBRIX_FUZZ_DIR}/seed_writer.cpp
-                                ${CMAKE_SOURCE_DIR}/tests/unit/lzh_block_writer.cpp)
+                                ${CMAKE_SOURCE_DIR}/tests/support/lzh_block_writer.cpp)
 target_link_libraries(fuzz_seed_writer PRIVATE ombrix_tool)
-target_include_directories(fuzz_seed_writer PRIVATE ${CMAKE_SOURCE_DIR}/tests/unit ${OMBRIX_FUZZ_DIR})
+target_include_directories(fuzz_seed_writer PRIVATE ${OMBRIX_FUZZ_INCLUDES})
 target_compile_options(fuzz_seed_writer PRIVATE ${OMBRIX_WARNINGS})
 
 set(OMBRIX_FUZZ_SEEDS ${CMAKE_BINARY_DIR}/fuzz-seeds)
 add_custom_command(
   OUTPUT ${OMBRIX_FUZZ_SEEDS}/written
   COMMAND ${CMAKE_COMMAND} -E rm -rf ${OMBRIX_FUZZ_SEEDS}
-  COMMAND fuzz_seed_writer ${OMBRIX_FUZZ_SEEDS} ${OMBRIX_FUZZ_SEED_LHA}
+  COMMAND fuzz_seed_writer ${OMBRIX_FUZZ_SEEDS}
   COMMAND ${CMAKE_COMMAND} -E touch ${OMBRIX_FUZZ_SEEDS}/written
   DEPENDS fuzz_seed_writer
   COMMENT "Writing the fuzz seed corpora"

@@ -1,126 +1,88 @@
-// Start-up over a program file made of the input: the settings block, the scan pass over the
-// archive with the notice answered from the input, the script's first reading and the default
-// directory, up to the moment the dialog would open.
-#include <cstring>
-#include <vector>
+// Start-up over a program file made of the input, up to the moment the dialog would open.
+#include <sanitizer/allocator_interface.h>
 
-#include "archive/member_header.h"
-#include "decode/member_decoder.h"
+#include <algorithm>
+#include <cstring>
+
 #include "fuzz_harness.h"
-#include "fuzz_inputs.h"
 #include "startup/main_procedure.h"
-#include "startup/settings_block.h"
 #include "startup/work_area.h"
+#include "ui/main_dialog.h"
 
 namespace {
 
-// The scan decodes the notice and the script whatever size their headers claim, and a constant
-// code makes any size out of no data at all, so the work of one input is bounded where a member
-// goes to the decoder. An input over the bound is dropped, not reported.
-constexpr uint32_t kDecodeBudget = 4u << 20;
-uint32_t decodeBudgetLeft;
-struct OverBudget {};
-
-bool trustHeaderCrcs;
-
-void CheckStartupResult() {
-  const SettingsBlock& settings = work->settings;
-  CheckThat(IsTerminated(settings.windowTitle, sizeof settings.windowTitle) &&
-                IsTerminated(settings.installTitle, sizeof settings.installTitle) &&
-                IsTerminated(settings.installDir, sizeof settings.installDir) &&
-                IsTerminated(settings.command, sizeof settings.command),
-            "a settings text is not terminated when the dialog opens");
-  CheckThat(IsTerminated(work->classCheckText, sizeof work->classCheckText) &&
-                IsTerminated(work->groupCheckText, sizeof work->groupCheckText) &&
-                IsTerminated(work->memberPath, sizeof work->memberPath) &&
-                IsTerminated(work->scratch, sizeof work->scratch) &&
-                IsTerminated(work->script, sizeof work->script),
-            "a text of the scan is not terminated when the dialog opens");
-  CheckThat(work->header == nullptr && !IsOpen(work->archiveFile),
-            "the scan left its header or the program file behind");
+// Wherever a header could begin, compressed sizes are cut to 1 MiB in all (a constant code makes
+// any size of no data); when asked, a header gets the CRC that the walk takes.
+void FixUp(std::vector<uint8_t>& file, bool fixCrcs) {
+  const auto load16 = [](const uint8_t* bytes) { return uint32_t(bytes[0] | bytes[1] << 8); };
+  CrcState crc{};
+  BuildCrcTable(crc, kCrcPolynomial);
+  uint32_t budget = 1 << 20, size = 0;
+  for (size_t at = 0; at + kFixedHeaderSize <= file.size(); ++at) {
+    uint8_t* h = file.data() + at;
+    if (h[2] != '-' || h[3] != 'l' || h[4] != 'h' || h[6] != '-') continue;
+    std::memcpy(&size, h + 11, 4);  // the unpacked size
+    if (h[5] >= '4' && h[5] <= '7') budget -= size = std::min(size, budget);
+    std::memcpy(h + 11, &size, 4);
+    const auto length = int16_t(load16(h));
+    uint8_t* field = nullptr;
+    for (uint32_t pos = kFixedHeaderSize - 2, next = 0;
+         fixCrcs && length >= kFixedHeaderSize && size_t(length) <= file.size() - at &&
+         (next = load16(h + pos)) >= 3 && pos + 2 + next <= uint32_t(length);
+         pos += next) {
+      if (h[pos + 2] == kExtHeaderCrc && next >= 5) field = h + pos + 3;
+    }
+    if (field == nullptr) continue;
+    field[0] = field[1] = 0, crc.crc = 0;
+    UpdateCrc(crc, h, length);
+    field[0] = uint8_t(crc.crc), field[1] = uint8_t(crc.crc >> 8);
+  }
 }
 
-std::vector<uint8_t> MakeProgramFile(const uint8_t* data, size_t size, uint8_t options) {
-  std::vector<uint8_t> file(kSettingsOffset, 0);
-  file[0] = 'M';
-  file[1] = 'Z';
-  file.insert(file.end(), data + kWalkControlSize, data + size);
-  if (!(options & kWalkKeepArchiveOffset)) {
-    constexpr uint32_t kAfterBlock = kSettingsOffset + kSettingsSize;
-    if (file.size() < kSettingsOffset + sizeof kAfterBlock) {
-      file.resize(kSettingsOffset + sizeof kAfterBlock);
-    }
-    std::memcpy(file.data() + kSettingsOffset, &kAfterBlock, sizeof kAfterBlock);
-  }
-  return file;
+// RunProgram's work area: a fatal stop leaves it to the process exit, here the input's end.
+void* workArea;
+void NoteAllocation(const volatile void* block, size_t size) {
+  if (size == sizeof(WorkArea)) workArea = const_cast<void*>(block);
 }
 
 }  // namespace
 
-// The linker sends the core's calls of DecodeMemberData and UpdateCrc from other files here, and
-// the real names below to the originals.
-void DecodeMemberDataWithinBudget() asm("__wrap__Z16DecodeMemberDatav");
-void RealDecodeMemberData() asm("__real__Z16DecodeMemberDatav");
-uint16_t UpdateCrcTrustingHeaders(const uint8_t* bytes,
-                                  int32_t count) asm("__wrap__Z9UpdateCrcPKhi");
-uint16_t RealUpdateCrc(const uint8_t* bytes, int32_t count) asm("__real__Z9UpdateCrcPKhi");
-
-void DecodeMemberDataWithinBudget() {
-  const char method = MethodLetter();
-  if (method != '0' && method != 'd') {
-    const uint32_t size = CurrentHeader().unpackedSize;
-    if (size > decodeBudgetLeft) throw OverBudget{};
-    decodeBudgetLeft -= size;
-  }
-  RealDecodeMemberData();
-}
-
-uint16_t UpdateCrcTrustingHeaders(const uint8_t* bytes, int32_t count) {
-  const uint16_t crc = RealUpdateCrc(bytes, count);
-  return trustHeaderCrcs && bytes == work->header ? work->headerCrc : crc;
+int RunMainDialog(void*, PassArea& area, SetupState& setup) {
+  const SettingsBlock& s = area.run.settings;
+  CheckThat(AllTerminated(s.windowTitle, s.installTitle, s.installDir, s.command,
+                          setup.classCheckText, setup.groupCheckText, area.header.memberPath,
+                          area.run.scratch, area.run.script) &&
+                area.header.header == nullptr && area.run.archiveFile == platform::kNoFile,
+            "the dialog opens on a text without its end, or with the header or program file left");
+  return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size < kWalkControlSize) return -1;
-  const uint8_t answers = data[kWalkAnswersByte];
-  const uint8_t options = data[kWalkOptionsByte];
-  const std::vector<uint8_t> file = MakeProgramFile(data, size, options);
-
+  static const int hooked = __sanitizer_install_malloc_and_free_hooks(
+      NoteAllocation, +[](const volatile void*) {});
+  if (size < 2 || !hooked) return -1;
+  const uint8_t answers = data[0], options = data[1];
+  std::vector<uint8_t> file = {'M', 'Z'};
+  file.resize(kSettingsOffset), file.insert(file.end(), data + 2, data + size);
+  file.resize(std::max<size_t>(file.size(), kSettingsOffset + 4));
+  static constexpr uint32_t kAfterBlock = kSettingsOffset + kSettingsSize;
+  if (!(options & kWalkKeepArchiveOffset)) std::memcpy(&file[kSettingsOffset], &kAfterBlock, 4);
+  FixUp(file, options & kWalkFixHeaderCrcs);
+  const int freeAtStart = LowestFreeDescriptor();
   auto& hooks = ResetPlatform();
-  hooks.moduleFileName = WriteProgramFile(file.data(), file.size());
-  hooks.currentDirectory = "C:\\Current";
+  hooks.moduleFileName = OwnPath("program.exe", file);
   hooks.codePage932 = (options & kWalkShiftJis) != 0;
-  if (const int failing = options >> kWalkFailingAllocationShift; failing != 0) {
-    hooks.allocationsBeforeFailure = failing - 1;
-  }
-  hooks.answerBox = [answers](const platform::posix::MessageBoxRecord&) {
-    const size_t index = (platform::posix::GetHooks().boxes.size() - 1) % 8;
-    return (answers >> index) & 1 ? platform::kAnswerYes : platform::kAnswerNo;
+  hooks.allocationsBeforeFailure = (options >> 4) - 1;
+  hooks.answerBox = [answers, &hooks](const auto&) {
+    return answers >> (hooks.boxes.size() - 1) % 8 & 1 ? platform::kAnswerYes : platform::kAnswerNo;
   };
-  hooks.mainDialog = [] {
-    CheckStartupResult();
-    return 0;
-  };
-  decodeBudgetLeft = kDecodeBudget;
-  trustHeaderCrcs = (options & kWalkTrustHeaderCrcs) != 0;
-  work = nullptr;
-  const char* tail = options & kWalkDirectoryArgument ? "-c \"C:\\Program Files\\Given\"" : "";
-
-  bool dropped = false;
   try {
-    RunProgram(nullptr, tail);
-    if (work != nullptr) {
-      CheckThat(work->header == nullptr && !IsOpen(work->archiveFile),
-                "a failed scan left its header or the program file behind");
-    }
+    RunProgram(nullptr, options & kWalkDirectoryArgument ? "-c \"C:\\Program Files\\Given\"" : "");
   } catch (const ProcessEnded& ended) {
     CheckThat(ended.status == 1, "a stop during the scan with a status other than 1");
-    CheckThat(!IsOpen(work->archiveFile), "the stop left the program file open");
-  } catch (const OverBudget&) {
-    platform::CloseRead(work->archiveFile);
-    dropped = true;
+    ReleaseHeader(static_cast<WorkArea*>(workArea)->pass.header);
+    platform::Release(workArea);
   }
-  ReleaseWorkArea();
-  CheckNoDescriptorLeft();
-  return dropped ? -1 : 0;
+  CheckThat(LowestFreeDescriptor() == freeAtStart, "an input left a descriptor open or closed one");
+  return 0;
 }

@@ -1,5 +1,4 @@
-// The command line as the stub takes it apart: the program name skipped, the tail split into
-// tokens, the options read.
+// The command line taken apart: the program name skipped, the tail split, the options read.
 #include <cstring>
 #include <vector>
 
@@ -7,11 +6,9 @@
 #include "startup/command_line.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  // Exactly the input and its terminator, so that a read past the end is caught.
-  std::vector<char> line(data, data + size);
+  std::vector<char> line(data, data + size);  // and its terminator: a read past it is caught
   line.push_back('\0');
   ResetPlatform();
-
   const char* tail = SkipProgramName(line.data());
   CheckThat(tail >= line.data() && tail <= &line.back(), "the tail lies outside the line");
   TokenList tokens = TokenizeCommandTail(tail);
@@ -22,9 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     tokenBytes += std::strlen(tokens.tokens[i]);
   }
   CheckThat(tokenBytes <= std::strlen(tail), "tokens hold more than the tail");
-
-  const CommandOptions options = ReadOptions(tokens);
-  CheckThat(IsTerminated(options.dir, sizeof options.dir), "the directory is not terminated");
+  CheckThat(AllTerminated(ReadOptions(tokens).dir), "the directory is not terminated");
   FreeTokens(tokens);
   return 0;
 }

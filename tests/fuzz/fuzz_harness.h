@@ -1,40 +1,60 @@
-// What every fuzz target needs around the core: the process stop turned into an exception, a
-// fresh platform and work area per input, the program file in memory, and the checks that turn
-// a broken rule into a finding.
+// What every fuzz target needs around the core, and the layout of the inputs, control bytes first.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
-#include <string>
+#include <fcntl.h>
+#include <unistd.h>
 
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "ombrix/tool_error.h"
 #include "platform/posix/posix_hooks.h"
 
-struct ProcessEnded {
-  int status;
-};
+// Aborts, so that the fuzzer keeps the input.
+inline void CheckThat(bool condition, const char* message) {
+  if (!condition) std::fprintf(stderr, "fuzz check failed: %s\n", message), std::abort();
+}
 
-// Reports message and aborts when condition is false, so that the fuzzer keeps the input.
-void CheckThat(bool condition, const char* message);
+template <size_t... capacity>
+bool AllTerminated(const char (&... texts)[capacity]) {
+  return ((std::char_traits<char>::find(texts, capacity, '\0') != nullptr) && ...);
+}
 
-// True when text has its terminator within capacity bytes.
-bool IsTerminated(const char* text, size_t capacity);
+inline int LowestFreeDescriptor() {  // an input must leave it as it found it
+  const int probe = open("/dev/null", O_RDONLY | O_CLOEXEC);
+  return close(probe), probe;
+}
 
-// Starts an input: default hooks, boxes answered Yes, the process stop throwing ProcessEnded,
-// and the file descriptors as CheckNoDescriptorLeft expects to find them again.
-platform::posix::Hooks& ResetPlatform();
+// A file in a directory of this process's own, written with bytes when they are given.
+inline std::string OwnPath(const char* name, const std::vector<uint8_t>& bytes = {}) {
+  static const struct Directory {
+    std::string path = (std::filesystem::temp_directory_path() / "ombrix-fuzz-XXXXXX").string();
+    Directory() { CheckThat(mkdtemp(path.data()) != nullptr, "cannot make a directory"); }
+    ~Directory() { std::filesystem::remove_all(path); }
+  } directory;
+  const std::string path = directory.path + "/" + name;
+  if (!bytes.empty())
+    std::ofstream(path).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  return path;
+}
 
-// A fresh zero-filled work area and program values. ReleaseWorkArea frees it with whatever
-// header buffer it still holds; files are the caller's to close.
-void StartWorkArea();
-void ReleaseWorkArea();
+inline platform::posix::Hooks& ResetPlatform() {
+  platform::posix::ResetHooks();
+  auto& hooks = platform::posix::GetHooks();
+  hooks.endProcess = [](int status) { throw ProcessEnded{status}; };
+  hooks.answerBox = [](const auto&) { return platform::kAnswerYes; };
+  return hooks;
+}
 
-bool IsOpen(platform::FileHandle file);
-
-// Puts bytes into this process's one memory file and returns a path that opens it.
-const std::string& WriteProgramFile(const uint8_t* bytes, size_t size);
-
-// A path for an output file in a directory of this process's own.
-const std::string& OutputFilePath();
-
-// Fails when the input left a file descriptor open, or closed one it did not own.
-void CheckNoDescriptorLeft();
+// command_line: the line. setup_script: an options byte and the script. decoder: a control byte
+// (the method by the low 2 bits, the sink by the next 2: file, notice, script, file), the unpacked
+// size in 3 bytes, taken modulo 4 windows and 1, and the data.
+inline constexpr uint8_t kScriptShiftJis = 0x01, kScriptDirectoryPreset = 0x02;
+inline constexpr char kDecoderMethods[] = "0567";
+inline constexpr uint8_t kDecoderCancel = 0x10, kDecoderWriteFails = 0x20, kDecoderReadFails = 0x40;
+// archive_walk: an answers byte (bit i mod 8 answers the i-th box: 1 Yes, 0 No), an options byte,
+// then the program file from offset 512 on. Fixed header CRCs let a mutated header reach the rest
+// of the walk; n in the high nibble fails the nth allocation.
+inline constexpr uint8_t kWalkKeepArchiveOffset = 0x01, kWalkShiftJis = 0x02,
+                         kWalkDirectoryArgument = 0x04, kWalkFixHeaderCrcs = 0x08;

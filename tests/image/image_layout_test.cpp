@@ -1,8 +1,8 @@
 // The finished stub's file layout: what DOS, the Windows loader and packaging rely on.
 #include <algorithm>
 
+#include "base/settings_block.h"
 #include "image_test_support.h"
-#include "startup/settings_block.h"
 
 namespace {
 

@@ -1,99 +1,48 @@
 #include "setup/setup_script.h"
 
-#include <cstring>
-#include <string>
-
-#include "startup/text.h"
-#include "test_support.h"
+#include "base/text.h"
+#include "core_test.h"
 
 namespace {
 
-struct ScriptCase {
-  const char* name;
-  std::string script;
-  std::string presetInstallDir;
-  std::string windowTitle;
-  std::string installDir;
-  std::string command;
-  std::string classCheckText;
-  uint32_t classChecked;
-  int askRegist;
+// title|directory|command|class box label|class box offered, ask before registering, start-menu
+// box offered|its label, as the first reading leaves them.
+class SetupScriptTest : public CoreTest {
+ protected:
+  std::string Read(const std::string& script, const char* presetDir = "") {
+    SettingsBlock& settings = run().settings;
+    settings = {};
+    SetupState setup{};
+    CopyText(settings.installDir, kDirCapacity, presetDir);
+    CopyText(run().script, kScriptCapacity, script.c_str());
+    ParseSetupScript(run(), setup);
+    return std::string(settings.windowTitle) + "|" + settings.installDir + "|" + settings.command +
+           "|" + setup.classCheckText + "|" + std::to_string(setup.classChecked) +
+           std::to_string(setup.askRegist) + std::to_string(setup.groupChecked) + "|" +
+           setup.groupCheckText;
+  }
 };
 
-const std::string kLong300(300, 'x');
-
-const ScriptCase kCases[] = {
-    {"TabInsideValueStartsNewLine", "$WindowTitle=Setup\t$Command=run.exe /q\r\n", "", "Setup", "",
-     "run.exe /q", "", 0, 0},
-    {"LeadingBlankIsNoDirective", "  $WindowTitle=Ignored\n\t$Command=ok\n", "", "", "", "ok", "",
-     0, 0},
-    {"KeywordsAreCaseSensitive", "$windowtitle=Nope\n$COMMAND=no\n", "", "", "", "", "", 0, 0},
-    {"FirstInstallDirWinsWhileEmpty", "$InstallDir=C:\\First\n$InstallDir=C:\\Second\n", "", "",
-     "C:\\First", "", "", 0, 0},
-    {"PresetInstallDirIsKept", "$InstallDir=C:\\Script\n", "D:\\Block", "", "D:\\Block", "", "", 0,
-     0},
-    {"ValueIsCutTo255Bytes", "$Command=" + kLong300 + "\n$WindowTitle=after\n", "", "after", "",
-     std::string(255, 'x'), "", 0, 0},
-    {"AskRegistWithEmptyValue", "$AskRegist=\n", "", "", "", "", "", 0, 1},
-    {"ClassTitleWithEmptyValueOffersTheBox", "$ClassTitle=\n", "", "", "", "", "", 1, 0},
-    {"ClassLineIsNotTheClassTitle", "$Class=.txt,Text,a.exe,Text.File\n", "", "", "", "", "", 0, 0},
-    {"TitleIsCutToFortyBytes", "$WindowTitle=" + std::string(50, 'T') + "\n", "",
-     std::string(40, 'T'), "", "", "", 0, 0},
-    {"LastLineWinsForOtherDirectives", "$Command=a\n$Command=\n$ClassTitle=Set\n", "", "", "", "",
-     "Set", 1, 0},
-    {"ValueKeepsBlanksAndQuotes", "$Command=\"my prog.exe\" /x \n", "", "", "",
-     "\"my prog.exe\" /x ", "", 0, 0},
-};
-
-class SetupScriptTest : public CoreTest, public ::testing::WithParamInterface<ScriptCase> {};
-
-TEST_P(SetupScriptTest, FirstReading) {
-  const ScriptCase& c = GetParam();
-  CopyText(work->script, kScriptCapacity, c.script.c_str());
-  CopyText(work->settings.installDir, kDirCapacity, c.presetInstallDir.c_str());
-  ParseSetupScript();
-  EXPECT_EQ(work->settings.windowTitle, c.windowTitle);
-  EXPECT_EQ(work->settings.installDir, c.installDir);
-  EXPECT_EQ(work->settings.command, c.command);
-  EXPECT_EQ(work->classCheckText, c.classCheckText);
-  EXPECT_EQ(work->classChecked, c.classChecked);
-  EXPECT_EQ(program.askRegist, c.askRegist);
-}
-
-INSTANTIATE_TEST_SUITE_P(Lines, SetupScriptTest, ::testing::ValuesIn(kCases),
-                         [](const auto& test) { return test.param.name; });
-
-using SetupScriptBounds = CoreTest;
-
-TEST_F(SetupScriptBounds, DoubleByteCharacterIsNotSplitWhenCut) {
-  hooks().codePage932 = true;
-  // 39 single bytes and then a double-byte character: the title keeps only the 39 bytes.
-  const std::string value = std::string(39, 'a') + "\x82\xA0";
-  CopyText(work->script, kScriptCapacity, ("$WindowTitle=" + value).c_str());
-  ParseSetupScript();
-  EXPECT_EQ(std::string(work->settings.windowTitle), std::string(39, 'a'));
-}
-
-TEST_F(SetupScriptBounds, GroupTitleLabelIsBoundedToItsField) {
-  CopyText(work->script, kScriptCapacity, ("$GroupTitle=" + std::string(200, 'g')).c_str());
-  ParseSetupScript();
-  EXPECT_EQ(std::strlen(work->groupCheckText), sizeof work->groupCheckText - 1);
-  EXPECT_EQ(work->groupChecked, 1u);
-}
-
-TEST_F(SetupScriptBounds, UnterminatedScriptBufferStaysInside) {
-  std::memset(work->script, 'z', kScriptCapacity);
-  ParseSetupScript();
-  EXPECT_EQ(work->settings.windowTitle[0], '\0');
-}
-
-TEST_F(SetupScriptBounds, DirectivesOfSeveralScriptsAccumulate) {
-  CopyText(work->script, kScriptCapacity, "$WindowTitle=One\n");
-  ParseSetupScript();
-  CopyText(work->script, kScriptCapacity, "$Command=two.exe\n");
-  ParseSetupScript();
-  EXPECT_STREQ(work->settings.windowTitle, "One");
-  EXPECT_STREQ(work->settings.command, "two.exe");
+TEST_F(SetupScriptTest, FirstReading) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"$WindowTitle=Setup\t$Command=run.exe /q\r\n", "Setup||run.exe /q||000|"},
+      {"  $WindowTitle=Ignored\n\t$Command=ok\n", "||ok||000|"},
+      {"$windowtitle=Nope\n$COMMAND=no\n", "||||000|"},
+      {"$InstallDir=C:\\First\n$InstallDir=C:\\Second\n", "|C:\\First|||000|"},
+      {"$Command=" + std::string(300, 'x') + "\n$WindowTitle=t\n",
+       "t||" + std::string(255, 'x') + "||000|"},
+      {"$AskRegist=\n$ClassTitle=\n", "||||110|"},
+      {"$Class=.txt,Text,a.exe,Text.File\n", "||||000|"},
+      {"$WindowTitle=" + std::string(50, 'T'), std::string(40, 'T') + "||||000|"},
+      {"$Command=a\n$Command=\n$ClassTitle=Set\n", "|||Set|100|"},
+      {"$Command=\"my prog.exe\" /x \n", "||\"my prog.exe\" /x ||000|"},
+      {"$GroupTitle=" + std::string(200, 'g'), "||||001|" + std::string(79, 'g')},
+  };
+  for (const auto& [script, expected] : cases) EXPECT_EQ(Read(script), expected) << script;
+  EXPECT_EQ(Read("$InstallDir=C:\\Script\n", "D:\\Block"), "|D:\\Block|||000|");
+  hooks().codePage932 = true;  // 39 bytes and a double-byte character: only the 39 fit
+  EXPECT_EQ(Read("$WindowTitle=" + std::string(39, 'a') + "\x82\xA0"),
+            std::string(39, 'a') + "||||000|");
 }
 
 }  // namespace

@@ -1,19 +1,18 @@
+#include "decode/match_copy.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "decode/match_copy.h"
-
-// Every distance that a word copy treats differently (patterns shorter than a word, sources
-// ahead of the destination), in the middle of the window and against its end, against the plain
-// byte-by-byte forward copy; nothing but the match's own bytes may change.
+// Every distance a word copy treats differently, mid-window and at its end, against the plain
+// forward copy; nothing but the match's own bytes may change.
 TEST(MatchCopyTest, GivesWhatAByteByByteForwardCopyGives) {
   std::vector<uint8_t> initial(kWindowSize);
   for (size_t i = 0; i < initial.size(); ++i) initial[i] = static_cast<uint8_t>(i * 31 + i / 7);
   for (int distance = -20; distance <= 20; ++distance) {
     for (uint32_t length : {3u, 5u, 7u, 8u, 9u, 15u, 16u, 17u, 31u, 100u, 256u}) {
       const uint32_t nearEnd = kWindowSize - length - 1 - (distance < 0 ? -distance : 0);
-      for (uint32_t dest : {300u, nearEnd - 20, nearEnd - 15, nearEnd - 10, nearEnd - 5, nearEnd}) {
+      for (uint32_t dest : {300u, nearEnd - 15, nearEnd - 14, nearEnd}) {
         const auto source = static_cast<uint32_t>(static_cast<int>(dest) - distance);
         std::vector<uint8_t> expected = initial;
         for (uint32_t i = 0; i < length; ++i) expected[dest + i] = expected[source + i];

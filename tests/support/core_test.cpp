@@ -1,0 +1,111 @@
+#include "core_test.h"
+
+#include <unistd.h>
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "base/text.h"
+#include "decode/member_decoder.h"
+#include "ombrix/commands.h"
+
+using platform::posix::GetHooks;
+
+std::vector<uint8_t> ReadFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void CoreTest::SetUp() {
+  platform::posix::ResetHooks();
+  hooks().endProcess = [](int status) { throw ProcessEnded{status}; };
+  hooks().answerBox = [](const auto&) { return platform::kAnswerYes; };
+  area_ = std::make_unique<PassArea>();
+  run().archiveFile = run().outFile = platform::kNoFile;
+  BuildCrcTable(area_->crc, kCrcPolynomial);
+  tempDir_ = std::filesystem::temp_directory_path() / ("ombrix-test-" + std::to_string(::getpid()));
+  std::filesystem::remove_all(tempDir_);
+  std::filesystem::create_directories(tempDir_);
+  std::filesystem::current_path(tempDir_);
+  outPath_ = (tempDir_ / "member.out").string();
+}
+
+void CoreTest::TearDown() {
+  if (run().archiveFile != platform::kNoFile) platform::CloseRead(run().archiveFile);
+  ReleaseHeader(area_->header);
+  std::filesystem::current_path(tempDir_.parent_path());
+  std::filesystem::remove_all(tempDir_);
+}
+
+std::string CoreTest::WriteFile(const std::string& name, const std::vector<uint8_t>& bytes) const {
+  const std::filesystem::path path = tempDir_ / name;
+  std::filesystem::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  return path.string();
+}
+
+std::vector<std::string> CoreTest::BoxTexts() const {
+  std::vector<std::string> texts;
+  for (const auto& box : GetHooks().boxes) texts.push_back(box.text);
+  return texts;
+}
+
+std::vector<std::string> CoreTest::ItemTexts(int item) const {
+  std::vector<std::string> texts;
+  for (const auto& [id, text] : GetHooks().itemTexts) {
+    if (id == item) texts.push_back(text);
+  }
+  return texts;
+}
+
+void CoreTest::UseArchive(const std::vector<uint8_t>& archive, uint8_t flags) {
+  std::vector<uint8_t> file(64, 'I');
+  file.insert(file.end(), archive.begin(), archive.end());
+  CopyText(run().modulePath, kPathCapacity, WriteFile("program.exe", file).c_str());
+  run().settings.archiveOffset = 64;
+  run().settings.flags = flags;
+  CopyText(run().settings.windowTitle, sizeof run().settings.windowTitle, "Test Setup");
+}
+
+std::vector<uint8_t> CoreTest::DecodeToFile(char method, const std::vector<uint8_t>& data,
+                                            uint32_t unpackedSize, uint32_t packedSize,
+                                            uint8_t sink) {
+  std::vector<uint8_t> file = data;
+  file.insert(file.end(), {'N', 'E', 'X', 'T'});
+  CopyText(run().modulePath, kPathCapacity, WriteFile("program.exe", file).c_str());
+  if (run().archiveFile != platform::kNoFile) platform::CloseRead(run().archiveFile);
+  run().archiveFile = platform::OpenForRead(run().modulePath);
+  CopyText(run().outPath, kOutPathCapacity, outPath_.c_str());
+  run().outFile = sink == kSinkFile ? platform::CreateOutputFile(run().outPath) : platform::kNoFile;
+  const char name[5] = {'-', 'l', 'h', method, '-'};
+  packedSize = packedSize == UINT32_MAX ? uint32_t(data.size()) : packedSize;
+  DecodeMemberData(SinkOf(*area_, sink), area_->decoder,
+                   {*FindMethod(name), packedSize, unpackedSize});
+  if (sink == kSinkFile) platform::CloseOutput(run().outFile);
+  run().outFile = platform::kNoFile;
+  return ReadFileBytes(outPath_);
+}
+
+ToolRun RunTool(const std::string& line) {
+  std::vector<std::string> args = {"ombrix"};
+  std::istringstream words(line);
+  for (std::string word; std::getline(words, word, ' ');) args.push_back(word);
+  std::vector<const char*> argv;
+  for (const std::string& arg : args) argv.push_back(arg.c_str());
+  CLI::App app;
+  app.require_subcommand(1);
+  UseToolPlatform();
+  int status = 0;
+  AddCommands(app, status);
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  try {
+    app.parse(static_cast<int>(argv.size()), argv.data());
+  } catch (const CLI::ParseError& error) {
+    status = app.exit(error);
+  }
+  std::string out = testing::internal::GetCapturedStdout();
+  return {status, out, testing::internal::GetCapturedStderr()};
+}

@@ -1,0 +1,63 @@
+// A fresh platform, pass area and temporary working directory for each test: message boxes recorded
+// and answered Yes, the process stop thrown as the host tool throws it.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "archive/archive_pass.h"
+#include "decode/bit_reader.h"
+#include "ombrix/lzh_writer.h"
+#include "ombrix/tool_error.h"
+#include "platform/posix/posix_hooks.h"
+
+inline const std::string kSep(1, static_cast<char>(kDirSeparator));
+
+inline std::vector<uint8_t> Bytes(const std::string& text) {
+  return {text.begin(), text.end()};
+}
+std::vector<uint8_t> ReadFileBytes(const std::string& path);
+inline Member TextMember(const std::string& dirName, const std::string& fileName,
+                         const std::string& text = "data") {
+  return StoredFileMember(dirName, fileName, Bytes(text), 1700000000, kAttrArchive);
+}
+
+// The host tool's command line, split at its blanks and without the program name, run in this
+// process as its main runs it: the exit status and what went to standard output and error.
+struct ToolRun {
+  int status;
+  std::string out, err;
+};
+ToolRun RunTool(const std::string& line);
+
+class CoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  platform::posix::Hooks& hooks() { return platform::posix::GetHooks(); }
+  RunContext& run() { return area_->run; }
+  std::string WriteFile(const std::string& name, const std::vector<uint8_t>& bytes) const;
+  // The texts of the boxes shown, or of what was set into a dialog item.
+  std::vector<std::string> BoxTexts() const;
+  std::vector<std::string> ItemTexts(int item) const;
+  // "\"subject\" message", as ReportError shows it; the subject is the program file unless given.
+  std::string ErrorText(const char* message, const std::string& subject = "") const {
+    return "\"" + (subject.empty() ? std::string(area_->run.modulePath) : subject) + "\" " +
+           message;
+  }
+
+  // A program file of an image stand-in and the archive, set up as start-up leaves it.
+  void UseArchive(const std::vector<uint8_t>& archive, uint8_t flags = 0);
+  // Decodes a member of data, which more bytes follow in the program file, its header claiming
+  // packedSize bytes, into outPath_ or the text sink; what the file then holds.
+  std::vector<uint8_t> DecodeToFile(char method, const std::vector<uint8_t>& data,
+                                    uint32_t unpackedSize, uint32_t packedSize = UINT32_MAX,
+                                    uint8_t sink = kSinkFile);
+
+  std::filesystem::path tempDir_;
+  std::string outPath_;
+  std::unique_ptr<PassArea> area_;
+};

@@ -1,0 +1,102 @@
+// Start-up: the command line against the settings flags, and the main procedure up to the dialog.
+#include <cstring>
+
+#include "base/messages.h"
+#include "base/settings_block.h"
+#include "core_test.h"
+#include "startup/command_line.h"
+#include "startup/main_procedure.h"
+#include "ui/main_dialog.h"
+
+namespace {
+
+std::vector<std::string> shown;  // what each dialog would have shown
+
+}  // namespace
+
+// The host has no dialog: this one records what it would show and ends as if cancelled.
+int RunMainDialog(void*, PassArea& area, SetupState&) {
+  const RunContext& run = area.run;
+  shown.push_back(std::string(run.settings.windowTitle) + "|" + run.settings.installDir + "|" +
+                  std::to_string(run.options.autoStart) + std::to_string(run.options.dateCompare) +
+                  std::to_string(run.options.overwriteSilently));
+  return 7;
+}
+
+namespace {
+
+using StartupTest = CoreTest;
+
+// Auto-start, date comparison and the directory (255 bytes, without splitting a double-byte
+// character) after the tail and the flags; tokens past the table's 1024 are left out.
+TEST_F(StartupTest, TailsResolveAgainstTheFlags) {
+  std::string many;
+  for (int i = 0; i < 1100; ++i) many += "-x ";
+  const std::string d254(254, 'd');
+  const std::tuple<std::string, uint8_t, std::string> cases[] = {
+      {"", kFlagAutoStart | kFlagNoDateCompare, "10"},
+      {"C:\\Setup", 0, "01"},  // the first token is never the directory
+      {"-n C:\\Setup", 0, "11 C:\\Setup"},
+      {"word C:\\Setup", 0, "01 C:\\Setup"},
+      {"-n C:\\Dir -c", 0, "11 C:\\Dir"},  // nothing after the directory counts
+      {"\"-c-\" -n", kFlagNoDateCompare, "10"},
+      {"-n-", kFlagAutoStart, "01"},
+      {"-c-", kFlagNoDateCompare, "00"},
+      {"-N -C", 0, "10"},
+      {"-nothing -x", 0, "11"},
+      {"- -c", 0, "00"},
+      {"-n -n- -c -c-", kFlagAutoStart, "01"},
+      {"-n \"C:\\Program Files\\My App\"", 0, "11 C:\\Program Files\\My App"},
+      {"-n C:\\\"a b\"\\c", 0, "11 C:\\a b\\c"},
+      {"-n \"C:\\a b", 0, "11 C:\\a b"},
+      {"-n\tC:\\Tab", 0, "11 C:\\Tab"},
+      {"-n " + d254 + "dd", 0, "11 " + d254 + "d"},
+      {"-n " + d254 + "\x95\x5Cz", 0, "11 " + d254},
+      {many + "-n", 0, "01"},
+  };
+  hooks().codePage932 = true;
+  for (const auto& [tail, flags, expected] : cases) {
+    TokenList tokens = TokenizeCommandTail(tail.c_str());
+    const CommandOptions options = ReadOptions(tokens);
+    FreeTokens(tokens);
+    EXPECT_EQ(std::to_string(ResolveAutoStart(options.autoStart, flags)) +
+                  std::to_string(ResolveDateCompare(options.noDateCompare, flags)) +
+                  (options.dirGiven ? " " + std::string(options.dir) : ""),
+              expected)
+        << tail;
+  }
+}
+
+// A failed scan or allocation ends without the dialog; the settings are read as far as they go.
+TEST_F(StartupTest, TheMainProcedureShowsTheDialogOnlyAfterASoundScan) {
+  const auto program = [this](const char* tail, const char* title, const char* dir, uint8_t flags,
+                              uint32_t archiveOffset = 2048, size_t size = 2049) {
+    SettingsBlock block{archiveOffset, {}, {}, {}, {}, {}, flags, 0};
+    std::strcpy(block.windowTitle, title);
+    std::strcpy(block.installDir, dir);
+    std::vector<uint8_t> bytes(2049, 0);
+    bytes[0] = 'M', bytes[1] = 'Z';
+    std::memcpy(bytes.data() + kSettingsOffset, &block, sizeof block);
+    bytes.resize(size);
+    hooks().moduleFileName = WriteFile("prog.exe", bytes);
+    hooks().currentDirectory = "C:\\Current";
+    return RunProgram(nullptr, tail);
+  };
+  EXPECT_EQ(program("-n- -c", "Viewer", "C:\\Viewer", kFlagAutoStart | kFlagOverwrite | 0x30), 7);
+  EXPECT_EQ(program("", "", "", 0), 7);
+  EXPECT_EQ(program("-n \"D:\\From Line\"", "", "C:\\FromBlock", 0), 7);
+  EXPECT_EQ(program("", "", "", 0, 0), 0);  // never packed: the image is no member
+  EXPECT_EQ(program("", "Truncated", "", 0, 1u << 20, kSettingsOffset + 8), 0);
+  hooks().allocationsBeforeFailure = 0;
+  EXPECT_EQ(RunProgram(nullptr, ""), 0);
+  const std::string caption = kDefaultCaption, path = "\"" + hooks().moduleFileName + "\" ";
+  EXPECT_EQ(shown, (std::vector<std::string>{"Viewer|C:\\Viewer|001", caption + "|C:\\Current|010",
+                                             caption + "|D:\\From Line|110"}));
+  std::vector<std::string> boxes;
+  for (const auto& box : hooks().boxes) boxes.push_back(box.caption + ": " + box.text);
+  EXPECT_EQ(boxes, (std::vector<std::string>{caption + ": " + path + kBadHeader,
+                                             "Trun: " + path + kUnexpectedEof,
+                                             caption + ": " + kNotEnoughMemory}));
+}
+
+}  // namespace
