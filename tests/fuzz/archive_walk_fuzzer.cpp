@@ -47,7 +47,7 @@ void NoteAllocation(const volatile void* block, size_t size) {
 
 }  // namespace
 
-int RunMainDialog(void*, PassArea& area, SetupState& setup) {
+int RunMainDialog(void*, PassArea& area, SetupState& setup, DialogState&) {
   const SettingsBlock& s = area.run.settings;
   CheckThat(AllTerminated(s.windowTitle, s.installTitle, s.installDir, s.command,
                           setup.classCheckText, setup.groupCheckText, area.header.memberPath,

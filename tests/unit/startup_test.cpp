@@ -15,7 +15,7 @@ std::vector<std::string> shown;  // what each dialog would have shown
 }  // namespace
 
 // The host has no dialog: this one records what it would show and ends as if cancelled.
-int RunMainDialog(void*, PassArea& area, SetupState&) {
+int RunMainDialog(void*, PassArea& area, SetupState&, DialogState&) {
   const RunContext& run = area.run;
   shown.push_back(std::string(run.settings.windowTitle) + "|" + run.settings.installDir + "|" +
                   std::to_string(run.options.autoStart) + std::to_string(run.options.dateCompare) +
