@@ -12,9 +12,10 @@ namespace {
 constexpr char kMacros[] = "%WORK%\0%WinDir%\0%WinRoot%\0%SystemDir%\0%ProgramFiles%\0%Search%";
 enum Macro { kWork, kWinDir, kWinRoot, kSystemDir, kProgramFiles, kSearch, kNoMacro };
 
-// Each of the system's answers is taken only when it fits; anything longer counts as none.
+// Each of the system's answers is taken only when it fits; anything longer counts as none. A
+// call that found nothing need not have written anything, so out is cleared for it too.
 void TakeAnswer(uint32_t length, char* out) {
-  if (length >= kDirCapacity) out[0] = '\0';
+  if (length == 0 || length >= kDirCapacity) out[0] = '\0';
 }
 
 void WindowsDrive(char* out) {
