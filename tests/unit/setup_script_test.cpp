@@ -2,6 +2,8 @@
 
 #include "base/text.h"
 #include "core_test.h"
+#include "setup/setup_fields.h"
+#include "setup/setup_texts.h"
 
 namespace {
 
@@ -43,6 +45,77 @@ TEST_F(SetupScriptTest, FirstReading) {
   hooks().codePage932 = true;  // 39 bytes and a double-byte character: only the 39 fit
   EXPECT_EQ(Read("$WindowTitle=" + std::string(39, 'a') + "\x82\xA0"),
             std::string(39, 'a') + "||||000|");
+}
+
+// Each field as TakeField leaves it, '!' marking one that did not fit; the program name and the
+// parameters of a command.
+TEST_F(SetupScriptTest, ValuesSplitIntoFieldsAndCommandsIntoNameAndParameters) {
+  const std::tuple<const char*, uint32_t, const char*> values[] = {
+      {"a ,\"b,c\"", 20, "a |b,c|||"},
+      {"\"x\"y,z,,w", 20, "xy|z||w|"},
+      {"a,\"b,c,d", 20, "a|b,c,d|||"},
+      {"abcdef,x", 4, "abc!|x|||"},
+  };
+  for (const auto& [value, capacity, expected] : values) {
+    std::string fields;
+    const char* cursor = value;
+    for (int i = 0; i < 4; ++i) {
+      std::vector<char> field(capacity);
+      const bool fits = TakeField(&cursor, field.data(), capacity);
+      fields += std::string(field.data()) + (fits ? "|" : "!|");
+    }
+    EXPECT_EQ(fields, expected) << value;
+  }
+  const std::pair<const char*, const char*> commands[] = {
+      {"\"C:\\My App\\run.exe\" /q", "C:\\My App\\run.exe|/q"},
+      {"\"run\"x /y", "run|x /y"},
+      {"run.exe", "run.exe|"},
+      {" \t run.exe\t /a b ", "run.exe|/a b "},
+  };
+  for (const auto& [command, expected] : commands) {
+    char name[kScratchCapacity];
+    const char* parameters = SplitCommand(name, sizeof name, command);
+    EXPECT_EQ(std::string(name) + "|" + parameters, expected);
+  }
+}
+
+TEST_F(SetupScriptTest, TextsForTheRegistryWinIniAndProgramManager) {
+  char out[1024];
+  const auto text = [&out](auto f, auto... a) {
+    return f(out, sizeof out, a...), std::string(out);
+  };
+  EXPECT_EQ(text(FormatOpenCommand, "C:\\V\\VIEW.EXE"), "\"C:\\V\\VIEW.EXE\" \"%1\"");
+  EXPECT_EQ(text(FormatClassIcon, "C:\\V\\VIEW.EXE"), "C:\\V\\VIEW.EXE,0");
+  EXPECT_EQ(text(FormatIniExtension, "C:\\V\\VIEW.EXE", ".vwr"), "C:\\V\\VIEW.EXE ^.vwr");
+  EXPECT_EQ(text(FormatGroupCommand, "My Group", "C:\\V\\VIEW.EXE", "Viewer, (1.0)", ""),
+            "[CreateGroup(\"My Group\",0)]\n[AddItem(C:\\V\\VIEW.EXE,Viewer, (1.0))]");
+  EXPECT_EQ(text(FormatGroupCommand, "G", "V.EXE", "T", "V.ICO"),
+            "[CreateGroup(\"G\",0)]\n[AddItem(V.EXE,T,V.ICO)]");
+}
+
+// The action lines of the second reading while the Set Class and Start Menu boxes are checked.
+TEST_F(SetupScriptTest, SecondReadingTakesCheckedLinesInOrder) {
+  const char* script =  // the second class line's extension fills all 20 bytes of its field
+      "$Group=G1,T1,a.exe,a.ico\n$ClassTitle=x\n$Class=.A,D,\"b c\",K\r\n"
+      "$Class=.eeeeeeeeeeeeeeeeeee,D,c,K\n$Group=G2,T2,b.exe\n";
+  const std::tuple<uint32_t, uint32_t, std::string> cases[] = {
+      {1, 1, "G1|T1|a.exe|a.ico .A|D|b c|K G2|T2|b.exe| "},
+      {1, 0, ".A|D|b c|K "},
+      {0, 1, "G1|T1|a.exe|a.ico G2|T2|b.exe| "},
+  };
+  for (const auto& [classChecked, groupChecked, expected] : cases) {
+    SetupState setup{};
+    setup.classChecked = classChecked, setup.groupChecked = groupChecked;
+    std::string taken;
+    const char* cursor = script;
+    for (int code; (code = NextActionLine(&cursor, setup)) != kNoDirective;) {
+      const bool group = code == kGroup;
+      taken += std::string(group ? setup.groupName : setup.classExt) + "|" +
+               (group ? setup.itemTitle : setup.classTitle) + "|" + setup.progPath + "|" +
+               (group ? setup.iconPath : setup.classKey) + " ";
+    }
+    EXPECT_EQ(taken, expected);
+  }
 }
 
 }  // namespace

@@ -100,10 +100,12 @@ TEST_F(ToolCommandsTest, FailuresComeInTheStubsWordsWithItsCleanUp) {
   fs::resize_file("cut.lzh", fs::file_size("cut.lzh") - 3);
   archive("reserved.lzh", {TextMember("", "!"), TextMember("", "$"),
                            TextMember(ToStoredDirName("d"), "abc", "abc")});
-  archive(
-      "names.lzh",
-      {TextMember(kSep + "r" + kSep, "rooted", "r"), TextMember("C:" + kSep, "drive", "d"),
-       TextMember("in" + kSep + ".." + kSep + ".." + kSep, "up"), TextMember("", "after", "a")});
+  std::vector<Member> names = {
+      TextMember(kSep + "r" + kSep, "rooted", "r"), TextMember("C:" + kSep, "drive", "d"),
+      TextMember("in" + kSep + ".." + kSep + ".." + kSep, "up"), TextMember("", "after", "a")};
+  for (const char* macro : {"%WinDir%", "%SystemDir%", "%WORK%", "%ProgramFiles%", "%WinRoot%"})
+    names.push_back(TextMember(macro + kSep, macro));
+  archive("names.lzh", names);
   Check("test crc.lzh", 1, "good.txt: OK\n", "\"bad.txt\" CRC ERROR\n");
   Check("test cut.lzh", 1, "first.txt: OK\n", "\"cut.lzh\" Read ERROR\n");
   Check("extract -d r reserved.lzh", 0, "");
@@ -111,7 +113,9 @@ TEST_F(ToolCommandsTest, FailuresComeInTheStubsWordsWithItsCleanUp) {
   Check("extract -d x cut.lzh", 1, "", "\"cut.lzh\" Read ERROR\n");
   Check("extract -d n names.lzh", 1, "", "~\"in/../../up\"");
   for (const char* file :
-       {"r/d/abc", "c/good.txt", "x/first.txt", "n/r/rooted", "n/drive", "n/after"}) {
+       {"r/d/abc", "c/good.txt", "x/first.txt", "n/r/rooted", "n/drive", "n/after",
+        "n/WINDOWS/%WinDir%", "n/WINDOWS/SYSTEM/%SystemDir%", "n/WINDOWS/TEMP/%WORK%",
+        "n/Program Files/%ProgramFiles%", "n/%WinRoot%"}) {
     EXPECT_TRUE(fs::exists(file)) << file;
   }
   for (const char* file : {"r/!", "r/$", "c/bad.txt", "x/cut.txt", "up"})
