@@ -17,6 +17,13 @@ add_library(ombrix_core STATIC ${OMBRIX_CORE_SOURCES} ${OMBRIX_POSIX_SOURCES})
 target_include_directories(ombrix_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_compile_options(ombrix_core PRIVATE ${OMBRIX_WARNINGS})
 
+# The encoder the packer compresses members with; the stub only ever decodes.
+file(GLOB LZH_ENCODER_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/lzh_encoder/*.cpp)
+add_library(lzh_encoder STATIC ${LZH_ENCODER_SOURCES})
+target_include_directories(lzh_encoder PUBLIC ${CMAKE_SOURCE_DIR}/tools)
+target_link_libraries(lzh_encoder PUBLIC ombrix_core)
+target_compile_options(lzh_encoder PRIVATE ${OMBRIX_WARNINGS})
+
 find_package(CLI11 CONFIG REQUIRED)
 # The host tool's commands live in a library so that the tests can build archives with the
 # same writer that packs distributables.
