@@ -82,7 +82,7 @@ def round_trip(ombrix, work, method):
     tree = os.path.join(work, "tree")
     files = write_corpus(tree, random.Random(7))
     plain, setup = os.path.join(work, "plain.lzh"), os.path.join(work, "setup.exe")
-    run(ombrix, "pack", "--plain", "--method", method, "-o", plain, "--base", tree, tree)
+    run(ombrix, "pack", "--plain", "--method", method.upper(), "-o", plain, "--base", tree, tree)
     run(ombrix, "pack", "--stub", fake_stub(work), "--check-value", "--method", method,
         "-o", setup, "--base", tree, tree)
     failures = [f"ombrix test {archive}" for archive in (plain, setup)

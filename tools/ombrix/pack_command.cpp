@@ -62,7 +62,7 @@ void AddCompressionOptions(CLI::App* pack, PackOptions& options) {
           [&options](const std::string& name) { options.compression.method = kMethods.at(name); },
           "lh5, lh6 or lh7 (8, 32 or 64 KiB back) compress, lh0 stores; a member that would not "
           "shrink is stored whatever the method (default: lh7)")
-      ->check(CLI::IsMember(kMethods, CLI::ignore_case));
+      ->transform(CLI::IsMember(kMethods, CLI::ignore_case));
   pack->add_option(
           "--level", options.compression.level,
           "From 1, fastest, to 9, smallest (default: " + std::to_string(kDefaultLevel) + ")")
