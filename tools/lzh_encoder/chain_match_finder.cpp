@@ -4,6 +4,12 @@
 
 #include "lzh_encoder/lzh_items.h"
 
+namespace {
+
+constexpr uint32_t kChainedBytes = 4;
+
+}  // namespace
+
 ChainMatchFinder::ChainMatchFinder(uint32_t maxDistance)
     : MatchFinder(maxDistance),
       heads_(new uint32_t[size_t{1} << kHashBits]),
@@ -26,11 +32,10 @@ uint32_t ChainMatchFinder::Insert(uint32_t position) {
 uint32_t ChainMatchFinder::Find(uint32_t position, uint32_t niceLength, uint32_t depth,
                                 Match* out) {
   const uint32_t limit = LimitAt(position);
-  if (limit < kMinMatch) return 0;
-  PrefetchNextHeads(position, heads_.get());
-  uint32_t found = FindShortMatch(position, out);
-  if (limit < 4) return found;
-  uint32_t best = found == 0 ? kMinMatch - 1 : kMinMatch;
+  if (limit < kChainedBytes) return 0;
+  PrefetchNextHeads(position, heads_.get(), false);
+  uint32_t found = 0;
+  uint32_t best = kChainedBytes - 1;
   niceLength = std::min(niceLength, limit);
   const uint8_t* const current = data_ + position;
   const uint32_t biased = position + kBias;
@@ -44,7 +49,7 @@ uint32_t ChainMatchFinder::Find(uint32_t position, uint32_t niceLength, uint32_t
     const uint8_t* const earlier = data_ + (candidate - kBias);
     // Only a candidate that agrees on the byte that would make it longer can beat the best.
     if (earlier[best] != current[best] || Load32(earlier) != first) continue;
-    const uint32_t length = ExtendMatch(earlier, current, 4, limit);
+    const uint32_t length = ExtendMatch(earlier, current, kChainedBytes, limit);
     if (length <= best) continue;
     best = length;
     out[found++] = {length, biased - candidate - 1};
@@ -54,9 +59,5 @@ uint32_t ChainMatchFinder::Find(uint32_t position, uint32_t niceLength, uint32_t
 }
 
 void ChainMatchFinder::Skip(uint32_t position, uint32_t, uint32_t) {
-  const uint32_t limit = LimitAt(position);
-  if (limit < kMinMatch) return;
-  Match unused;
-  FindShortMatch(position, &unused);
-  if (limit >= 4) Insert(position);
+  if (LimitAt(position) >= kChainedBytes) Insert(position);
 }

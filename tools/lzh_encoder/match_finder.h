@@ -100,11 +100,12 @@ class MatchFinder {
     *out = {kMinMatch, biased - latest - 1};
     return 1;
   }
-  // Starts fetching the heads that the search after the one at position will read.
-  void PrefetchNextHeads(uint32_t position, const uint32_t* heads) const {
+  // Starts fetching the heads that the search after the one at position will read, with the
+  // latest position of its three bytes when it looks for three-byte matches.
+  void PrefetchNextHeads(uint32_t position, const uint32_t* heads, bool shortMatches) const {
     if (size_ - position <= 4) return;
     __builtin_prefetch(&heads[HashOf4(data_ + position + 1)]);
-    __builtin_prefetch(&latest_[HashOf3(data_ + position + 1)]);
+    if (shortMatches) __builtin_prefetch(&latest_[HashOf3(data_ + position + 1)]);
   }
 
   const uint8_t* data_ = nullptr;

@@ -19,7 +19,7 @@ uint32_t TreeMatchFinder::Search(uint32_t position, uint32_t niceLength, uint32_
                                  Match* out) {
   const uint32_t limit = LimitAt(position);
   if (limit < kMinMatch) return 0;
-  PrefetchNextHeads(position, heads_.get());
+  PrefetchNextHeads(position, heads_.get(), true);
   Match shortMatch;
   uint32_t found = FindShortMatch(position, kReport ? out : &shortMatch);
   if (limit < 4) return found;
