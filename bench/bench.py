@@ -1,19 +1,21 @@
-"""Times `ombrix test` against the LZH decoders Debian offers, on the corpus of corpus.py packed
-by `lha` as -lh5- and as -lh7-. A benchmark, not a test: it prints figures and never fails on
-them.
+"""Times the host tool against Debian's LZH tools on the corpus of corpus.py: packing it with
+`ombrix pack` against `lha`, as -lh7- and as -lh5-, and decoding lha's archives with `ombrix
+test` against lhasa, bsdtar and 7-Zip. A benchmark, not a test: it prints figures and never fails
+on them.
 
-Usage: bench.py OMBRIX WORKDIR [RUNS]
+Usage: bench.py OMBRIX WORKDIR [RUNS [PACK_RUNS]]
 """
 import json
 import os
 import shutil
+import statistics
 import subprocess
 import sys
 
 import corpus
 
-METHODS = {"-lh5-": "a2qo5", "-lh7-": "a2qo7"}  # lha: add, level-2 headers, quiet, method
-PROGRAMS = {
+LHA_SWITCHES = {"-lh5-": "a2qo5", "-lh7-": "a2qo7"}  # add, level-2 headers, quiet, method
+DECODERS = {
     "ombrix test": lambda ombrix, archive: [ombrix, "test", archive],
     "lhasa t": lambda ombrix, archive: ["lhasa", "t", archive],
     "bsdtar -xOf": lambda ombrix, archive: ["bsdtar", "-xOf", archive],
@@ -32,39 +34,76 @@ def write_corpus(root):
     return total
 
 
-def pack(root, work, method):
+def load():
+    with open("/proc/loadavg") as source:
+        return " ".join(source.read().split()[:3])
+
+
+def hyperfine(commands, runs, work, cwd=None, prepares=(), warmup=1):
+    """Each command's wall times, run without a shell; prepares run before each run of their
+    commands."""
+    report = os.path.join(work, "hyperfine.json")
+    options = [option for prepare in prepares for option in ("--prepare", prepare)]
+    subprocess.run(["hyperfine", "-N", "--warmup", str(warmup), "--runs", str(runs), "--style",
+                    "none", *options, "--export-json", report, *commands], cwd=cwd, check=True)
+    with open(report) as source:
+        return [result["times"] for result in json.load(source)["results"]]
+
+
+def mean_and_deviation(times):
+    return statistics.mean(times), statistics.stdev(times) if len(times) > 1 else 0.0
+
+
+def pack_table(ombrix, root, size, method, runs, work):
+    """ombrix pack and lha a, each writing the whole corpus into a fresh archive."""
+    names = " ".join(sorted(os.listdir(root)))
+    ours, theirs = os.path.join(work, "ombrix.lzh"), os.path.join(work, "lha.lzh")
+    commands = {
+        f"ombrix pack --method {method.strip('-')}":
+            f"{ombrix} pack --plain --method {method.strip('-')} -o {ours} {names}",
+        f"lha {LHA_SWITCHES[method]}": f"lha {LHA_SWITCHES[method]} {theirs} {names}",
+    }
+    before = load()
+    # The programs take turns, one run each, so that a change in the machine's load falls on
+    # both; lha adds to an archive that exists, so every run starts without one.
+    rounds = [hyperfine(list(commands.values()), 1, work, cwd=root, warmup=0 if turn else 1,
+                        prepares=[f"rm -f {ours}", f"rm -f {theirs}"]) for turn in range(runs)]
+    times = [mean_and_deviation([turn[i][0] for turn in rounds]) for i in range(len(commands))]
+    sizes = [os.path.getsize(ours), os.path.getsize(theirs)]
+    print(f"\nPacking {size / 1e6:.1f} MB as {method} (load average before: {before}, "
+          f"after: {load()})")
+    print("| program | archive bytes | time (ms) | MB/s of input | size / lha's | speed / lha's |")
+    print("|---|---:|---:|---:|---:|---:|")
+    for name, bytes_, (mean, stddev) in zip(commands, sizes, times):
+        print(f"| {name} | {bytes_:,} | {mean * 1000:.0f} ± {stddev * 1000:.0f} | "
+              f"{size / mean / 1e6:.1f} | {bytes_ / sizes[1]:.3f} | {times[1][0] / mean:.2f} |")
+
+
+def lha_archive(root, work, method):
     archive = os.path.join(work, f"corpus{method.strip('-')}.lzh")
     if not os.path.exists(archive):
-        subprocess.run(["lha", METHODS[method], archive, *sorted(os.listdir(root))], cwd=root,
-                       check=True, stdout=subprocess.DEVNULL)
+        subprocess.run(["lha", LHA_SWITCHES[method], archive, *sorted(os.listdir(root))],
+                       cwd=root, check=True, stdout=subprocess.DEVNULL)
     return archive
 
 
-def time_programs(ombrix, archive, runs, work):
-    names = [name for name in PROGRAMS if shutil.which(PROGRAMS[name](ombrix, archive)[0])]
-    commands = [" ".join(PROGRAMS[name](ombrix, archive)) for name in names]
-    report = os.path.join(work, "hyperfine.json")
-    # -N runs each command without a shell; the output of every program goes to /dev/null.
-    subprocess.run(["hyperfine", "-N", "--warmup", "1", "--runs", str(runs), "--style", "none",
-                    "--export-json", report, *commands], check=True)
-    with open(report) as source:
-        results = json.load(source)["results"]
-    return {name: (result["mean"], result["stddev"]) for name, result in zip(names, results)}
-
-
-def print_table(method, archive, size, times):
+def decode_table(ombrix, root, size, method, runs, work):
+    archive = lha_archive(root, work, method)
+    before = load()
+    names = [name for name in DECODERS if shutil.which(DECODERS[name](ombrix, archive)[0])]
+    times = dict(zip(names, map(mean_and_deviation, hyperfine(
+        [" ".join(DECODERS[name](ombrix, archive)) for name in names], runs, work))))
     fastest_peer = min(mean for name, (mean, _) in times.items() if name != "ombrix test")
-    ours = times["ombrix test"][0]
-    print(f"\n{method}: {size / 1e6:.1f} MB in {os.path.getsize(archive) / 1e6:.1f} MB")
-    print(f"| program | time (ms) | MB/s of output | fastest peer's time / this time |")
-    print(f"|---|---:|---:|---:|")
+    print(f"\nDecoding {method}: {size / 1e6:.1f} MB in {os.path.getsize(archive) / 1e6:.1f} MB "
+          f"(load average before: {before}, after: {load()})")
+    print("| program | time (ms) | MB/s of output | fastest peer's time / this time |")
+    print("|---|---:|---:|---:|")
     for name, (mean, stddev) in sorted(times.items(), key=lambda item: item[1][0]):
         print(f"| {name} | {mean * 1000:.0f} ± {stddev * 1000:.0f} | {size / mean / 1e6:.0f} "
               f"| {fastest_peer / mean:.2f} |")
-    print(f"ombrix test against the fastest peer: {fastest_peer / ours:.2f} times as fast")
 
 
-def main(ombrix, work, runs):
+def main(ombrix, work, runs, pack_runs):
     for tool in ("lha", "hyperfine"):
         if not shutil.which(tool):
             sys.exit(f"{tool} is needed")
@@ -72,13 +111,15 @@ def main(ombrix, work, runs):
     shutil.rmtree(root, ignore_errors=True)
     os.makedirs(root)
     size = write_corpus(root)
-    for method in METHODS:
-        archive = pack(root, work, method)
-        print_table(method, archive, size, time_programs(ombrix, archive, runs, work))
+    for method in LHA_SWITCHES:
+        pack_table(ombrix, root, size, method, pack_runs, work)
+    for method in LHA_SWITCHES:
+        decode_table(ombrix, root, size, method, runs, work)
 
 
 if __name__ == "__main__":
-    if len(sys.argv) not in (3, 4):
+    if len(sys.argv) not in (3, 4, 5):
         sys.exit(__doc__)
     main(os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2]),
-         int(sys.argv[3]) if len(sys.argv) == 4 else 10)
+         int(sys.argv[3]) if len(sys.argv) > 3 else 10,
+         int(sys.argv[4]) if len(sys.argv) > 4 else 3)

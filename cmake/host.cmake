@@ -17,14 +17,30 @@ add_library(ombrix_core STATIC ${OMBRIX_CORE_SOURCES} ${OMBRIX_POSIX_SOURCES})
 target_include_directories(ombrix_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_compile_options(ombrix_core PRIVATE ${OMBRIX_WARNINGS})
 
+# The encoder the packer compresses members with; the stub only ever decodes.
+file(GLOB LZH_ENCODER_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/lzh_encoder/*.cpp)
+add_library(lzh_encoder STATIC ${LZH_ENCODER_SOURCES})
+target_include_directories(lzh_encoder PUBLIC ${CMAKE_SOURCE_DIR}/tools)
+target_link_libraries(lzh_encoder PUBLIC ombrix_core)
+target_compile_options(lzh_encoder PRIVATE ${OMBRIX_WARNINGS})
+
 find_package(CLI11 CONFIG REQUIRED)
 # The host tool's commands live in a library so that the tests can build archives with the
 # same writer that packs distributables.
 file(GLOB OMBRIX_TOOL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/ombrix/*.cpp)
 list(REMOVE_ITEM OMBRIX_TOOL_SOURCES ${CMAKE_SOURCE_DIR}/tools/ombrix/main.cpp)
-add_library(ombrix_tool STATIC ${OMBRIX_TOOL_SOURCES})
+# The stub of the win32 tree, built into the tool when it exists; regenerated at every build and
+# rewritten only when the stub has changed.
+set(OMBRIX_EMBEDDED_STUB ${CMAKE_BINARY_DIR}/generated/embedded_stub.cpp)
+add_custom_target(embedded_stub_source
+  COMMAND ${CMAKE_COMMAND} -DSTUB=${OMBRIX_WIN32_DIR}/ombrix-sfx.exe
+          -DOUTPUT=${OMBRIX_EMBEDDED_STUB} -P ${CMAKE_SOURCE_DIR}/cmake/embed_stub.cmake
+  BYPRODUCTS ${OMBRIX_EMBEDDED_STUB}
+  COMMENT "Embedding the stub of ${OMBRIX_WIN32_DIR}, if built")
+add_library(ombrix_tool STATIC ${OMBRIX_TOOL_SOURCES} ${OMBRIX_EMBEDDED_STUB})
+add_dependencies(ombrix_tool embedded_stub_source)
 target_include_directories(ombrix_tool PUBLIC ${CMAKE_SOURCE_DIR}/tools)
-target_link_libraries(ombrix_tool PUBLIC ombrix_core CLI11::CLI11)
+target_link_libraries(ombrix_tool PUBLIC ombrix_core lzh_encoder CLI11::CLI11)
 target_compile_options(ombrix_tool PRIVATE ${OMBRIX_WARNINGS})
 
 add_executable(ombrix ${CMAKE_SOURCE_DIR}/tools/ombrix/main.cpp)

@@ -18,15 +18,20 @@ namespace {
 // What the stub can hold: its member path buffer less the terminator.
 constexpr size_t kMaxMemberPath = kPathCapacity - 1;
 
-uint32_t ClampedTime(time_t seconds) {
+uint32_t ClampedTime(time_t seconds, uint32_t latestTime) {
   if (seconds < 0) return 0;
-  if (static_cast<uint64_t>(seconds) > UINT32_MAX) return UINT32_MAX;
+  if (static_cast<uint64_t>(seconds) > latestTime) return latestTime;
   return static_cast<uint32_t>(seconds);
 }
 
-MemberSource SourceOf(const fs::path& disk, std::string memberPath, const struct stat& info) {
-  return {disk, std::move(memberPath), S_ISDIR(info.st_mode), ClampedTime(info.st_mtime),
-          (info.st_mode & S_IWUSR) == 0};
+MemberSource SourceOf(const fs::path& disk, std::string memberPath, const struct stat& info,
+                      uint32_t latestTime) {
+  return {disk,
+          std::move(memberPath),
+          S_ISDIR(info.st_mode),
+          ClampedTime(info.st_mtime, latestTime),
+          (info.st_mode & S_IWUSR) == 0,
+          S_ISREG(info.st_mode) ? static_cast<uint64_t>(info.st_size) : 0};
 }
 
 // Absolute, without "." or ".." and without a trailing separator.
@@ -38,6 +43,8 @@ fs::path Normalised(const std::string& path) {
 
 class Collector {
  public:
+  explicit Collector(uint32_t latestTime) : latestTime_(latestTime) {}
+
   void Add(const fs::path& disk, const std::string& name) {
     struct stat info {};
     if (::stat(disk.c_str(), &info) != 0) throw ToolError(FormatMessage(kNotFound, disk.c_str()));
@@ -76,7 +83,7 @@ class Collector {
 
   void Push(const fs::path& disk, const std::string& memberPath, const struct stat& info) {
     CheckName(memberPath);
-    sources_.push_back(SourceOf(disk, memberPath, info));
+    sources_.push_back(SourceOf(disk, memberPath, info, latestTime_));
   }
 
   void CheckName(const std::string& memberPath) {
@@ -92,6 +99,7 @@ class Collector {
     if (!names_.insert(memberPath).second) throw ToolError(FormatMessage(kDuplicateName, name));
   }
 
+  uint32_t latestTime_;
   std::vector<MemberSource> sources_;
   std::set<std::string> names_;
   std::vector<std::pair<dev_t, ino_t>> ancestors_;
@@ -100,8 +108,9 @@ class Collector {
 }  // namespace
 
 std::vector<MemberSource> CollectMemberSources(const std::vector<std::string>& paths,
-                                               const std::optional<std::string>& base) {
-  Collector collector;
+                                               const std::optional<std::string>& base,
+                                               uint32_t latestTime) {
+  Collector collector(latestTime);
   const std::optional<fs::path> baseDir =
       base ? std::optional<fs::path>(Normalised(*base)) : std::nullopt;
   for (const std::string& path : paths) {
@@ -118,11 +127,11 @@ std::vector<MemberSource> CollectMemberSources(const std::vector<std::string>& p
   return collector.Take();
 }
 
-MemberSource DescribeFile(const std::string& path, std::string memberPath) {
+MemberSource DescribeFile(const std::string& path, std::string memberPath, uint32_t latestTime) {
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0) throw ToolError(FormatMessage(kNotFound, path.c_str()));
   if (!S_ISREG(info.st_mode)) throw ToolError(FormatMessage(kNotFileOrDirectory, path.c_str()));
-  return SourceOf(path, std::move(memberPath), info);
+  return SourceOf(path, std::move(memberPath), info, latestTime);
 }
 
 StoredName StoredNameOf(const MemberSource& source) {

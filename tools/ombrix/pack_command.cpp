@@ -1,166 +1,29 @@
 #include "ombrix/pack_command.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstdio>
-#include <fstream>
-#include <iostream>
-#include <iterator>
+#include <map>
 #include <memory>
+#include <thread>
 
-#include "archive/member_header.h"
-#include "ombrix/lzh_writer.h"
-#include "ombrix/member_sources.h"
-#include "ombrix/member_walk.h"
+#include "ombrix/source_date.h"
 #include "ombrix/tool_error.h"
 #include "ombrix/tool_messages.h"
 
 namespace {
 
-// The stub seeks with signed 32-bit positions, so no byte of its file may lie beyond this.
-constexpr uint64_t kMaxOutputSize = INT32_MAX;
-
-std::vector<uint8_t> ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw ToolError(FormatMessage(kCannotRead, path.c_str()));
-  std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (in.bad()) throw ToolError(FormatMessage(kCannotRead, path.c_str()));
-  return bytes;
-}
-
-// The output goes to a temporary file beside its final name and is renamed into place only once
-// the stub's own walk accepts it, so a failure leaves an earlier file of that name as it was and
-// nothing half-written behind.
-class OutputFile {
- public:
-  explicit OutputFile(const std::string& path) : path_(path), tempPath_(path + ".XXXXXX") {
-    fd_ = ::mkstemp(tempPath_.data());
-    if (fd_ < 0) throw ToolError(FormatMessage(kCannotWrite, path_.c_str()));
-  }
-  ~OutputFile() {
-    if (fd_ >= 0) ::close(fd_);
-    if (!committed_) ::unlink(tempPath_.c_str());
-  }
-  OutputFile(const OutputFile&) = delete;
-  OutputFile& operator=(const OutputFile&) = delete;
-
-  void Write(std::span<const uint8_t> bytes) {
-    for (size_t done = 0; done < bytes.size();) {
-      const ssize_t put = ::write(fd_, bytes.data() + done, bytes.size() - done);
-      if (put <= 0) throw ToolError(FormatMessage(kCannotWrite, path_.c_str()));
-      done += static_cast<size_t>(put);
-    }
-  }
-
-  // A name for the written bytes that fits the walk's path buffer however long the output's own
-  // name is.
-  std::string WalkPath() const { return "/proc/self/fd/" + std::to_string(fd_); }
-
-  void Commit() {
-    // mkstemp makes the file private; the output gets the mode a new file would have.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    const bool closed = ::fchmod(fd_, 0666 & ~mask) == 0 && ::close(fd_) == 0;
-    fd_ = -1;
-    if (!closed || std::rename(tempPath_.c_str(), path_.c_str()) != 0) {
-      throw ToolError(FormatMessage(kCannotWrite, path_.c_str()));
-    }
-    committed_ = true;
-  }
-
- private:
-  std::string path_;
-  std::string tempPath_;
-  int fd_ = -1;
-  bool committed_ = false;
+// The methods the stub reads that the packer writes, by the names the option takes.
+const std::map<std::string, std::optional<EncoderMethod>> kMethods = {
+    {"lh0", std::nullopt},
+    {"lh5", FindEncoderMethod('5')},
+    {"lh6", FindEncoderMethod('6')},
+    {"lh7", FindEncoderMethod('7')},
 };
 
-Member MemberOf(const MemberSource& source) {
-  StoredName name = StoredNameOf(source);
-  if (source.isDirectory) return DirectoryMember(std::move(name.dirName), source.timeStamp);
-  std::vector<uint8_t> bytes = ReadWholeFile(source.diskPath.string());
-  if (bytes.size() > UINT32_MAX)
-    throw ToolError(FormatMessage(kFileTooLarge, source.diskPath.c_str()));
-  const uint8_t attributes = kAttrArchive | (source.readOnly ? kAttrReadOnly : 0);
-  return StoredFileMember(std::move(name.dirName), std::move(name.fileName), std::move(bytes),
-                          source.timeStamp, attributes);
-}
-
-// The stub keeps a reserved member's text in a fixed buffer and drops the rest.
-Member ReservedMember(const std::string& path, const char* name, const char* what,
-                      size_t capacity) {
-  Member member = MemberOf(DescribeFile(path, name));
-  if (member.data.size() >= capacity) {
-    std::cerr << FormatMessage(kTextWillBeCut, what, path.c_str(), member.data.size(), capacity - 1)
-              << '\n';
-  }
-  return member;
-}
-
-std::vector<uint8_t> StubWithSettings(const std::string& stubPath, PackSettings settings) {
-  std::vector<uint8_t> stub = ReadWholeFile(stubPath);
-  if (stub.size() < 2 || stub[0] != 'M' || stub[1] != 'Z') {
-    throw ToolError(FormatMessage(kNotAStub, stubPath.c_str()));
-  }
-  settings.archiveOffset = static_cast<uint32_t>(stub.size());
-  PutSettingsBlock(stub, MakeSettingsBlock(settings), stubPath);
-  return stub;
-}
-
-}  // namespace
-
-void Pack(const PackOptions& options) {
-  PackSettings settings = options.settings;
-  if (options.checkValue) settings.flags |= kFlagCheckValue;
-  // The stub looks for the check value wherever the flag says there is one, whichever option set
-  // the flag.
-  const bool checkValue = !options.plain && (settings.flags & kFlagCheckValue) != 0;
-  const std::vector<uint8_t> stub =
-      options.plain ? std::vector<uint8_t>{} : StubWithSettings(options.stubPath, settings);
-  const std::vector<MemberSource> sources = CollectMemberSources(options.paths, options.base);
-
-  std::vector<Member> members;
-  if (options.noticePath) {
-    members.push_back(
-        ReservedMember(*options.noticePath, kNoticeMember, kNoticeField, kScratchCapacity));
-  }
-  if (options.scriptPath) {
-    members.push_back(
-        ReservedMember(*options.scriptPath, kScriptMember, kScriptField, kScriptCapacity));
-  }
-  for (const MemberSource& source : sources) members.push_back(MemberOf(source));
-  const std::vector<uint8_t> archive = BuildArchive(members, {.checkValue = checkValue});
-  if (stub.size() + archive.size() > kMaxOutputSize) {
-    throw ToolError(FormatMessage(kOutputTooLarge, static_cast<unsigned>(kMaxOutputSize)));
-  }
-
-  OutputFile output(options.outPath);
-  output.Write(stub);
-  output.Write(archive);
-  ToolJob skip;
-  skip.member = [](PassArea& area) { return SkipMemberData(area.run, area.header) != 0; };
-  if (WalkMembers(output.WalkPath(), skip) != 0) {
-    throw ToolError(FormatMessage(kOutputRejected, options.outPath.c_str()));
-  }
-  output.Commit();
-}
-
-void AddPackCommand(CLI::App& app, int& status) {
-  auto options = std::make_shared<PackOptions>();
-  CLI::App* pack = app.add_subcommand(
-      "pack",
-      "Pack files and directories into a self-extracting distributable, or with --plain "
-      "into a plain LZH archive");
-  PackSettings& settings = options->settings;
-
-  CLI::Option* plain =
-      pack->add_flag("--plain", options->plain, "Write a plain LZH archive: no stub, no settings");
-  CLI::Option* stub = pack->add_option("--stub", options->stubPath, "The stub program to copy");
-  pack->add_option("-o,--output", options->outPath, "The file to write")->required();
-
+void AddSettingsOptions(CLI::App* pack, PackOptions& options, CLI::Option* plain) {
+  PackSettings& settings = options.settings;
   // Everything that goes into the settings block means nothing in a plain archive.
-  std::vector<CLI::Option*> settingsOptions{stub};
+  std::vector<CLI::Option*> settingsOptions{
+      pack->add_option("--stub", options.stubPath,
+                       "The stub program to copy (default: the one built with this tool)")};
   settingsOptions.push_back(
       pack->add_option("--window-title", settings.windowTitle,
                        "Caption of the dialog and every message box (at most 40 bytes)"));
@@ -179,7 +42,7 @@ void AddPackCommand(CLI::App& app, int& status) {
   flagOption("--no-date-compare", kFlagNoDateCompare,
              "Never skip a file for being as new as the archived copy");
   settingsOptions.push_back(
-      pack->add_flag("--check-value", options->checkValue,
+      pack->add_flag("--check-value", options.checkValue,
                      "Precede the members with the XOR of their CRCs, which the stub verifies"));
   settingsOptions.push_back(pack->add_flag_callback(
       "--keep-attributes", [&settings] { settings.keepAttributes = true; },
@@ -191,6 +54,40 @@ void AddPackCommand(CLI::App& app, int& status) {
               "Raw byte OR-ed into the flag byte (bits 4 to 7 are free)")
           ->check(CLI::Range(0u, 255u)));
   for (CLI::Option* option : settingsOptions) option->excludes(plain);
+}
+
+void AddCompressionOptions(CLI::App* pack, PackOptions& options) {
+  pack->add_option_function<std::string>(
+          "--method",
+          [&options](const std::string& name) { options.compression.method = kMethods.at(name); },
+          "lh5, lh6 or lh7 (8, 32 or 64 KiB back) compress, lh0 stores; a member that would not "
+          "shrink is stored whatever the method (default: lh7)")
+      ->transform(CLI::IsMember(kMethods, CLI::ignore_case));
+  pack->add_option(
+          "--level", options.compression.level,
+          "From 1, fastest, to 9, smallest (default: " + std::to_string(kDefaultLevel) + ")")
+      ->check(CLI::Range(kMinLevel, kMaxLevel));
+  options.threads = std::max(1u, std::thread::hardware_concurrency());
+  pack->add_option("--threads", options.threads,
+                   "Members compressed at once (default: one per processor); the output is the "
+                   "same for any number")
+      ->check(CLI::Range(1u, 256u));
+}
+
+}  // namespace
+
+void AddPackCommand(CLI::App& app, int& status) {
+  auto options = std::make_shared<PackOptions>();
+  CLI::App* pack = app.add_subcommand(
+      "pack",
+      "Pack files and directories into a self-extracting distributable, or with --plain "
+      "into a plain LZH archive");
+
+  CLI::Option* plain =
+      pack->add_flag("--plain", options->plain, "Write a plain LZH archive: no stub, no settings");
+  pack->add_option("-o,--output", options->outPath, "The file to write")->required();
+  AddSettingsOptions(pack, *options, plain);
+  AddCompressionOptions(pack, *options);
 
   pack->add_option_function<std::string>(
       "--notice", [options](const std::string& path) { options->noticePath = path; },
@@ -198,15 +95,22 @@ void AddPackCommand(CLI::App& app, int& status) {
   pack->add_option_function<std::string>(
       "--script", [options](const std::string& path) { options->scriptPath = path; },
       "Setup script (member \"$\")");
-  pack->add_option_function<std::string>(
+  CLI::Option* base = pack->add_option_function<std::string>(
       "--base", [options](const std::string& path) { options->base = path; },
       "Directory that member names are relative to (default: each path's parent)");
-  pack->add_option("paths", options->paths, "Files and directories to pack, recursively");
+  CLI::Option* paths =
+      pack->add_option("paths", options->paths, "Files and directories to pack, recursively");
+  pack->add_option_function<std::string>(
+          "--from-lzh", [options](const std::string& path) { options->foreignArchive = path; },
+          "Carry the members of an LZH archive made by another archiver as they are; every "
+          "header must be level 2 with a method the stub reads")
+      ->excludes(paths)
+      ->excludes(base);
 
-  pack->footer(kPackExitStatus);
+  pack->footer(kPackFooter);
   pack->callback([options, &status] {
     status = RunToolCommand([&] {
-      if (!options->plain && options->stubPath.empty()) throw ToolError(kStubRequired);
+      options->latestTime = LatestTimeFromEnvironment();
       Pack(*options);
       return 0;
     });

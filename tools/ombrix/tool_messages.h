@@ -9,9 +9,12 @@ std::string FormatMessage(const char* format, ...) __attribute__((format(printf,
 
 inline constexpr char kToolErrorPrefix[] = "ombrix: ";
 
-inline constexpr char kPackExitStatus[] =
+inline constexpr char kPackFooter[] =
+    "Members keep their files' time stamps; with SOURCE_DATE_EPOCH set, none is later than the "
+    "time it gives. The same files and options always give the same bytes.\n"
     "Exit status: 0 when the output is written; 1 when it is not, with the reason on standard "
     "error. An earlier file of the output's name stays as it was.";
+inline constexpr char kUsageFooter[] = "Exit status 2: a mistake on the command line.";
 inline constexpr char kInfoExitStatus[] =
     "Exit status: 0 when every header is sound and the check value, if asked for, matches; 1 "
     "otherwise, with the stub's own message on standard error.";
@@ -40,7 +43,9 @@ inline constexpr char kCannotWrite[] = "cannot write \"%s\"";
 inline constexpr char kNotAStub[] = "\"%s\" is not a stub: it does not start with \"MZ\"";
 inline constexpr char kStubTooSmall[] =
     "\"%s\" is too small to hold the settings block (%zu bytes)";
-inline constexpr char kStubRequired[] = "--stub is required unless --plain is given";
+inline constexpr char kStubRequired[] =
+    "this ombrix was built without a stub: give --stub FILE, or --plain for a plain archive";
+inline constexpr char kEmbeddedStubName[] = "the built-in stub";
 inline constexpr char kTextTooLong[] = "%s is longer than %zu bytes";
 inline constexpr char kWindowTitleField[] = "the window title";
 inline constexpr char kInstallTitleField[] = "the install title";
@@ -66,4 +71,16 @@ inline constexpr char kTextWillBeCut[] =
     "warning: %s \"%s\" has %zu bytes; the stub keeps only the first %zu";
 inline constexpr char kOutputRejected[] =
     "\"%s\" was not written: the stub's walk refuses what was packed";
+inline constexpr char kVanished[] = "\"%s\" vanished before it could be packed";
+inline constexpr char kBadSourceDate[] =
+    "SOURCE_DATE_EPOCH must be a whole number of seconds since 1970, not \"%s\"";
+inline constexpr char kForeignMethod[] =
+    "\"%s\" cannot be carried: the member at byte %u has the method \"%s\", which the stub "
+    "cannot read";
+inline constexpr char kForeignLevel[] =
+    "\"%s\" cannot be carried: the member at byte %u has a level-%u header; the stub reads level "
+    "2 only";
+inline constexpr char kForeignRefused[] = "\"%s\" cannot be carried: %s";
+inline constexpr char kForeignHasReserved[] =
+    "\"%s\" already holds %s, so it cannot be given another";
 inline constexpr char kPathTooLong[] = "\"%s\" is longer than the %zu bytes the walk can hold";

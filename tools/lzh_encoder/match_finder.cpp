@@ -1,0 +1,24 @@
+#include "lzh_encoder/match_finder.h"
+
+#include <algorithm>
+
+MatchFinder::MatchFinder(uint32_t maxDistance)
+    : maxDistance_(maxDistance),
+      ringMask_(2 * maxDistance - 1),
+      latest_(new uint32_t[size_t{1} << kShortHashBits]) {
+  static_assert(std::endian::native == std::endian::little);
+}
+
+void MatchFinder::Reset(std::span<const uint8_t> data) {
+  data_ = data.data();
+  size_ = static_cast<uint32_t>(data.size());
+  std::fill_n(latest_.get(), size_t{1} << kShortHashBits, 0u);
+}
+
+uint32_t MatchFinder::RepeatLength(uint32_t position) {
+  const uint32_t limit = LimitAt(position);
+  Match match;
+  if (limit < kMinMatch || FindShortMatch(position, &match) == 0) return 0;
+  const uint8_t* const current = data_ + position;
+  return ExtendMatch(current - match.position - 1, current, kMinMatch, limit);
+}
