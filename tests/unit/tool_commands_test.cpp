@@ -82,7 +82,6 @@ TEST_F(ToolCommandsTest, PackWritesWhatTheStubReadsOrRefusesAndKeepsTheEarlierFi
   Check("pack -o kept.exe --stub=kept.exe", 1, "", "~\"kept.exe\"");
   Check("pack -o kept.exe --stub=stub.exe --window-title=T" + title, 1, "", "~window title");
   Check("pack -o kept.exe --stub=stub.exe --command=" + std::string(256, 'c'), 1, "", "~command");
-  Check("pack -o kept.exe tree", 1, "", "~--stub");
   for (const auto& entry : fs::directory_iterator("."))
     EXPECT_FALSE(entry.path().string().starts_with("./kept.exe."));
   EXPECT_EQ(ReadFileBytes("kept.exe"), Bytes("earlier"));
