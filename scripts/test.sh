@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 scripts/build.sh
-python3 tests/e2e/wine_session.py flavours
+python3 tests/e2e/harness.py flavours
 summary=build/host/ctest-summary.log
 ctest --test-dir build/host --output-on-failure --timeout 600 "$@" | tee "$summary"
 scripts/fuzz.sh 10

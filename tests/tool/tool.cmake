@@ -1,14 +1,12 @@
-# The host tool against Debian's LZH tools: archives they make are listed as they list them, and
-# archives the tool packs are read and extracted by them byte for byte.
-find_program(OMBRIX_TOOL_PYTHON python3)
-
-foreach(case IN ITEMS info_lists_lha_archives peers_read_plain_packs)
-  add_test(NAME tool.${case}
-           COMMAND ${OMBRIX_TOOL_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/tool/peer_archives.py
-                   $<TARGET_FILE:ombrix> ${case})
-  set_tests_properties(tool.${case} PROPERTIES
-    LABELS tool SKIP_RETURN_CODE 77 TIMEOUT 120
-    ENVIRONMENT PYTHONDONTWRITEBYTECODE=1)
+# The host tool against Debian's LZH tools (peers.py): label `tool` for listing and packing,
+# `peers` for the decoder's cross-check, one test a method.
+foreach(name IN ITEMS tool.info_lists_lha_archives tool.peers_read_plain_packs peers.decode_stored
+                      peers.decode_lh5 peers.decode_lh6 peers.decode_lh7)
+  string(REGEX MATCH "^[^.]+" label ${name})
+  string(REGEX REPLACE "^[^.]+[.]" "" peer_case ${name})
+  add_test(NAME ${name} COMMAND python3 ${CMAKE_CURRENT_LIST_DIR}/peers.py ${peer_case})
+  set_tests_properties(${name} PROPERTIES LABELS ${label} SKIP_RETURN_CODE 77 TIMEOUT 180
+    ENVIRONMENT "OMBRIX=$<TARGET_FILE:ombrix>;PYTHONDONTWRITEBYTECODE=1")
 endforeach()
 
 # Packing with compression: round trips through the peers for every method, deterministic output,

@@ -1,0 +1,125 @@
+"""The main dialog and the directory chooser as a user meets them."""
+
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
+from harness import QUIET, TIME_SCALE, Case, Inconclusive, run_cases, windows_path  # noqa: E402
+from ombrix_testing import write_tree  # noqa: E402
+
+TITLE = "Dialog Test"
+MAIN = ("--control", "100", "find", "#32770", TITLE)
+BOX = ("--control", "65535", "find", "#32770", TITLE)  # the chooser has 65535 too, not the title
+CHOOSER = ("--control", "0", "find", "#32770", "Extracting directory")
+OPTIONS = ["--window-title", TITLE, "--dir", "<run>\\target"]
+LONG_TEXT = "C:\\" + "d" * 297
+LONG_MEMBER = {"big.bin": bytes(20 << 20), "after.txt": b"after"}  # the cancel comes in big.bin
+INVALID = {"caption": TITLE, "text 65535": "Invalid directory", "buttons": ["OK"],
+           "box style": 0x2030}  # MB_TASKMODAL | MB_ICONWARNING
+ROBOTS = {}  # a case's robot that started before its program, by run directory
+WAITING = {"enabled 1": True, "enabled 104": True, "enabled 100": True, "text 102": ""}  # no pass
+
+
+def screenshot(session, run: Path) -> None:
+    left, top, right, bottom = session.robot(*MAIN, "dump")[0][-1]["rect"]
+    subprocess.run(["import", "-display", session.display, "-window", "root", "-crop",
+                    f"{right - left}x{bottom - top}+{left}+{top}", "+repage",
+                    session.state / "dialog.png"], check=True, timeout=30)
+
+
+def browse_early(session, run: Path) -> None:  # waiting before the program starts, it is quick
+    ROBOTS[run] = subprocess.Popen([session.wine, session.robot_exe, "--timeout", "60000", *MAIN,
+                                    "press", "104"], env=session.environment(), **QUIET)
+
+
+def browse_within_auto_start(session, run: Path) -> None:
+    if ROBOTS.pop(run).wait(timeout=60):  # the pass had disabled the button, or ended the dialog
+        raise Inconclusive("the auto-start timer fired before the browse button was pressed")
+    session.robot(*CHOOSER)
+    time.sleep(1.5 * TIME_SCALE)  # well past the timer's 700 ms: a pass it started runs now
+
+
+def long_directory(run: Path) -> str:
+    """A current directory that Windows names with 257 characters, more than fit."""
+    name = (("d" * 49 + "/") * 6)[:255 - len(windows_path(run))] + "e"
+    assert len(windows_path(run / name)) == 257
+    return name
+
+
+def chooser(directory: str, shown: str) -> Case:
+    """The chooser opens on the current directory; its OK puts that into the directory box."""
+    return Case([(MAIN + ("press", "104") + CHOOSER + ("dump",),
+                  {"buttons": ["OK", "CANCEL"], "text 1088": f"<run:lower>\\{directory}"}),
+                 (CHOOSER + ("press", "1", "gone") + MAIN + ("dump", "press", "2", "gone"),
+                  WAITING | {"text 100": shown})], 0, options=OPTIONS, cwd=directory)
+
+
+CASES = {
+    "template_texts_typing_and_close_box": Case([
+        (MAIN + ("dump",), WAITING | {
+            "caption": TITLE, "text 103": "Install directory(&D):", "text 100": "<run>\\target",
+            "text 105": "Start Menu(&S)", "text 106": "Set Class(&A)", "check 105": 0,
+            "check 106": 0, "enabled 105": False, "enabled 106": False, "text 101": ""}),
+        (MAIN + ("type", "100", LONG_TEXT, "dump"), {"text 100": LONG_TEXT[:255]}),
+        MAIN + ("close", "gone")], 0, options=OPTIONS),
+    "script_texts_and_toggles": Case([
+        (MAIN + ("dump",), {
+            "text 103": "Install Viewer into(&D):", "text 105": "Create a program group",
+            "text 106": "Open .vwr files with Viewer", "check 105": 1, "check 106": 1,
+            "enabled 105": True, "enabled 106": True}),
+        screenshot,
+        (MAIN + ("press", "105", "dump"), {"check 105": 0, "enabled 105": True, "check 106": 1}),
+        (MAIN + ("press", "105", "press", "106", "dump"),
+         {"check 105": 1, "check 106": 0, "enabled 106": True}),
+        MAIN + ("press", "2", "gone")], 0,
+        options=OPTIONS + ["--install-title", "Install Viewer into(&D):"],
+        script="$GroupTitle=Create a program group\r\n$ClassTitle=Open .vwr files with Viewer\r\n"),
+    "quoted_directory_while_the_pass_asks": Case([
+        MAIN + ("type", "100", '"<run>\\out dir"', "press", "1"),
+        (BOX + ("dump",), {"text 65535": '"<run:/>/out dir/readme.txt" Overwrite?',
+                           "buttons": ["&Yes", "&No", "Cancel"],
+                           "box style": 0x2023}),  # MB_TASKMODAL | MB_ICONQUESTION | MB_YESNOCANCEL
+        (MAIN + ("dump",), {
+            "enabled 1": False, "enabled 104": False, "enabled 100": False, "enabled 105": False,
+            "enabled 106": False, "enabled 2": True, "default 2": True,
+            "text 101": ".../readme.txt", "text 102": "Extract... 0%"}),
+        BOX + ("press", "6", "gone")], 1,  # Yes
+        ["out dir/readme.txt", "out dir/docs/guide.txt"], options=OPTIONS,  # over an older file:
+        prepare=lambda _, run: write_tree(run / "out dir", {"readme.txt": b"old"}, 946684800)),
+    "unc_directory_refused": Case([
+        MAIN + ("type", "100", '"\\\\server\\share"', "press", "1"),
+        (BOX + ("dump", "press", "1", "gone"), INVALID | {"owner": TITLE}),
+        (MAIN + ("dump", "press", "2", "gone"), WAITING | {"text 100": '"\\\\server\\share"'})],
+        0, options=OPTIONS),
+    "unc_default_refused_at_auto_start": Case([
+        (BOX + ("dump", "press", "1", "gone"), INVALID),
+        (MAIN + ("dump", "press", "2", "gone"), WAITING)], 0,
+        options=["--window-title", TITLE, "--dir", "\\\\server\\share"], arguments=["-n"]),
+    "blank_before_unc_accepted": Case(
+        [MAIN + ("type", "100", " \\\\server\\share", "press", "1", "gone")], 1,
+        ["current/ /server/share/readme.txt", "current/ /server/share/docs/guide.txt"],
+        options=OPTIONS),
+    "auto_start_extracts": Case([], 1, ["target/readme.txt", "target/docs/guide.txt"],
+                                options=["--window-title", TITLE, "--check-value"],
+                                arguments=["-n", "<run>\\target"]),
+    "cancel_during_a_long_member": Case([MAIN + ("press", "1", "press", "2", "gone")], 1,
+                                        options=OPTIONS, files=LONG_MEMBER),
+    "close_box_during_a_long_member": Case([MAIN + ("press", "1", "close", "gone")], 1,
+                                           options=OPTIONS, files=LONG_MEMBER),
+    "chooser_takes_the_shown_directory": chooser("current", "<run>\\current"),
+    "chooser_quotes_a_directory_with_a_blank": chooser("current dir", '"<run>\\current dir"'),
+    "chooser_refuses_a_long_directory": Case([
+        MAIN + ("press", "104") + CHOOSER + ("press", "1"),
+        (BOX + ("dump", "press", "1", "gone"), INVALID | {"owner": "Extracting directory"}),
+        (CHOOSER + ("press", "2", "gone") + MAIN + ("dump", "press", "2", "gone"),
+         WAITING | {"text 100": "<run>\\target"})], 0, options=OPTIONS, cwd=long_directory),
+    "browse_stops_auto_start": Case([
+        browse_within_auto_start, (MAIN + ("dump",), WAITING),
+        CHOOSER + ("press", "2", "gone") + MAIN + ("press", "2", "gone")], 0,
+        options=OPTIONS, arguments=["-n"], prepare=browse_early),
+}
+
+if __name__ == "__main__":
+    run_cases(CASES)

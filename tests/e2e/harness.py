@@ -1,0 +1,283 @@
+"""The stub under Wine on a virtual display, driven and watched by the robot (README.md).
+`harness.py start|stop`: set up or take down the session of the flavour the build names in the
+environment; `flavours`: which flavours this host runs and why; `flavour`: for scripts, the name,
+preset, Wine loader and WINEARCH of the one a single run takes, and on a second line why."""
+
+import json
+import os
+import re
+import select
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+from collections.abc import Callable
+from dataclasses import dataclass, field
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "support"))
+from ombrix_testing import SKIP, Mismatches, Skipped, main, tree_files, write_tree  # noqa: E402
+
+QUIET = {"stdin": subprocess.DEVNULL, "stdout": subprocess.DEVNULL, "stderr": subprocess.DEVNULL}
+# Every wait is this many times its usual length: 32-bit Wine under emulation (README.md).
+TIME_SCALE = int(os.environ.get("OMBRIX_E2E_TIME_SCALE") or 1)
+WAIT_S = 20 * TIME_SCALE  # two tests may start Wine at the same moment on two cores
+FLAVOURS = {  # name: CMake preset, Wine loader, WINEARCH, what runs
+    "i686": ("win32", "wine", "win32", "the i686 stub on 32-bit Wine"),
+    # Debian's `wine` starts the 32-bit loader whenever wine32 is installed.
+    "x86-64": ("win64", "/usr/lib/wine/wine64", "win64", "the x86-64 build on 64-bit Wine")}
+
+
+def choose(flavour: str) -> tuple[bool, str]:
+    """Whether a run drives the flavour, and why (the x86-64 build runs everywhere; README.md)."""
+    if forced := os.environ.get("OMBRIX_E2E_FLAVOUR"):
+        if forced not in FLAVOURS:
+            sys.exit(f"OMBRIX_E2E_FLAVOUR={forced} names no flavour: use {' or '.join(FLAVOURS)}")
+        runs, why = flavour == forced, f"OMBRIX_E2E_FLAVOUR={forced}"
+    else:
+        try:  # the i386 loader runs where the kernel runs i386 programs and 32-bit libc is in
+            i386 = not subprocess.run(["/lib/ld-linux.so.2", "--version"], timeout=30,
+                                      **QUIET).returncode
+        except (OSError, subprocess.TimeoutExpired):
+            i386 = False
+        runs, why = i386 or flavour != "i686", f"this host runs {'' if i386 else 'no '}i386 code"
+    return runs, f"{flavour} {'runs' if runs else 'not run'} ({FLAVOURS[flavour][3]}): {why}"
+
+
+def windows_path(path: Path) -> str:
+    return "Z:" + str(path.resolve()).replace("/", "\\")  # Wine's drive Z: is the root
+
+
+class Session:
+    """A flavour's display, Wine prefix and wineserver, which all of its cases share."""
+
+    def __init__(self):
+        names = [f"OMBRIX_{name}" for name in ("STUB_FLAVOUR", "E2E_DIR", "STUB", "ROBOT", "TOOL")]
+        if missing := [name for name in names if name not in os.environ]:
+            sys.exit(f"{', '.join(missing)} not set: run the tests through ctest")
+        self.flavour, self.state, self.stub, self.robot_exe, self.tool = (
+            os.environ[names[0]], *(Path(os.environ[n]).resolve() for n in names[1:]))
+        self.wine, self.prefix, self.file = FLAVOURS[self.flavour][1], self.state / "prefix", \
+            self.state / "session.json"
+        self.display = json.loads(self.file.read_text())["display"] if self.file.exists() else ""
+
+    def environment(self, debug: str = "-all") -> dict[str, str]:
+        return {name: value for name, value in os.environ.items() if name != "LANGUAGE"} | {
+            "DISPLAY": self.display, "WINEPREFIX": str(self.prefix), "WINEDEBUG": debug,
+            "WINEARCH": FLAVOURS[self.flavour][2], "LC_ALL": "C.UTF-8",  # the same texts anywhere
+            "WINEDLLOVERRIDES": "mscoree,mshtml="}  # else a new prefix offers Mono and Gecko
+
+    def run(self, *command, limit_s: float = 60) -> None:
+        with open(self.state / "session.log", "ab") as log:
+            if subprocess.run(command, env=self.environment(), stdin=subprocess.DEVNULL, stdout=log,
+                              stderr=log, timeout=limit_s * TIME_SCALE).returncode:
+                raise AssertionError(f"{' '.join(map(str, command))} failed; see {log.name}")
+
+    def start(self) -> None:
+        self.stop()
+        self.state.mkdir(parents=True, exist_ok=True)
+        read, write = os.pipe()  # Xvfb writes there the number of the display it takes
+        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24",
+                                 "-nolisten", "tcp", "-noreset"], pass_fds=(write,),
+                                start_new_session=True, **QUIET)
+        os.close(write)
+        number = b""  # Xvfb fails if the pipe closes before its last byte
+        while not number.endswith(b"\n") and select.select([read], [], [], 30)[0]:
+            if not (chunk := os.read(read, 16)):
+                break
+            number += chunk
+        os.close(read)
+        self.display = ":" + number.decode().strip()
+        self.file.write_text(json.dumps({"display": self.display, "xvfb": xvfb.pid}))
+        try:
+            assert number.strip().isdigit(), "Xvfb did not start: run scripts/install-deps.sh"
+            if not (self.state / "prefix.ready").exists():  # a prefix cut short is made again
+                shutil.rmtree(self.prefix, ignore_errors=True)
+            self.prefix.mkdir(exist_ok=True)
+            self.run("wineserver", "-p")
+            self.run(self.wine, "wineboot", "-i", limit_s=240)
+            # Windows that Wine manages itself get its own caption, and their end waits for no
+            # window manager. The dialog's font is a Japanese one. A program's log shows the
+            # style of each message box. Debian's Wine finds the font of the caption's buttons
+            # only in the prefix.
+            key = "\n\n[HKEY_CURRENT_USER\\Software\\Wine\\"
+            (self.state / "settings.reg").write_text(
+                f'Windows Registry Editor Version 5.00{key}X11 Driver]\n"Managed"="N"{key}Fonts\\'
+                f'Replacements]\n"ＭＳ Ｐゴシック"="IPAPGothic"{key}Debug]\n'
+                '"RelayInclude"="user32.MessageBoxA"\n', encoding="utf-16")
+            self.run(self.wine, "regedit", "/S", self.state / "settings.reg")
+            if (marlett := Path("/usr/share/wine/fonts/marlett.ttf")).exists():
+                shutil.copy(marlett, self.prefix / "drive_c/windows/Fonts")
+            (self.state / "prefix.ready").touch()
+        except BaseException:
+            self.stop()
+            raise
+
+    def robot(self, *actions: str, check: bool = True) -> tuple[list[dict], int]:
+        """The windows that the robot found, and its exit code; every wait ends after WAIT_S."""
+        # A file, not a pipe: a Wine service that the robot happens to start keeps it open.
+        with tempfile.TemporaryFile() as output:
+            code = subprocess.run([self.wine, self.robot_exe, "--timeout", str(WAIT_S * 1000),
+                                   *actions], env=self.environment(), **QUIET | {"stdout": output},
+                                  timeout=WAIT_S * len(actions) + 60).returncode
+            output.seek(0)
+            report = output.read().decode("utf-8", "replace")
+        if check and code:
+            raise AssertionError(f"robot exit {code} on {' '.join(actions)}:\n{report}")
+        return parse(report), code
+
+    def stop(self) -> None:
+        if not self.file.exists():
+            return
+        if self.prefix.exists():  # ends every Wine process of the prefix, and waits for it
+            for option in ("-k", "-w"):
+                subprocess.run(["wineserver", option], env=self.environment(), timeout=30, **QUIET)
+        pid = json.loads(self.file.read_text())["xvfb"]
+        if (command := Path(f"/proc/{pid}/cmdline")).exists() and b"Xvfb" in command.read_bytes():
+            os.kill(pid, signal.SIGTERM)  # unless the number has been reused since a crash
+        self.file.unlink()
+
+
+def parse(report: str) -> list[dict]:
+    """The facts a case may expect of each window the robot found: "caption", "owner" (its
+    caption), "rect" (on the screen), "buttons" (the visible push buttons' texts), and of each
+    control "text ID", "enabled ID", "check ID", "default ID" (drawn as the default)."""
+    windows = []
+    for tag, _, rest in (line.partition(" ") for line in report.splitlines()):
+        rest = re.sub(r"\\(.)", lambda c: {"n": "\n", "r": "\r", "t": "\t"}.get(c[1], c[1]), rest)
+        facts = windows[-1] if windows else {}
+        if tag == "window":
+            windows.append({"buttons": []})
+        elif tag in ("caption", "owner"):
+            facts[tag] = rest
+        elif tag == "rect":
+            facts["rect"] = tuple(map(int, rest.split()))
+        elif tag == "check":
+            facts[f"check {rest.split()[0]}"] = int(rest.split()[1])
+        elif tag == "item":
+            id, kind, style, text = (rest.split(" ", 3) + [""])[:4]
+            style = int(style)
+            facts |= {f"text {id}": text, f"enabled {id}": not style & 0x08000000}  # WS_DISABLED
+            if kind == "Button":
+                facts[f"default {id}"] = style & 0xF == 1  # BS_DEFPUSHBUTTON
+                if style & 0x10000000 and style & 0xF <= 1:  # WS_VISIBLE, a push button
+                    facts["buttons"].append(text)
+    return windows
+
+
+class Inconclusive(Exception):  # the case could not bring about what it tests: run it again
+    pass
+
+
+SAMPLE_FILES = {"readme.txt": b"Read me first.\r\n", "docs/guide.txt": b"A guide.\r\n" * 40}
+
+
+@dataclass
+class Case:
+    """A program that `ombrix pack` (or `make`) makes, run in the case's run directory, and its
+    steps: functions (session, run directory), or robot actions with the facts expected of the last
+    window found and "box style" of the last message box. In texts "<run>" is the run directory as
+    Windows names it ("<run:lower>" in lower case, "<run:/>" with '/'), "<program>" the program."""
+    steps: list
+    exit_code: int
+    written: list[str] = field(default_factory=list)  # the files in the run directory at the end
+    make: Callable | None = None  # (session, program path)
+    options: list[str] = field(default_factory=list)
+    script: str = ""
+    files: dict[str, bytes] = field(default_factory=lambda: dict(SAMPLE_FILES))
+    arguments: list[str] = field(default_factory=list)
+    cwd: str | Callable = "current"  # or a function (run directory) -> the current directory
+    prepare: Callable = lambda session, run: None  # before the program starts
+
+
+def pack(session: Session, exe: Path, files: dict[str, bytes], *options: str) -> Path:
+    payload = write_tree(exe.parent / "payload", files)
+    result = subprocess.run([session.tool, "pack", "--stub", session.stub, "-o", exe, *options,
+                             "--base", payload, *(payload / name for name in files)],
+                            capture_output=True)
+    assert result.returncode == 0, f"ombrix pack failed: {result.stderr.decode()}"
+    return exe
+
+
+def run_case(case: Case, session: Session, work: Path) -> None:
+    for attempt in range(3):
+        shutil.rmtree(work, ignore_errors=True)
+        run, exe = work / "run", work / "setup.exe"
+        (cwd := run / (case.cwd(run) if callable(case.cwd) else case.cwd)).mkdir(parents=True)
+
+        def fill(text):
+            return text.replace("<run>", windows_path(run)).replace("<run:/>", f"Z:{run}").replace(
+                "<run:lower>", windows_path(run).lower()).replace("<program>", windows_path(exe)) \
+                if isinstance(text, str) else text
+        if case.make:
+            case.make(session, exe)
+        else:
+            (work / "setup.txt").write_text(case.script, newline="")
+            pack(session, exe, case.files, *map(fill, case.options),
+                 *(["--script", work / "setup.txt"] if case.script else []))
+        case.prepare(session, run)
+        m = Mismatches()
+        with open(work / "setup.log", "wb") as log:  # Wine traces each MessageBoxA call there
+            program = subprocess.Popen([session.wine, exe, *map(fill, case.arguments)], cwd=cwd,
+                                       stdin=subprocess.DEVNULL, stdout=log, stderr=log,
+                                       env=session.environment("-all,+relay"))
+        try:
+            for step in case.steps:
+                if callable(step):
+                    step(session, run)
+                    continue
+                actions, expected = (step, {}) if isinstance(step[0], str) else step
+                windows, _ = session.robot(*map(fill, actions))
+                styles = re.findall(rb"Call user32\.MessageBoxA\(.*,([0-9a-f]{8})\) ret=",
+                                    (work / "setup.log").read_bytes())  # before its box showed
+                facts = windows[-1] | {"box style": int(styles[-1], 16) if styles else None}
+                for what, value in expected.items():
+                    m.expect(what, facts.get(what, "absent"), fill(value))
+            m.expect("exit code", program.wait(timeout=3 * WAIT_S), case.exit_code)
+        except Inconclusive as reason:
+            print(f"attempt {attempt + 1}: {reason}")
+            continue
+        except subprocess.TimeoutExpired:
+            shown = session.robot("--timeout", "2000", "find", "", "", "dump", check=False)[0]
+            raise AssertionError(f"{exe.name} did not end; on screen {shown}; {m.found}") from None
+        finally:
+            if program.poll() is None:  # it would stay on the display for the next case
+                program.kill()
+                program.wait()
+        written = [name for name in tree_files(run) if not name.endswith("/")]
+        m.expect("files written", written, sorted(case.written))
+        for name in set(written) & set(case.written):  # an extracted file holds its member
+            if member := next((f for f in case.files if name.endswith("/" + f)), None):
+                m.expect(f"{name} bytes", (run / name).read_bytes() == case.files[member], True)
+        return m.report()
+    raise AssertionError("inconclusive three times")
+
+
+def run_cases(cases: dict[str, Case]) -> None:
+    def prepare(name: str) -> tuple:
+        session = Session()
+        if not (chosen := choose(session.flavour))[0]:
+            raise Skipped(chosen[1])
+        return session, session.state / "work" / f"{Path(sys.argv[0]).stem}.{name}"
+    main({name: lambda session, work, case=case: run_case(case, session, work)
+          for name, case in cases.items()}, prepare)
+
+
+if __name__ == "__main__":
+    command = sys.argv[1:]
+    if command == ["flavours"]:
+        print("\n".join(f"e2e flavour {choose(flavour)[1]}" for flavour in FLAVOURS))
+    elif command == ["flavour"]:
+        flavour = sorted(FLAVOURS, key=lambda f: not choose(f)[0])[0]
+        print(flavour, *FLAVOURS[flavour][:3])
+        print(choose(flavour)[1])
+    elif command in (["start"], ["stop"]):
+        session = Session()
+        if not (chosen := choose(session.flavour))[0]:
+            print(f"SKIP e2e session: {chosen[1]}")
+            sys.exit(SKIP)
+        session.start() if command == ["start"] else session.stop()
+        print(f"e2e flavour {chosen[1]}, display {session.display}")
+    else:
+        sys.exit(__doc__)

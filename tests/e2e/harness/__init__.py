@@ -1,1 +1,0 @@
-"""Runs the Win32 stub under Wine on a virtual display and watches it through the robot."""

@@ -1,0 +1,119 @@
+"""What the Python tests share: commands, file trees, the peer LZH tools (`lha` makes archives;
+lhasa, 7zz and bsdtar extract them), text to compress, and a runner of named cases that reports
+every mismatch of a case at once, with exit code 0 passed, 1 failed or 77 skipped."""
+
+import os
+import random
+import shutil
+import subprocess
+import sys
+import tempfile
+from collections.abc import Callable
+from pathlib import Path
+
+SKIP = 77
+# lha's switches: a add, 2 level-2 headers, q quiet, then z (store) or o5..o7 (the method).
+LHA_ADD = {"stored": "a2qz", "lh5": "a2qo5", "lh6": "a2qo6", "lh7": "a2qo7"}
+EXTRACTORS = {"lhasa": ["lhasa", "xq"], "7zz": ["7zz", "x", "-y"], "bsdtar": ["bsdtar", "xf"]}
+
+
+class Skipped(Exception):  # with the reason
+    pass
+
+
+def need(*commands: str) -> None:
+    if missing := [command for command in commands if shutil.which(command) is None]:
+        raise Skipped(f"not installed: {', '.join(missing)} (scripts/install-deps.sh)")
+
+
+def run(*args, cwd=None, check=True) -> subprocess.CompletedProcess:
+    result = subprocess.run(list(map(str, args)), cwd=cwd, capture_output=True, input=b"")
+    if check and result.returncode:
+        raise AssertionError(f"{' '.join(map(str, args))} failed ({result.returncode}):\n"
+                             f"{(result.stdout + result.stderr).decode(errors='replace')}")
+    return result
+
+
+def write_tree(root: Path, files: dict[str, bytes], mtime: int | None = None) -> Path:
+    for name, data in files.items():
+        (root / name).parent.mkdir(parents=True, exist_ok=True)
+        (root / name).write_bytes(data)
+        if mtime is not None:
+            os.utime(root / name, (mtime, mtime))
+    return root
+
+
+def lha(archive: Path, tree: Path, method: str, *names: str) -> Path:
+    """Adds the names (all of the tree's top level unless given) to the archive."""
+    need("lha")
+    run("lha", LHA_ADD[method], archive, *(names or sorted(os.listdir(tree))), cwd=tree)
+    return archive
+
+
+def extract_with_peers(archive: Path, work: Path) -> dict[str, Path]:
+    trees = {peer: work / f"by-{peer}" for peer in EXTRACTORS if shutil.which(peer)}
+    for peer, tree in trees.items():
+        tree.mkdir()
+        run(*EXTRACTORS[peer], archive, cwd=tree)
+    return trees
+
+
+def tree_files(root: Path) -> list[str]:
+    """Every path under the root, a directory's with a closing '/'."""
+    return sorted(str(path.relative_to(root)) + "/" * path.is_dir() for path in root.rglob("*"))
+
+
+def compare_trees(expected: Path, actual: Path) -> list[str]:
+    ours, theirs = tree_files(expected), tree_files(actual)
+    return [f"missing {name}" for name in ours if name not in theirs] + \
+        [f"unexpected {name}" for name in theirs if name not in ours] + \
+        [f"different bytes in {name}" for name in ours if name in theirs and name[-1] != "/"
+         and (expected / name).read_bytes() != (actual / name).read_bytes()]
+
+
+def text(rng: random.Random, size: int) -> bytes:
+    """CRLF lines of words from a large vocabulary: matches of many lengths and distances."""
+    words = ["".join(rng.choice("etaoinshrdlucmfwyp") for _ in range(rng.randint(1, 9)))
+             for _ in range(3000)]
+    out = bytearray()
+    while len(out) < size:
+        out += (" ".join(rng.choice(words) for _ in range(rng.randint(3, 14))) + "\r\n").encode()
+    return bytes(out[:size])
+
+
+class Mismatches:
+    def __init__(self):
+        self.found: list[str] = []
+
+    def expect(self, what: str, actual, expected) -> None:
+        if actual != expected:
+            self.found.append(f"{what}: got {actual!r}, expected {expected!r}")
+
+    def extend(self, what: str, failures: list[str]) -> None:
+        self.found += [f"{what}: {failure}" for failure in failures]
+
+    def report(self) -> None:
+        if self.found:
+            raise AssertionError("\n".join(self.found))
+
+
+def main(cases: dict[str, Callable], prepare: Callable | None = None) -> None:
+    """`FILE --list` names the cases for the build; `FILE CASE` runs one with the arguments that
+    prepare(CASE) returns, or else in a new temporary directory."""
+    if sys.argv[1:] == ["--list"]:
+        return print(";".join(cases))
+    if len(sys.argv) != 2 or sys.argv[1] not in cases:
+        sys.exit(f"usage: {sys.argv[0]} --list | {' | '.join(cases)}")
+    name = sys.argv[1]
+    try:
+        if prepare:
+            cases[name](*prepare(name))
+        else:
+            with tempfile.TemporaryDirectory(prefix=f"ombrix-{name}-") as work:
+                cases[name](Path(work))
+    except Skipped as reason:
+        print(f"SKIP {name}: {reason}")
+        sys.exit(SKIP)
+    except AssertionError as failure:
+        sys.exit(f"FAIL {name}\n{failure}")
+    print(f"PASS {name}")
