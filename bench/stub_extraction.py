@@ -41,7 +41,9 @@ def distributable(ombrix, stub, archive, path):
 
 
 def windows_path(path):
-    return "Z:" + path.replace("/", "\\")
+    # Forward slashes, which Windows takes as well: hyperfine splits its commands as a shell
+    # would, and would eat backslashes.
+    return "Z:" + path
 
 
 def main(ombrix, stub, work, runs):
@@ -60,8 +62,8 @@ def main(ombrix, stub, work, runs):
     empty = os.path.join(work, "empty.exe")
     distributable(ombrix, stub, None, empty)
     commands = {"empty": f"{wine} {empty} -n {windows_path(out)}"}
-    for method in bench.METHODS:
-        archive = bench.pack(root, work, method)
+    for method in bench.LHA_SWITCHES:
+        archive = bench.lha_archive(root, work, method)
         exe = os.path.join(work, f"corpus{method.strip('-')}.exe")
         distributable(ombrix, stub, archive, exe)
         commands[f"stub {method}"] = f"{wine} {exe} -n {windows_path(out)}"
@@ -78,7 +80,7 @@ def main(ombrix, stub, work, runs):
     print(f"\nWine start, dialog, auto-start timer and exit: {means['empty'] * 1000:.0f} ms")
     print("| archive | stub, OK to exit (ms) | ombrix extract (ms) | stub / ombrix |")
     print("|---|---:|---:|---:|")
-    for method in bench.METHODS:
+    for method in bench.LHA_SWITCHES:
         stub_time = means[f"stub {method}"] - means["empty"]
         tool_time = means[f"ombrix extract {method}"]
         print(f"| {method} | {stub_time * 1000:.0f} | {tool_time * 1000:.0f} "

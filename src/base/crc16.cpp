@@ -8,7 +8,6 @@ void BuildCrcTable(CrcState& state, uint16_t poly) {
     for (int bit = 0; bit < 8; ++bit) r = (r & 1) ? (r >> 1) ^ poly : r >> 1;
     state.crcTable[i] = static_cast<uint16_t>(r);
   }
-  if constexpr (!kFastPaths) return;
   const uint16_t* previous = state.crcTable;
   for (auto& table : state.crcWideTables) {
     for (uint32_t i = 0; i < 256; ++i) {
@@ -74,9 +73,7 @@ uint16_t UpdateCrc(CrcState& state, const uint8_t* bytes, int32_t count) {
     for (int32_t k = 1; k < 4; ++k) crc = MultiplyModulo(poly, crc, factor) ^ lanes[k];
     done = 4 * lane;
   }
-  if constexpr (kFastPaths) {
-    for (; done + 8 <= count; done += 8) crc = FoldWord(area, crc, bytes + done);
-  }
+  for (; done + 8 <= count; done += 8) crc = FoldWord(area, crc, bytes + done);
   for (; done < count; ++done) crc = area.crcTable[(crc ^ bytes[done]) & 0xFF] ^ crc >> 8;
   state.crc = static_cast<uint16_t>(crc);
   return state.crc;
