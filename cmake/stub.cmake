@@ -81,10 +81,16 @@ endif()
 
 include(cmake/image_layout.cmake OPTIONAL)
 
+# The end-to-end tests' programs, one from each source: the robot, and the witness, which stands
+# at the other end of the stub's setup actions (a GUI program: the stub starts it).
 file(GLOB OMBRIX_ROBOT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/robot/*.cpp)
-if(OMBRIX_ROBOT_SOURCES)
-  add_executable(robot ${OMBRIX_ROBOT_SOURCES})
-  target_compile_options(robot PRIVATE ${OMBRIX_WARNINGS})
-  target_link_options(robot PRIVATE -municode -static-libgcc -static-libstdc++ -s)
-  target_link_libraries(robot PRIVATE user32 gdi32)
+foreach(source IN LISTS OMBRIX_ROBOT_SOURCES)
+  get_filename_component(program ${source} NAME_WE)
+  add_executable(${program} ${source})
+  target_compile_options(${program} PRIVATE ${OMBRIX_WARNINGS})
+  target_link_options(${program} PRIVATE -municode -static-libgcc -static-libstdc++ -s)
+  target_link_libraries(${program} PRIVATE user32 gdi32)
+endforeach()
+if(TARGET witness)
+  set_target_properties(witness PROPERTIES WIN32_EXECUTABLE ON)
 endif()

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The main job: installs the dependencies, builds the stubs, the robot and the host tool, packs the
-# bundled example into a self-extracting program, shows its dialog on a virtual display and saves a picture of it, then
-# runs it with -n into a temporary directory, where it extracts without waiting for OK, and lists
-# what it wrote. The program is the i686 stub on 32-bit Wine; on a host that runs no i386
-# programs, where 32-bit Wine cannot start, the x86-64 build of the stub stands in on 64-bit
-# Wine. OMBRIX_E2E_FLAVOUR=i686 or x86-64 picks one (tests/e2e/README.md).
+# bundled example into a self-extracting program, shows its dialog on a virtual display and saves
+# a picture of it, then runs it with -n into a temporary directory, where it extracts without
+# waiting for OK, and lists what it wrote and what its setup actions did: a file class, a Program
+# Manager group, the readme opened. The program is the i686 stub on 32-bit Wine; on a host that
+# runs no i386 programs, where 32-bit Wine cannot start, the x86-64 build of the stub stands in on
+# 64-bit Wine. OMBRIX_E2E_FLAVOUR=i686 or x86-64 picks one (tests/e2e/README.md).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -62,3 +63,12 @@ set -e
 echo "== Exit code: $status (1: the dialog ended after extracting)"
 echo "== Extracted into $target:"
 (cd "$target" && find . -mindepth 1 | sort | sed 's/^/  /')
+echo "== Its setup actions: the file class in the registry"
+for key in '.vwr' 'Viewer.Document'; do
+  "$wine" reg query "HKCR\\$key" /s 2>/dev/null | tr -d '\r' | grep -v '^$' | sed 's/^/  /'
+done
+echo "== The group, which Wine's shell makes a folder of (it ignores the item after the line feed)"
+ls -d "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/Microsoft/Windows/"Start Menu"/Programs/Viewer |
+  sed 's/^/  /'
+echo "== The command, bin\view.bat readme.txt, opened:"
+"$wine" "$OMBRIX_ROBOT" --timeout 30000 find Notepad '' dump | sed -n 's/^caption /  /p'

@@ -11,7 +11,7 @@ packages=(
   libcli11-dev libgtest-dev libgmock-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools
   wine wine32 wine64 xvfb xauth x11-utils fonts-wine fonts-ipafont-gothic imagemagick
-  lhasa jlha-utils libarchive-tools 7zip dosbox hyperfine
+  lhasa jlha-utils libarchive-tools 7zip dosbox hyperfine locales
 )
 
 SUDO=""

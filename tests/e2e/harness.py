@@ -17,7 +17,8 @@ from dataclasses import dataclass, field
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "support"))
-from ombrix_testing import SKIP, Mismatches, Skipped, main, tree_files, write_tree  # noqa: E402
+from ombrix_testing import SKIP, Mismatches, Skipped, lha, main, tree_files  # noqa: E402
+from ombrix_testing import write_tree  # noqa: E402
 
 QUIET = {"stdin": subprocess.DEVNULL, "stdout": subprocess.DEVNULL, "stderr": subprocess.DEVNULL}
 # Every wait is this many times its usual length: 32-bit Wine under emulation (README.md).
@@ -58,6 +59,7 @@ class Session:
             sys.exit(f"{', '.join(missing)} not set: run the tests through ctest")
         self.flavour, self.state, self.stub, self.robot_exe, self.tool = (
             os.environ[names[0]], *(Path(os.environ[n]).resolve() for n in names[1:]))
+        self.witness = self.robot_exe.with_name("witness.exe")  # robot/witness.cpp
         self.wine, self.prefix, self.file = FLAVOURS[self.flavour][1], self.state / "prefix", \
             self.state / "session.json"
         self.display = json.loads(self.file.read_text())["display"] if self.file.exists() else ""
@@ -66,6 +68,7 @@ class Session:
         return {name: value for name, value in os.environ.items() if name != "LANGUAGE"} | {
             "DISPLAY": self.display, "WINEPREFIX": str(self.prefix), "WINEDEBUG": debug,
             "WINEARCH": FLAVOURS[self.flavour][2], "LC_ALL": "C.UTF-8",  # the same texts anywhere
+            "LOCPATH": str(self.state / "locales"),  # with C.UTF-8 built in, and Japanese (start)
             "WINEDLLOVERRIDES": "mscoree,mshtml="}  # else a new prefix offers Mono and Gecko
 
     def run(self, *command, limit_s: float = 60) -> None:
@@ -99,14 +102,27 @@ class Session:
             self.run(self.wine, "wineboot", "-i", limit_s=240)
             # Windows that Wine manages itself get its own caption, and their end waits for no
             # window manager. The dialog's font is a Japanese one. A program's log shows the
-            # style of each message box. Debian's Wine finds the font of the caption's buttons
+            # style of each message box and each program started. Wine's Program Manager, whose
+            # window would outlive a case, stays out. A program named win32s.exe sees Win32s.
+            # Drive E: takes 8.3 names, as a CD (221 characters a name; others take 255), once
+            # Wine's services start again. Debian's Wine finds the font of the caption's buttons
             # only in the prefix.
             key = "\n\n[HKEY_CURRENT_USER\\Software\\Wine\\"
             (self.state / "settings.reg").write_text(
                 f'Windows Registry Editor Version 5.00{key}X11 Driver]\n"Managed"="N"{key}Fonts\\'
-                f'Replacements]\n"ＭＳ Ｐゴシック"="IPAPGothic"{key}Debug]\n'
-                '"RelayInclude"="user32.MessageBoxA"\n', encoding="utf-16")
+                f'Replacements]\n"ＭＳ Ｐゴシック"="IPAPGothic"{key}Debug]\n"RelayInclude"='
+                f'"user32.MessageBoxA;shell32.ShellExecuteA"{key}DllOverrides]\n"progman.exe"=""'
+                f'{key}AppDefaults\\win32s.exe]\n"Version"="win31"\n\n[HKEY_LOCAL_MACHINE\\'
+                'Software\\Wine\\Drives]\n"e:"="cdrom"\n', encoding="utf-16")
             self.run(self.wine, "regedit", "/S", self.state / "settings.reg")
+            drive("E", ".")(self, self.state)  # there when they start; a case moves it
+            for option in ("-k", "-w", "-p"):
+                self.run("wineserver", option)
+            self.run(self.wine, "wineboot")  # the services, writing to the session's log
+            # LC_ALL=ja_JP.UTF-8 gives code page 932, and UTF-8 file names where it exists.
+            if not (locale := self.state / "locales/ja_JP.UTF-8").exists():
+                locale.parent.mkdir(exist_ok=True)
+                self.run("localedef", "-i", "ja_JP", "-f", "UTF-8", locale)
             if (marlett := Path("/usr/share/wine/fonts/marlett.ttf")).exists():
                 shutil.copy(marlett, self.prefix / "drive_c/windows/Fonts")
             (self.state / "prefix.ready").touch()
@@ -171,6 +187,20 @@ class Inconclusive(Exception):  # the case could not bring about what it tests: 
 
 
 SAMPLE_FILES = {"readme.txt": b"Read me first.\r\n", "docs/guide.txt": b"A guide.\r\n" * 40}
+WITNESS = b"(the witness program)"  # stands for its bytes among the files of a case
+
+
+def check(what: str, actual, expected) -> None:  # in a case's functions: the first mismatch ends it
+    if actual != expected:
+        raise AssertionError(f"{what}: got {actual!r}, expected {expected!r}")
+
+
+def drive(letter: str, directory: str) -> Callable:  # a preparation: the drive is that directory
+    def prepare(session: Session, run: Path) -> None:
+        (run / directory).mkdir(parents=True, exist_ok=True)
+        (link := session.prefix / "dosdevices" / f"{letter.lower()}:").unlink(missing_ok=True)
+        link.symlink_to(run / directory)
+    return prepare
 
 
 @dataclass
@@ -181,20 +211,32 @@ class Case:
     Windows names it ("<run:lower>" in lower case, "<run:/>" with '/'), "<program>" the program."""
     steps: list
     exit_code: int
-    written: list[str] = field(default_factory=list)  # the files in the run directory at the end
+    # The files and empty directories ('/' at the end) in the run directory at the end, or a
+    # dict of them to the members whose bytes and time they hold (names that the stub changes).
+    written: list[str] | dict[str, str | None] = field(default_factory=list)
     make: Callable | None = None  # (session, program path)
     options: list[str] = field(default_factory=list)
     script: str = ""
     files: dict[str, bytes] = field(default_factory=lambda: dict(SAMPLE_FILES))
+    mtime: int | None = None  # of the files packed
     arguments: list[str] = field(default_factory=list)
     cwd: str | Callable = "current"  # or a function (run directory) -> the current directory
     prepare: Callable = lambda session, run: None  # before the program starts
+    after: Callable = lambda session, run: None  # once the program has ended
+    name: str = "setup.exe"
+    environment: dict[str, str] = field(default_factory=dict)
+    packer: str = "ombrix"  # or a method of lha's (LHA_ADD), whose archive ombrix wraps
 
 
-def pack(session: Session, exe: Path, files: dict[str, bytes], *options: str) -> Path:
-    payload = write_tree(exe.parent / "payload", files)
+def pack(session: Session, exe: Path, files: dict[str, bytes], *options: str,
+         mtime: int | None = None, packer: str = "ombrix") -> Path:
+    payload = write_tree(exe.parent / "payload", {
+        name: session.witness.read_bytes() if data is WITNESS else data
+        for name, data in files.items()}, mtime)
+    tops = [payload / top for top in dict.fromkeys(n.split("/")[0] for n in files)]  # in order
     result = subprocess.run([session.tool, "pack", "--stub", session.stub, "-o", exe, *options,
-                             "--base", payload, *(payload / name for name in files)],
+                             *(["--base", payload, *tops] if packer == "ombrix" else [
+                                 "--from-lzh", lha(exe.parent / "members.lzh", payload, packer)])],
                             capture_output=True)
     assert result.returncode == 0, f"ombrix pack failed: {result.stderr.decode()}"
     return exe
@@ -203,7 +245,7 @@ def pack(session: Session, exe: Path, files: dict[str, bytes], *options: str) ->
 def run_case(case: Case, session: Session, work: Path) -> None:
     for attempt in range(3):
         shutil.rmtree(work, ignore_errors=True)
-        run, exe = work / "run", work / "setup.exe"
+        run, exe = work / "run", work / case.name
         (cwd := run / (case.cwd(run) if callable(case.cwd) else case.cwd)).mkdir(parents=True)
 
         def fill(text):
@@ -215,13 +257,14 @@ def run_case(case: Case, session: Session, work: Path) -> None:
         else:
             (work / "setup.txt").write_text(case.script, newline="")
             pack(session, exe, case.files, *map(fill, case.options),
-                 *(["--script", work / "setup.txt"] if case.script else []))
+                 *(["--script", work / "setup.txt"] if case.script else []), mtime=case.mtime,
+                 packer=case.packer)
         case.prepare(session, run)
         m = Mismatches()
         with open(work / "setup.log", "wb") as log:  # Wine traces each MessageBoxA call there
             program = subprocess.Popen([session.wine, exe, *map(fill, case.arguments)], cwd=cwd,
                                        stdin=subprocess.DEVNULL, stdout=log, stderr=log,
-                                       env=session.environment("-all,+relay"))
+                                       env=session.environment("-all,+relay") | case.environment)
         try:
             for step in case.steps:
                 if callable(step):
@@ -235,6 +278,7 @@ def run_case(case: Case, session: Session, work: Path) -> None:
                 for what, value in expected.items():
                     m.expect(what, facts.get(what, "absent"), fill(value))
             m.expect("exit code", program.wait(timeout=3 * WAIT_S), case.exit_code)
+            case.after(session, run)
         except Inconclusive as reason:
             print(f"attempt {attempt + 1}: {reason}")
             continue
@@ -245,11 +289,17 @@ def run_case(case: Case, session: Session, work: Path) -> None:
             if program.poll() is None:  # it would stay on the display for the next case
                 program.kill()
                 program.wait()
-        written = [name for name in tree_files(run) if not name.endswith("/")]
-        m.expect("files written", written, sorted(case.written))
-        for name in set(written) & set(case.written):  # an extracted file holds its member
-            if member := next((f for f in case.files if name.endswith("/" + f)), None):
-                m.expect(f"{name} bytes", (run / name).read_bytes() == case.files[member], True)
+        expected = case.written if isinstance(case.written, dict) else {
+            name: next((f for f in case.files if name.endswith("/" + f)), None)
+            for name in case.written}
+        written = [name for name in tree_files(run) if not name.endswith("/") or (
+            name in expected and not any((run / name).iterdir()))]
+        m.expect("files written", written, sorted(expected))
+        for name in set(written) & set(expected):  # to the 2-second grain of DOS times
+            if (member := expected[name]) and not name.endswith("/"):
+                out, source = run / name, work / "payload" / member
+                m.expect(f"{name} holds its member, time", (out.read_bytes() == source.read_bytes(
+                    ), out.stat().st_mtime), (True, source.stat().st_mtime // 2 * 2))
         return m.report()
     raise AssertionError("inconclusive three times")
 

@@ -35,9 +35,9 @@ def run(*args, cwd=None, check=True) -> subprocess.CompletedProcess:
 
 
 def write_tree(root: Path, files: dict[str, bytes], mtime: int | None = None) -> Path:
-    for name, data in files.items():
+    for name, data in files.items():  # a name that ends in '/' is a directory
         (root / name).parent.mkdir(parents=True, exist_ok=True)
-        (root / name).write_bytes(data)
+        (root / name).mkdir() if name.endswith("/") else (root / name).write_bytes(data)
         if mtime is not None:
             os.utime(root / name, (mtime, mtime))
     return root

@@ -1,0 +1,215 @@
+"""What an extraction leaves: trees by us and by `lha` on drives of long and 8.3 names, attributes,
+overwriting, damage, path macros, a Japanese name; then file classes, groups and the command."""
+
+import os
+import random
+import re
+import shutil
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
+from harness import QUIET, WAIT_S, WITNESS, Case, check, drive, pack, run_cases  # noqa: E402
+from harness import windows_path  # noqa: E402
+from ombrix_testing import text, write_tree  # noqa: E402
+
+TITLE, PROGRAM = "Extraction Test", "Viewer Program\\witness.exe"
+BOX = ("--control", "65535", "find", "#32770", TITLE, "dump", "press")
+TIME, OLD, NEW = 1234567891, 946684800, 1900000000  # an odd second, 2000, 2030
+TREE = {"Program Files/Read Me First.text": text(random.Random(5), 9000),
+        "Program Files/Sub Dir/a.b.c": b"abc", "Program Files/Sub Dir/.profile": b"set",
+        "docs/guide.txt": b"A guide.\r\n" * 40, "empty/": b""}
+SHORT = ["Program_/Read_Me_.tex", "Program_/Sub_Dir/a_b.c", "Program_/Sub_Dir/.pro",
+         "docs/guide.txt", "empty/"]
+STEPS = {"a.txt": b"a", "c.txt": b"c", "b.txt": text(random.Random(6), 20000)}  # b.txt last
+ATTRIBUTES = {"ro.txt": b"read-only, archive", "plain.txt": b"archive"}
+JAPANESE = os.fsdecode("ポート/日本語.txt".encode("cp932"))  # trail bytes '|' and '['
+MACROS = {"%WinDir%/ombrix-e2e.txt": b"windir", "%WORK%/ombrix-e2e.txt": b"temp",
+          "D:/ombrix-e2e.txt": b"drive"}
+SETUP = {"Viewer Program/witness.exe": WITNESS, "readme.txt": b"Read me."}
+WRITTEN = {"target/Viewer Program/witness.exe": "Viewer Program/witness.exe",
+           "target/Viewer Program/witness.txt": None, "target/readme.txt": "readme.txt"}
+KEY60 = "Ombrix." + "K" * 53
+CLASSES = (".ombx", "Ombrix.File", ".omby", KEY60, ".ombz", ".ombl", "Ombrix.Long", ".ombn",
+           "Ombrix.None")
+EXTENSIONS = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Extensions"  # WIN.INI's, as on NT
+SHELL_GROUP = "drive_c/users/*/**/Start Menu/Programs/Ombrix Shell Group"
+PROGMANS = {}  # the witness as Program Manager, by run directory
+
+
+def row(steps: list, written, *lines: str, **fields) -> Case:  # script lines end in the command
+    script = "".join(f"{line}\r\n" for line in (*lines, f'$Command="{PROGRAM}" /open "two words"'))
+    return Case(steps, 1, written, **{"options": ["--window-title", TITLE], "arguments": [
+        "-n", "<run>\\target"]} | ({"script": script, "files": SETUP} if lines else {}) | fields)
+
+
+def tree(packer: str, letter: str, names: list[str]) -> Case:
+    return row([], {f"{letter.lower()}/{name}": member for name, member in zip(names, TREE)},
+               files=TREE, mtime=TIME, packer=packer, arguments=["-n", f"{letter}:\\Install Here"],
+               prepare=drive(letter, letter.lower()))
+
+
+def attributes(expected: dict[str, str], *options: str, **fields) -> Case:
+    def make(session, exe: Path) -> None:  # ro.txt read-only: a member with attributes 0x21
+        write_tree(exe.parent / "payload", {"ro.txt": b""}).joinpath("ro.txt").chmod(0o444)
+        pack(session, exe, ATTRIBUTES, "--window-title", TITLE, *options)
+
+    def shown(session, run: Path) -> None:
+        listing = subprocess.run([session.wine, "cmd", "/c", "attrib", windows_path(
+            run / "target") + "\\*"], env=session.environment(), capture_output=True, text=True)
+        check("attributes", {line.rsplit("\\", 1)[1]: "".join(line[:11].split())
+                             for line in listing.stdout.splitlines()}, expected)
+    return row([], ["target/ro.txt", "target/plain.txt"], files=ATTRIBUTES, make=make,
+               after=shown, **fields)
+
+
+def crc_error(method: str) -> Case:
+    def make(session, exe: Path) -> None:  # a bit flipped in the last member's data
+        data = bytearray(pack(session, exe, STEPS, "--window-title", TITLE, "--method", method)
+                         .read_bytes())
+        data[-1000] ^= 0x10
+        exe.write_bytes(data)
+    return row([(BOX + ("1", "gone"), {"text 65535": '"<run:/>/target/b.txt" CRC ERROR',
+                                       "box style": 0x2010})],  # error, task-modal
+               ["target/a.txt", "target/c.txt"], files=STEPS, make=make)
+
+
+def landed(session, run: Path) -> list[Path]:  # in the Windows directory and in TEMP
+    return [session.prefix / "drive_c/windows/ombrix-e2e.txt",
+            *session.prefix.glob("drive_c/users/*/**/Temp/ombrix-e2e.txt")]
+
+
+def testimony(run: Path) -> str:  # the command's short path, once it has said how it started
+    record, end = run / "target/Viewer Program/witness.txt", time.monotonic() + WAIT_S
+    while not record.exists():
+        assert time.monotonic() < end, "the command was not started"
+        time.sleep(0.1)
+    lines = record.read_text(encoding="utf-16-le").splitlines()
+    check("directory, arguments", lines[:1] + lines[2:],
+          [windows_path(run / "target"), "/open", "two words"])
+    return lines[1]
+
+
+def registry(session, *keys: str, root: str = "HKCR") -> dict[str, str]:  # a default by its key
+    listing = "".join(subprocess.run([session.wine, "reg", "query", f"{root}\\{key}", "/s"],
+                                     env=session.environment(), capture_output=True,
+                                     text=True).stdout for key in keys)
+    return {key + ("" if name == "(Default)" else f"\\{name}"): value
+            for key, values in re.findall(r"^HKEY_\w+\\(.+)\n((?: {4}.*\n)*)", listing, re.M)
+            for name, value in re.findall(r" {4}(.+?) {4}REG_SZ {4}(.*)", values)}
+
+
+def forget(*keys: str, root: str = "HKCR"):  # what an earlier run left passes for nothing
+    return lambda session, run: [subprocess.run(
+        [session.wine, "reg", "delete", f"{root}\\{key}", "/f"], env=session.environment(),
+        capture_output=True) for key in keys]
+
+
+def registered(keys: tuple, *classes: tuple):  # (extension, key, title[, program not there])
+    def step(session, run: Path) -> None:
+        short, expected = testimony(run), {}
+        for extension, key, title, *missing in classes:  # which has no short path
+            path = f"{windows_path(run / 'target')}\\{missing[0]}" if missing else short
+            expected |= {extension: key, key: title, f"{key}\\DefaultIcon": f"{path},0",
+                         f"{key}\\shell\\open\\command": f'"{path}" "%1"'}
+        check("classes", registry(session, *keys), expected)
+    return step
+
+
+def on_win32s(session, run: Path) -> None:  # Wine writes WIN.INI no sooner than at the end
+    check("WIN.INI", registry(session, EXTENSIONS, root="HKCU"),
+          {f"{EXTENSIONS}\\w3s": f"{testimony(run)} ^.w3s"})
+    check("classes", registry(session, ".w3s"), {})
+    member, written = (run.parent / "payload/readme.txt", run / "target/readme.txt")
+    check("TZ=JST-9", written.stat().st_mtime - member.stat().st_mtime // 2 * 2, 9 * 3600)
+
+
+def start_progman(session, run: Path) -> None:
+    forget(".omn")(session, run)
+    PROGMANS[run] = subprocess.Popen([session.wine, session.witness, "progman", windows_path(
+        run.parent / "progman.log"), "2", str(3000 * WAIT_S)], env=session.environment(), **QUIET)
+    session.robot("find", "Progman", "")
+
+
+def conversed(session, run: Path) -> None:
+    short = testimony(run).encode()
+    check("the witness's exit code", PROGMANS.pop(run).wait(timeout=4 * WAIT_S), 0)
+    records = (run.parent / "progman.log").read_bytes().split(b"\0")[:-1]
+    # Posted messages keep their order; a sent initiate may overtake those posted before it.
+    check("conversations", (records[0], records.count(b"initiate")), (b"initiate", 2))
+    check("commands", [record for record in records if record != b"initiate"], [
+        b'execute [CreateGroup("Viewer",0)]\n[AddItem(%s,Viewer 1.0)]' % short, b"terminate",
+        b'execute [CreateGroup("Tools",0)]\n[AddItem(%s,Witness, (x),%s)]' % (short, short),
+        b"terminate"])
+    check("classes", registry(session, ".omn"), {})  # without $ClassTitle= none
+
+
+CASES = {
+    "tree_of_long_names": tree("ombrix", "D", [f"Install Here/{name}" for name in TREE]),
+    "tree_of_long_names_by_lha": tree("lh5", "D", [f"Install Here/{name}" for name in TREE]),
+    "tree_of_8_3_names": tree("ombrix", "E", [f"Install_/{name}" for name in SHORT]),
+    "tree_of_8_3_names_by_lha": tree("lh7", "E", [f"Install_/{name}" for name in SHORT]),
+    "attributes_kept_over_a_read_only_file": attributes(
+        {"ro.txt": "AR", "plain.txt": "A"}, "--keep-attributes", "--overwrite",
+        prepare=lambda _, run: (write_tree(run / "target", {"ro.txt": b"old"}, OLD),
+                                (run / "target/ro.txt").chmod(0o444))),
+    "attributes_not_kept": attributes({"ro.txt": "A", "plain.txt": "A"}),
+    "overwrite_newer_skipped_older_asked": row(  # Yes, No, Cancel; the command is not started
+        [(BOX + (answer, "gone"), {"text 65535": f'"<run:/>/target/{name}.txt" Overwrite?',
+                                   "box style": 0x2023})  # Yes/No/Cancel, task-modal
+         for name, answer in (("b", "6"), ("c", "7"), ("d", "2"))],
+        {"target/bin/witness.exe": "bin/witness.exe", "target/b.txt": "b.txt"} | {
+            f"target/{name}.txt": None for name in "acd"}, script="$Command=bin\\witness.exe\n",
+        files={"bin/witness.exe": WITNESS} | {f"{name}.txt": b"new" for name in "abcde"},
+        mtime=TIME, prepare=lambda _, run: [write_tree(run / "target", {f"{n}.txt": b"old"},
+                                                       OLD if n > "a" else NEW) for n in "abcd"],
+        after=lambda session, run: check("as they were, started", (
+            [(run / "target" / f"{name}.txt").read_bytes() for name in "acd"],
+            b"Call shell32.ShellExecuteA(" in (run.parent / "setup.log").read_bytes()),
+            ([b"old"] * 3, False))),
+    "crc_error_in_a_stored_member": crc_error("lh0"),
+    "crc_error_in_a_compressed_member": crc_error("lh7"),
+    "path_macros_and_a_drive": row(
+        [], {"d/ombrix-e2e.txt": "D:/ombrix-e2e.txt"}, files=MACROS,
+        prepare=lambda session, run: (drive("D", "d")(session, run), [
+            path.unlink(missing_ok=True) for path in landed(session, run)]),
+        after=lambda session, run: check("landed", [
+            path.read_bytes() for path in landed(session, run)], [b"windir", b"temp"])),
+    "shift_jis_name": row([], {"target/ポート/日本語.txt": JAPANESE}, files={JAPANESE: b"Japanese"},
+                          environment={"LC_ALL": "ja_JP.UTF-8"}),
+    "file_classes_and_a_quoted_command": row(  # a line with a key or path too long is left out
+        [registered(CLASSES, (".ombx", "Ombrix.File", "Ombrix file"), (".ombz", KEY60, "Sixty"),
+                    (".ombn", "Ombrix.None", "Not there", "bin\\none.exe"))], WRITTEN,
+        "$ClassTitle=Register", f"$Class=.OMBX,Ombrix file,{PROGRAM},Ombrix.File",
+        f"$Class=.omby,Sixty-one,{PROGRAM},{KEY60}1", f"$Class=.ombz,Sixty,{PROGRAM},{KEY60}",
+        f"$Class=.ombl,Long,{'x' * 200},Ombrix.Long", "$Class=.ombn,Not there,bin/none.exe,"
+        "Ombrix.None", prepare=forget(*CLASSES)),
+    "set_class_questions": row([  # No, then Yes
+        (BOX + ("7", "gone"), {"text 65535": '"Alpha file" Set Class?', "buttons": ["&Yes", "&No"],
+                               "box style": 0x2024}),  # task-modal, question, Yes and No
+        (BOX + ("6", "gone"), {"text 65535": '"Beta file" Set Class?'}),
+        registered((".oma", "Ombrix.Alpha", ".omb", "Ombrix.Beta"),
+                   (".omb", "Ombrix.Beta", "Beta file"))], WRITTEN,
+        "$ClassTitle=Register", "$AskRegist=0", f"$Class=.oma,Alpha file,{PROGRAM},Ombrix.Alpha",
+        f"$Class=.omb,Beta file,{PROGRAM},Ombrix.Beta",
+        prepare=forget(".oma", ".omb", "Ombrix.Alpha", "Ombrix.Beta")),
+    "file_class_on_win32s": row(  # every time TZ hours later
+        [], dict.fromkeys(WRITTEN), "$ClassTitle=Register",
+        f"$Class=.W3S,Win32s file,{PROGRAM},Ombrix.W3S", name="win32s.exe",
+        environment={"TZ": "JST-9"}, after=on_win32s, prepare=lambda session, run: (
+            forget(".w3s")(session, run), forget(EXTENSIONS, root="HKCU")(session, run))),
+    "program_groups_with_the_witness_as_program_manager": row(
+        [conversed], WRITTEN, "$GroupTitle=Groups", f"$Group=Viewer,Viewer 1.0,{PROGRAM}",
+        f"$Group=Long,Long,{'x' * 200}", f'$Group=Tools,"Witness, (x)",{PROGRAM},{PROGRAM}',
+        f"$Class=.omn,Untitled,{PROGRAM},x", prepare=start_progman),
+    "program_group_with_wines_shell": row(  # which shows the group's folder in a window
+        [lambda session, run: testimony(run), ("find", "", "Ombrix Shell Group", "close", "gone"),
+         lambda session, run: check("folder", len(list(session.prefix.glob(SHELL_GROUP))), 1)],
+        WRITTEN, "$GroupTitle=Groups", f"$Group=Ombrix Shell Group,Witness,{PROGRAM}",
+        prepare=lambda session, run: [shutil.rmtree(p) for p in session.prefix.glob(SHELL_GROUP)]),
+}
+
+if __name__ == "__main__":
+    run_cases(CASES)

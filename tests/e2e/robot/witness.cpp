@@ -1,0 +1,83 @@
+// The other end of the stub's setup actions. "witness progman LOG COUNT MS" is a Program Manager:
+// a topmost "Progman" window that serves the PROGMAN topic, writes "initiate", "execute " and the
+// command, "terminate" to LOG, a zero byte after each, and ends after COUNT terminates (exit code
+// 0) or MS milliseconds (1). "witness ARGUMENT..." is a command: it writes witness.txt beside
+// itself (UTF-16), a line each: the current directory, its own short path, every argument.
+#include <windows.h>
+// dde.h needs the types of windows.h.
+#include <dde.h>
+
+#include <cstdio>
+#include <string>
+
+static FILE* logFile;
+static int terminatesLeft = 0;
+
+static void Record(const std::string& text) {
+  fwrite(text.c_str(), 1, text.size() + 1, logFile);  // the runtime flushes it at the end
+}
+
+// An ANSI window: a command posted from an ANSI window to a Unicode one arrives converted.
+static LRESULT CALLBACK ProgmanProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  const HWND client = reinterpret_cast<HWND>(wParam);
+  char application[16] = {}, topic[16] = {};
+  if (message == WM_DDE_INITIATE && GlobalGetAtomNameA(LOWORD(lParam), application, 16) &&
+      GlobalGetAtomNameA(HIWORD(lParam), topic, 16) && !lstrcmpiA(application, "PROGMAN") &&
+      !lstrcmpiA(topic, "PROGMAN")) {
+    Record("initiate");
+    // Sent, not posted, as the protocol has it; the atoms are the client's to delete.
+    SendMessageA(client, WM_DDE_ACK, reinterpret_cast<WPARAM>(window),
+                 MAKELPARAM(GlobalAddAtomA("PROGMAN"), GlobalAddAtomA("PROGMAN")));
+  } else if (message == WM_DDE_EXECUTE) {
+    const auto memory = reinterpret_cast<HGLOBAL>(lParam);  // an execute's parameter, unpacked
+    Record("execute " + std::string(static_cast<const char*>(GlobalLock(memory))));
+    GlobalUnlock(memory);
+    // The positive acknowledgement hands the memory back to the client.
+    PostMessageA(client, WM_DDE_ACK, reinterpret_cast<WPARAM>(window),
+                 ReuseDDElParam(lParam, WM_DDE_EXECUTE, WM_DDE_ACK, 0x8000, lParam));
+  } else if (message == WM_DDE_TERMINATE) {
+    Record("terminate");
+    PostMessageA(client, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(window), 0);
+    if (--terminatesLeft == 0) PostQuitMessage(0);
+  } else if (message == WM_TIMER) {
+    PostQuitMessage(1);
+  } else {
+    return DefWindowProcA(window, message, wParam, lParam);
+  }
+  return 0;
+}
+
+static int ServeAsProgramManager(const wchar_t* log, int count, UINT limitMs) {
+  logFile = _wfopen(log, L"wb");
+  terminatesLeft = count;
+  WNDCLASSA kind = {};
+  kind.lpfnWndProc = ProgmanProc;
+  kind.lpszClassName = "Progman";
+  RegisterClassA(&kind);
+  // Topmost: the broadcast reaches it before other servers, such as Wine's shell.
+  const HWND window = CreateWindowExA(WS_EX_TOPMOST, "Progman", "Program Manager", WS_POPUP, 0, 0,
+                                      8, 8, nullptr, nullptr, nullptr, nullptr);
+  ShowWindow(window, SW_SHOWNOACTIVATE);
+  SetTimer(window, 1, limitMs, nullptr);
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
+  return static_cast<int>(message.wParam);
+}
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  if (__argc == 5 && std::wstring(__wargv[1]) == L"progman") {
+    return ServeAsProgramManager(__wargv[2], _wtoi(__wargv[3]), wcstoul(__wargv[4], nullptr, 10));
+  }
+  wchar_t self[MAX_PATH] = {}, shortSelf[MAX_PATH] = {}, current[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  GetShortPathNameW(self, shortSelf, MAX_PATH);
+  GetCurrentDirectoryW(MAX_PATH, current);
+  std::wstring text = std::wstring(current) + L"\n" + shortSelf + L"\n";
+  for (int i = 1; i < __argc; ++i) text += std::wstring(__wargv[i]) + L"\n";
+  // Whole before it has its name: the test reads it as soon as the name is there.
+  const std::wstring record = std::wstring(self, wcsrchr(self, L'\\') + 1) + L"witness.txt";
+  FILE* file = _wfopen((record + L".part").c_str(), L"wb");
+  fwrite(text.data(), sizeof(wchar_t), text.size(), file);
+  fclose(file);
+  return MoveFileW((record + L".part").c_str(), record.c_str()) ? 0 : 1;
+}
