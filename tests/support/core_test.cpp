@@ -52,6 +52,19 @@ std::vector<std::string> CoreTest::BoxTexts() const {
   return texts;
 }
 
+std::string CoreTest::BoxMessages(const std::string& program) const {
+  std::string messages;
+  for (const std::string& text : BoxTexts()) {
+    const size_t end = text.rfind("\" ");
+    const std::string subject =
+        text[0] == '"' && end != std::string::npos ? text.substr(1, end - 1) : "";
+    messages +=
+        "; " +
+        (subject.empty() ? text : text.substr(end + 2) + (subject == program ? "" : " " + subject));
+  }
+  return messages;
+}
+
 std::vector<std::string> CoreTest::ItemTexts(int item) const {
   std::vector<std::string> texts;
   for (const auto& [id, text] : GetHooks().itemTexts) {

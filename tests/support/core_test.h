@@ -43,6 +43,9 @@ class CoreTest : public ::testing::Test {
   // The texts of the boxes shown, or of what was set into a dialog item.
   std::vector<std::string> BoxTexts() const;
   std::vector<std::string> ItemTexts(int item) const;
+  // Each box as "; message subject", or "; message" when its subject is program; "; text" for a
+  // box that names no file.
+  std::string BoxMessages(const std::string& program) const;
   // "\"subject\" message", as ReportError shows it; the subject is the program file unless given.
   std::string ErrorText(const char* message, const std::string& subject = "") const {
     return "\"" + (subject.empty() ? std::string(area_->run.modulePath) : subject) + "\" " +

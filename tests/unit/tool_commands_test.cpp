@@ -1,15 +1,20 @@
 // The host tool's command lines: what pack writes is what the stub reads, what the stub could not
 // use is refused, and failures come in the stub's words, with the stub's clean-up.
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <csignal>
 #include <filesystem>
 
 #include "core_test.h"
+#include "ombrix/extract_command.h"
+#include "ombrix/packer.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using platform::posix::Fault;
 
 constexpr uint32_t kTime = 1700000000;  // 2023-11-14T22:13:20Z
 
@@ -121,6 +126,144 @@ TEST_F(ToolCommandsTest, FailuresComeInTheStubsWordsWithItsCleanUp) {
     EXPECT_FALSE(fs::exists(file)) << file;
   struct stat info {};
   EXPECT_EQ(::stat("r/d/abc", &info) == 0 ? info.st_mtime : 0, kTime);
+}
+
+int LowestFreeDescriptor() {
+  const int probe = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+  return ::close(probe), probe;
+}
+
+// Per member a.txt, d/b.txt (compressed) and c.txt (read-only): '+' written whole with its time
+// and attributes, '-' never made, 'x' deleted by the program, 'T' without its time, 'A' without
+// its attributes; then the status and each message.
+// clang-format off
+const std::pair<Fault, std::vector<std::string>> kExtractFaults[] = {
+    {Fault::kCreate, {"--- 1; Open ERROR x/a.txt", "+-- 1; Open ERROR x/d/b.txt",
+                      "++- 1; Open ERROR x/c.txt"}},
+    {Fault::kWrite, {"x-- 1; Write ERROR x/a.txt", "+x- 1; Write ERROR x/d/b.txt",
+                     "++x 1; Write ERROR x/c.txt"}},
+    {Fault::kRead, {"--- 0", "--- 0", "--- 1; Bad header", "--- 0", "--- 1; Bad header",
+                    "x-- 1; Read ERROR", "+-- 0", "+-- 1; Bad header", "+x- 1; Read ERROR", "++- 0",
+                    "++- 1; Bad header", "++x 1; Read ERROR", "+++ 0"}},
+    {Fault::kSeek, {"--- 1; Read ERROR", "--- 1; Read ERROR", "--- 1; Read ERROR",
+                    "--- 1; Read ERROR"}},
+    {Fault::kClose, {"x-- 1; Close ERROR x/a.txt", "+x- 1; Close ERROR x/d/b.txt",
+                     "++x 1; Close ERROR x/c.txt"}},
+    {Fault::kSetTime, {"TTT 0", "+TT 0", "++T 0"}},
+    {Fault::kSetAttributes, {"++A 0", "++A 0", "++A 0"}},
+    {Fault::kMakeDirectory, {"--- 1; Open ERROR x/a.txt", "+-- 1; Open ERROR x/d/b.txt",
+                             "+-- 1; Open ERROR x/d/b.txt", "+++ 0"}},
+};
+// clang-format on
+
+// The tool's extraction with each operation failing from each of its calls on, as a failing disk
+// goes on failing; reads and writes also come back with half of what was asked, then nothing.
+TEST_F(ToolCommandsTest, EveryFaultOfAnExtractionAtEveryPointAndOfAPack) {
+  const std::vector<std::pair<std::string, std::string>> files = {
+      {"a.txt", "alpha"}, {"d/b.txt", std::string(300, 'b')}, {"c.txt", "gamma"}};
+  const timespec times[2] = {{kTime, 0}, {kTime, 0}};  // in DOS's 2-second grain
+  for (const auto& [name, bytes] : files) {
+    ::utimensat(AT_FDCWD, WriteFile("m/" + name, Bytes(bytes)).c_str(), times, 0);
+  }
+  ::chmod("m/c.txt", 0444);
+  Check(
+      "pack --stub=stub.exe -o prog.exe --keep-attributes --script=notice.txt --base=m m/a.txt "
+      "m/d/b.txt m/c.txt --level=1",
+      0, "");
+  const auto outcome = [&] {
+    fs::remove_all("x");
+    hooks().boxes.clear(), hooks().deletedFiles.clear(), hooks().calls.clear();
+    hooks().readSizes.clear();
+    const int freeBefore = LowestFreeDescriptor();
+    const int status = RunToolCommand([] { return ExtractArchive("prog.exe", "x"); });
+    EXPECT_EQ(LowestFreeDescriptor(), freeBefore) << "a file left open";
+    std::string state;
+    for (const auto& [name, bytes] : files) {
+      const std::string path = "x/" + name;
+      struct stat info {
+      }, source{};
+      ::stat(("m/" + name).c_str(), &source);
+      if (::stat(path.c_str(), &info) != 0) {
+        state +=
+            std::count(hooks().deletedFiles.begin(), hooks().deletedFiles.end(), path) ? 'x' : '-';
+      } else {
+        state += ReadFileBytes(path) != Bytes(bytes)         ? '?'
+                 : info.st_mtime != source.st_mtime          ? 'T'
+                 : (info.st_mode ^ source.st_mode) & S_IWUSR ? 'A'
+                                                             : '+';
+      }
+    }
+    return state + " " + std::to_string(status) + BoxMessages("prog.exe");
+  };
+  ASSERT_EQ(outcome(), "+++ 0");
+  const std::map<Fault, int> points = hooks().calls;
+  const std::vector<uint32_t> reads = hooks().readSizes;
+  for (const auto& [fault, expected] : kExtractFaults) {
+    EXPECT_EQ(expected.size(), size_t(points.at(fault))) << int(fault) << ": not every point";
+    const bool sized = fault == Fault::kRead || fault == Fault::kWrite;
+    for (int shortened = 0; shortened <= sized; ++shortened) {
+      for (uint32_t k = 0, before = 0; k < expected.size(); ++k) {
+        const uint32_t size = !shortened              ? 0
+                              : fault == Fault::kRead ? reads[k]
+                                                      : uint32_t(files[k].second.size());
+        hooks().callsBeforeFailure = {};
+        hooks().readBytesBeforeFailure = hooks().writeBytesBeforeFailure = -1;
+        if (!shortened) hooks().callsBeforeFailure[fault] = k;
+        if (shortened) {
+          (fault == Fault::kRead ? hooks().readBytesBeforeFailure
+                                 : hooks().writeBytesBeforeFailure) = before + size / 2;
+        }
+        EXPECT_EQ(outcome(), expected[k])
+            << int(fault) << " at call " << k << (shortened ? " short" : "");
+        before += size;
+      }
+    }
+  }
+
+  // A pack that cannot write its output, cut by a file size limit in the stub, the settings, the
+  // members or the end mark, or sent into a missing directory or over a directory, or whose
+  // check walk cannot read what it wrote, leaves nothing of it and the earlier file as it was.
+  PackOptions options;  // as prog.exe was packed, with a check value besides
+  options.stubPath = "stub.exe", options.settings.keepAttributes = true, options.base = "m";
+  options.scriptPath = "notice.txt", options.paths = {"m/a.txt", "m/d/b.txt", "m/c.txt"};
+  options.checkValue = true, options.compression.level = 1;
+  const auto size = rlim_t(fs::file_size("prog.exe") + 2);
+  const auto entries = [] {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(".")) names.push_back(entry.path());
+    return std::sort(names.begin(), names.end()), names;
+  };
+  const std::vector<std::string> before = entries();
+  const auto pack = [&](const std::string& out, rlim_t limit) {
+    options.outPath = out;
+    rlimit unlimited{}, cut{};
+    ::getrlimit(RLIMIT_FSIZE, &unlimited);
+    cut = {limit, unlimited.rlim_max};
+    std::signal(SIGXFSZ, SIG_IGN);
+    ::setrlimit(RLIMIT_FSIZE, &cut);
+    std::string error;
+    try {
+      Pack(options);
+    } catch (const ToolError& failure) {
+      error = failure.what();
+    }
+    ::setrlimit(RLIMIT_FSIZE, &unlimited);
+    EXPECT_EQ(entries(), before) << out << " " << limit;
+    return error;
+  };
+  hooks().callsBeforeFailure = {{Fault::kRead, 2}};
+  EXPECT_EQ(pack("kept.exe", RLIM_INFINITY),
+            "\"kept.exe\" was not written: the stub's walk "
+            "refuses what was packed");
+  hooks().callsBeforeFailure = {};
+  for (const rlim_t limit : {rlim_t{0}, rlim_t{600}, rlim_t{1200}, size - 60, size - 1}) {
+    EXPECT_EQ(pack("kept.exe", limit), "cannot write \"kept.exe\"") << limit;
+  }
+  EXPECT_EQ(pack("missing/out.exe", RLIM_INFINITY), "cannot write \"missing/out.exe\"");
+  EXPECT_EQ(pack("m", RLIM_INFINITY), "cannot write \"m\"");
+  EXPECT_EQ(ReadFileBytes("kept.exe"), Bytes("earlier"));
+  EXPECT_EQ(pack("kept.exe", size), "");
+  EXPECT_EQ(fs::file_size("kept.exe"), size);
 }
 
 }  // namespace
