@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -74,12 +75,14 @@ std::vector<std::string> CoreTest::ItemTexts(int item) const {
 }
 
 void CoreTest::UseArchive(const std::vector<uint8_t>& archive, uint8_t flags) {
-  std::vector<uint8_t> file(64, 'I');
-  file.insert(file.end(), archive.begin(), archive.end());
-  CopyText(run().modulePath, kPathCapacity, WriteFile("program.exe", file).c_str());
-  run().settings.archiveOffset = 64;
+  std::vector<uint8_t> file(kSettingsOffset + kSettingsSize);
+  file[0] = 'M', file[1] = 'Z';
+  run().settings.archiveOffset = uint32_t(file.size());
   run().settings.flags = flags;
   CopyText(run().settings.windowTitle, sizeof run().settings.windowTitle, "Test Setup");
+  std::memcpy(&file[kSettingsOffset], &run().settings, kSettingsSize);
+  file.insert(file.end(), archive.begin(), archive.end());
+  CopyText(run().modulePath, kPathCapacity, WriteFile("program.exe", file).c_str());
 }
 
 std::vector<uint8_t> CoreTest::DecodeToFile(char method, const std::vector<uint8_t>& data,

@@ -63,6 +63,7 @@ struct Hooks {
   // read -1, a write nothing, a seek -1, a close closes but says it failed, and the operations
   // whose failures the program ignores do nothing. An operation not named never fails.
   std::map<Fault, int64_t> callsBeforeFailure;
+  bool failHalfway = false;  // a failing read or write moves half of its bytes, and stops short
 
   // What the program did.
   std::vector<MessageBoxRecord> boxes;

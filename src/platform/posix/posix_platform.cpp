@@ -67,8 +67,9 @@ static void Spend(int64_t& budget, uint32_t done) {
 int32_t Read(FileHandle file, void* buffer, uint32_t count) {
   auto& hooks = GetHooks();
   hooks.readSizes.push_back(count);
-  if (Fails(Fault::kRead)) return -1;
-  const uint32_t wanted = WithinBudget(hooks.readBytesBeforeFailure, count);
+  const bool fails = Fails(Fault::kRead);
+  if (fails && !hooks.failHalfway) return -1;
+  const uint32_t wanted = fails ? count / 2 : WithinBudget(hooks.readBytesBeforeFailure, count);
   uint32_t done = 0;
   while (done < wanted) {
     const ssize_t got =
@@ -93,8 +94,9 @@ FileHandle CreateOutputFile(const char* path) {
 
 bool WriteOutput(FileHandle file, const void* bytes, uint32_t count) {
   auto& hooks = GetHooks();
-  if (Fails(Fault::kWrite)) return false;
-  const uint32_t allowed = WithinBudget(hooks.writeBytesBeforeFailure, count);
+  const bool fails = Fails(Fault::kWrite);
+  if (fails && !hooks.failHalfway) return false;
+  const uint32_t allowed = fails ? count / 2 : WithinBudget(hooks.writeBytesBeforeFailure, count);
   uint32_t done = 0;
   while (done < allowed) {
     const ssize_t put =
