@@ -50,8 +50,7 @@ inline platform::posix::Hooks& ResetPlatform() {
 // command_line: the line. setup_script: an options byte and the script. decoder: a control byte
 // (the method by the low 2 bits, the sink by the next 2: file, notice, script, file), the unpacked
 // size in 3 bytes, taken modulo 4 windows and 1, and the data.
-inline constexpr uint8_t kScriptShiftJis = 0x01, kScriptDirectoryPreset = 0x02,
-                         kScriptBoxesChecked = 0x04;
+inline constexpr uint8_t kScriptShiftJis = 0x01, kScriptDirectoryPreset = 0x02;
 inline constexpr char kDecoderMethods[] = "0567";
 inline constexpr uint8_t kDecoderCancel = 0x10, kDecoderWriteFails = 0x20, kDecoderReadFails = 0x40;
 // archive_walk: an answers byte (bit i mod 8 answers the i-th box: 1 Yes, 0 No), an options byte,

@@ -3,6 +3,7 @@
 // at the path, taken on a file of this process's own.
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstring>
 #include <sstream>
 
@@ -39,10 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   SanitizePath(names, options & kOutputLongNames);
   const std::string once = run.outPath;
   SanitizePath(names, options & kOutputLongNames);
-  const auto slashes = [](const std::string& path) {
-    return std::count(path.begin(), path.end(), '/');
-  };
-  CheckThat(once == run.outPath && once.size() <= built.size() && slashes(once) == slashes(built),
+  CheckThat(once == run.outPath && once.size() <= built.size() &&
+                std::ranges::count(once, '/') == std::ranges::count(built, '/'),
             "fitting names again changes them, or fitting added, dropped or grew a component");
   char shown[40];
   ShortenForDisplay(shown, sizeof shown, run.outPath, 32);

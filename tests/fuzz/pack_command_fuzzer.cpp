@@ -39,17 +39,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const auto before = Files();
   const int freeAtStart = LowestFreeDescriptor();
   ResetPlatform();
-  CLI::App app;
-  int status = 0;
-  app.require_subcommand(1), UseToolPlatform(), AddCommands(app, status);
   std::ostringstream discarded;
   auto* const errors = std::cerr.rdbuf(discarded.rdbuf());
-  try {
-    app.parse(int(argv.size()), argv.data());
-  } catch (const CLI::ParseError& error) {
-    status = app.exit(error, discarded, discarded) == 0 ? 0 : 2;
-  }
-  std::cerr.rdbuf(errors);
+  auto* const output = std::cout.rdbuf(discarded.rdbuf());
+  const int status = RunCommandLine(int(argv.size()), argv.data());
+  std::cerr.rdbuf(errors), std::cout.rdbuf(output);
   const auto after = Files();
   int changed = 0;
   for (const auto& [name, bytes] : after)

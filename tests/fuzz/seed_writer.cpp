@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
   put("command_line", {}, text("\"C:\\My Files\\x.exe\" -n -C- \"C:\\Target Dir\" -c \"-n\""));
   put("setup_script", {kScriptDirectoryPreset}, text(script));
   put("setup_script", {kScriptShiftJis}, text("$WindowTitle=" + std::string(39, 'a') + "\x82\xA0"));
-  put("setup_script", {kScriptBoxesChecked},
+  put("setup_script", {0},
       text("$Class=.v,\"A, B\",v.exe,K\n$Group=G,T,\"" + std::string(70, 'p') + "\",i.ico\n"));
   const std::tuple<int, uint32_t, uint32_t, std::string> outputs[] = {
       // as new as the member

@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // The second reading, and the texts for the registry, WIN.INI and Program Manager made of each
   // line it carries out: whole, or as much of their start as fits.
-  if (data[0] & kScriptBoxesChecked) setup.classChecked = setup.groupChecked = 1;
+  setup.classChecked = setup.groupChecked = 1;
   char out[64];  // shorter than many a text
   const auto wholeOrStart = [&out](const std::string& whole) {
     CheckThat(whole.starts_with(out) && strlen(out) == std::min(whole.size(), sizeof out - 1),

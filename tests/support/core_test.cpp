@@ -56,12 +56,10 @@ std::vector<std::string> CoreTest::BoxTexts() const {
 std::string CoreTest::BoxMessages(const std::string& program) const {
   std::string messages;
   for (const std::string& text : BoxTexts()) {
-    const size_t end = text.rfind("\" ");
-    const std::string subject =
-        text[0] == '"' && end != std::string::npos ? text.substr(1, end - 1) : "";
-    messages +=
-        "; " +
-        (subject.empty() ? text : text.substr(end + 2) + (subject == program ? "" : " " + subject));
+    const size_t end = text[0] == '"' ? text.rfind("\" ") : std::string::npos;
+    const std::string subject = end == std::string::npos ? "" : text.substr(1, end - 1);
+    messages += "; " + (subject.empty() ? text : text.substr(end + 2));
+    messages += subject.empty() || subject == program ? "" : " " + subject;
   }
   return messages;
 }
@@ -110,18 +108,9 @@ ToolRun RunTool(const std::string& line) {
   for (std::string word; std::getline(words, word, ' ');) args.push_back(word);
   std::vector<const char*> argv;
   for (const std::string& arg : args) argv.push_back(arg.c_str());
-  CLI::App app;
-  app.require_subcommand(1);
-  UseToolPlatform();
-  int status = 0;
-  AddCommands(app, status);
   testing::internal::CaptureStdout();
   testing::internal::CaptureStderr();
-  try {
-    app.parse(static_cast<int>(argv.size()), argv.data());
-  } catch (const CLI::ParseError& error) {
-    status = app.exit(error);
-  }
+  const int status = RunCommandLine(static_cast<int>(argv.size()), argv.data());
   std::string out = testing::internal::GetCapturedStdout();
   return {status, out, testing::internal::GetCapturedStderr()};
 }

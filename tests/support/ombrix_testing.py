@@ -12,7 +12,7 @@ from collections.abc import Callable
 from pathlib import Path
 
 SKIP = 77
-#lha's switches: a add, 2 level-2 headers, q quiet, then z (store) or o5..o7 (the method).
+# lha's switches: a add, 2 level-2 headers, q quiet, then z (store) or o5..o7 (the method).
 LHA_ADD = {"stored": "a2qz", "lh5": "a2qo5", "lh6": "a2qo6", "lh7": "a2qo7"}
 EXTRACTORS = {"lhasa": ["lhasa", "xq"], "7zz": ["7zz", "x", "-y"], "bsdtar": ["bsdtar", "xf"]}
 

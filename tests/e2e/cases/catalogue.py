@@ -19,13 +19,13 @@ def damaged(message: str, exit_code: int, kind: str, at: int, value=0, notice=b"
         data = bytearray(pack(session, exe, SAMPLE_FILES, "--window-title", "Catalogue",
                               *["--notice", exe.parent / "notice"] * bool(notice)).read_bytes())
         start = struct.unpack_from("<I", data, 512)[0]
-        at_ = start + at + struct.unpack_from("<H", data, start)[0] * (kind != "H")
+        where = start + at + struct.unpack_from("<H", data, start)[0] * (kind != "H")
         if kind == "cut":
-            del data[at_:]
+            del data[where:]
         elif kind == "xor":
-            data[at_] ^= value
+            data[where] ^= value
         elif kind == "H":
-            struct.pack_into("<H", data, at_, value)
+            struct.pack_into("<H", data, where, value)
         exe.write_bytes(data)
         command = ["extract", "-d", exe.parent / "host"] if exit_code else ["info"]
         host = subprocess.run([session.tool, *command, exe], capture_output=True)
