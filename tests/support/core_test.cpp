@@ -77,7 +77,7 @@ void CoreTest::UseArchive(const std::vector<uint8_t>& archive, uint8_t flags) {
   file[0] = 'M', file[1] = 'Z';
   run().settings.archiveOffset = uint32_t(file.size());
   run().settings.flags = flags;
-  CopyText(run().settings.windowTitle, sizeof run().settings.windowTitle, "Test Setup");
+  CopyText(run().settings.windowTitle, sizeof run().settings.windowTitle, "T");
   std::memcpy(&file[kSettingsOffset], &run().settings, kSettingsSize);
   file.insert(file.end(), archive.begin(), archive.end());
   CopyText(run().modulePath, kPathCapacity, WriteFile("program.exe", file).c_str());

@@ -164,8 +164,8 @@ TEST_F(ToolCommandsTest, EveryFaultOfAnExtractionAtEveryPoint) {
     ::utimensat(AT_FDCWD, WriteFile("m/" + name, Bytes(bytes)).c_str(), times, 0);
   ::chmod("m/c.txt", 0444);
   Check(
-      "pack --stub=stub.exe -o prog.exe --keep-attributes --script=notice.txt --base=m --level=1"
-      " m/a.txt m/d/b.txt m/c.txt",
+      "pack --stub=stub.exe -o prog.exe --keep-attributes --script=notice.txt --base=m m/a.txt "
+      "m/d/b.txt m/c.txt",
       0, "");
   const auto outcome = [&] {
     fs::remove_all("x");

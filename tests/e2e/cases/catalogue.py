@@ -1,5 +1,5 @@
-"""Rows of the catalogue of damaged archives (archive_pass_test.cpp): the stub under Wine shows
-each file's message, and the host tool, walking it with the same core, reports the same."""
+"""Rows of the catalogue of damaged archives (archive_pass_test.cpp) under Wine: the stub shows
+the message that the host tool, walking the same file with the same core, reports."""
 
 import struct
 import subprocess
