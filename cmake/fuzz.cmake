@@ -20,13 +20,20 @@ target_include_directories(ombrix_fuzz_core PUBLIC ${OMBRIX_FUZZ_INCLUDES})
 target_compile_options(ombrix_fuzz_core PRIVATE ${OMBRIX_WARNINGS})
 target_compile_options(ombrix_fuzz_core PUBLIC -fsanitize=fuzzer-no-link)
 
+# The host tool over that core, with the same feedback, for the target of its `pack`.
+add_library(ombrix_fuzz_tool STATIC ${OMBRIX_TOOL_SOURCES} ${LZH_ENCODER_SOURCES}
+                                    ${OMBRIX_EMBEDDED_STUB})
+add_dependencies(ombrix_fuzz_tool embedded_stub_source)
+target_link_libraries(ombrix_fuzz_tool PUBLIC ombrix_fuzz_core CLI11::CLI11)
+target_compile_options(ombrix_fuzz_tool PRIVATE ${OMBRIX_WARNINGS})
+
 # One target per tests/fuzz/<name>_fuzzer.cpp, named fuzz_<name>.
 file(GLOB OMBRIX_FUZZ_TARGET_SOURCES CONFIGURE_DEPENDS ${OMBRIX_FUZZ_DIR}/*_fuzzer.cpp)
 foreach(source IN LISTS OMBRIX_FUZZ_TARGET_SOURCES)
   get_filename_component(name ${source} NAME_WE)
   string(REGEX REPLACE "_fuzzer$" "" name ${name})
   add_executable(fuzz_${name} ${source})
-  target_link_libraries(fuzz_${name} PRIVATE ombrix_fuzz_core)
+  target_link_libraries(fuzz_${name} PRIVATE ombrix_fuzz_tool)
   target_compile_options(fuzz_${name} PRIVATE ${OMBRIX_WARNINGS} -fsanitize=fuzzer)
   target_link_options(fuzz_${name} PRIVATE -fsanitize=fuzzer)
 endforeach()

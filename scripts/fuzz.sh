@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds="${1:-15}"
-build=build/fuzz
+build="$PWD/build/fuzz"  # absolute: a target may change its directory while it runs
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
 

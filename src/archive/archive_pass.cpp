@@ -24,9 +24,12 @@ static int OpenArchive(PassArea& area, Window window) {
   run.failed = 0;
   run.archiveFile = OpenForRead(run.modulePath);
   if (run.archiveFile == kNoFile) return FailOpen(run, run.modulePath);
-  run.fileEnd = static_cast<uint32_t>(Seek(run.archiveFile, 0, kSeekEnd));
+  // Without the file's size no skip could be checked against its end.
+  const int32_t end = Seek(run.archiveFile, 0, kSeekEnd);
+  run.fileEnd = static_cast<uint32_t>(end);
   const int32_t position =
-      Seek(run.archiveFile, static_cast<int32_t>(run.settings.archiveOffset), kSeekSet);
+      end == -1 ? -1
+                : Seek(run.archiveFile, static_cast<int32_t>(run.settings.archiveOffset), kSeekSet);
   if (position == -1 || static_cast<uint32_t>(position) > run.fileEnd) {
     CloseRead(run.archiveFile);
     run.archiveFile = kNoFile;

@@ -41,6 +41,7 @@ char* SanitizeComponent(char* component, int longNames) {
   char* dot = nullptr;
   for (char* p = component; *p != '\0'; ++p) {
     if (*p == '.') dot = p;
+    if (platform::IsLeadByte(static_cast<uint8_t>(*p)) && p[1] != '\0') ++p;  // and its trail
   }
   if (dot == nullptr) return SanitizeField(component, kShortName, longNames);
   *dot = '\0';

@@ -58,3 +58,12 @@ inline constexpr uint8_t kDecoderCancel = 0x10, kDecoderWriteFails = 0x20, kDeco
 // of the walk; n in the high nibble fails the nth allocation.
 inline constexpr uint8_t kWalkKeepArchiveOffset = 0x01, kWalkShiftJis = 0x02,
                          kWalkDirectoryArgument = 0x04, kWalkFixHeaderCrcs = 0x08;
+// member_output: an options byte (the name sets, the settings about an existing file, and the
+// answer to "Overwrite?"), a time stamp and an existing file's time, whose low 2 bits say what
+// lies at the path already, then the directory, the member's path and TZ, each ended by 0.
+inline constexpr uint8_t kOutputShiftJis = 0x01, kOutputLongNames = 0x02, kOutputWin32s = 0x04,
+                         kOutputDateCompare = 0x08, kOutputSilently = 0x10, kOutputKeep = 0x20;
+inline constexpr int kOutputAnswerShift = 6;       // Yes, No, Cancel or another
+inline constexpr char kOutputExisting[] = "-fdr";  // nothing, a file, a directory, read-only
+// pack_command: the length of the argument text, the arguments ended by zero bytes, and the
+// bytes of the file "in", which they may name.

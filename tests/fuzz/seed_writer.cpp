@@ -1,5 +1,7 @@
 // Writes the first inputs of each fuzz target into OUTDIR/<target>/, members made by the tests'
 // block encoder and distributables by the tool's archive writer.
+#include <algorithm>
+
 #include "fuzz_harness.h"
 #include "lzh_block_writer.h"
 #include "ombrix/lzh_writer.h"
@@ -25,6 +27,29 @@ int main(int argc, char** argv) {
   put("command_line", {}, text("\"C:\\My Files\\x.exe\" -n -C- \"C:\\Target Dir\" -c \"-n\""));
   put("setup_script", {kScriptDirectoryPreset}, text(script));
   put("setup_script", {kScriptShiftJis}, text("$WindowTitle=" + std::string(39, 'a') + "\x82\xA0"));
+  put("setup_script", {0},
+      text("$Class=.v,\"A, B\",v.exe,K\n$Group=G,T,\"" + std::string(70, 'p') + "\",i.ico\n"));
+  const std::tuple<int, uint32_t, uint32_t, std::string> outputs[] = {
+      // as new as the member
+      {kOutputLongNames | kOutputDateCompare | 1 << kOutputAnswerShift, 1700000000, 1700000001,
+       std::string("C:\\Program Files\\V\0%ProgramFiles%\\sub/Read Me.text\0EST5EDT", 45)},
+      {kOutputShiftJis | kOutputKeep | 2 << kOutputAnswerShift, 951825600, 899285459,  // older
+       std::string("D:\0\x83\x5B\x83\x5B/a.b.c/%Search%\0JST-9", 28)}};
+  for (const auto& [options, stamp, existing, texts] : outputs) {
+    Bytes head(9, uint8_t(options));
+    PutU32(head, 1, stamp), PutU32(head, 5, existing), put("member_output", head, text(texts));
+  }
+  const std::pair<std::string, Bytes> packs[] = {
+      {"-o|out.exe|--stub|stub.exe|--notice|notice.txt|--script|setup.txt|--check-value|tree", {}},
+      {"--plain|-o|x.lzh|--method=LH5|--level=9|--base|tree|tree", {}},
+      {"--from-lzh|in|--stub|stub.exe|--window-title|T|-o|y.exe",
+       BuildArchive(std::vector<Member>{StoredFileMember("d\xFF", "f", text("data"), 0, 0x20)})}};
+  for (auto [arguments, in] : packs) {
+    std::replace(arguments.begin(), arguments.end(), '|', '\0');
+    Bytes head = text(" " + arguments + '\0');
+    head[0] = uint8_t(arguments.size() + 1);
+    put("pack_command", head, in);
+  }
   std::vector<Member> members = {StoredFileMember("", "!", text("Install?"), 0, 0),
                                  StoredFileMember("", "$", text(script), 0, 0)};
   for (const char method : {'5', '6', '7'}) {

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -52,6 +53,17 @@ std::vector<std::string> CoreTest::BoxTexts() const {
   return texts;
 }
 
+std::string CoreTest::BoxMessages(const std::string& program) const {
+  std::string messages;
+  for (const std::string& text : BoxTexts()) {
+    const size_t end = text[0] == '"' ? text.rfind("\" ") : std::string::npos;
+    const std::string subject = end == std::string::npos ? "" : text.substr(1, end - 1);
+    messages += "; " + (subject.empty() ? text : text.substr(end + 2));
+    messages += subject.empty() || subject == program ? "" : " " + subject;
+  }
+  return messages;
+}
+
 std::vector<std::string> CoreTest::ItemTexts(int item) const {
   std::vector<std::string> texts;
   for (const auto& [id, text] : GetHooks().itemTexts) {
@@ -61,12 +73,14 @@ std::vector<std::string> CoreTest::ItemTexts(int item) const {
 }
 
 void CoreTest::UseArchive(const std::vector<uint8_t>& archive, uint8_t flags) {
-  std::vector<uint8_t> file(64, 'I');
+  std::vector<uint8_t> file(kSettingsOffset + kSettingsSize);
+  file[0] = 'M', file[1] = 'Z';
+  run().settings.archiveOffset = uint32_t(file.size());
+  run().settings.flags = flags;
+  CopyText(run().settings.windowTitle, sizeof run().settings.windowTitle, "T");
+  std::memcpy(&file[kSettingsOffset], &run().settings, kSettingsSize);
   file.insert(file.end(), archive.begin(), archive.end());
   CopyText(run().modulePath, kPathCapacity, WriteFile("program.exe", file).c_str());
-  run().settings.archiveOffset = 64;
-  run().settings.flags = flags;
-  CopyText(run().settings.windowTitle, sizeof run().settings.windowTitle, "Test Setup");
 }
 
 std::vector<uint8_t> CoreTest::DecodeToFile(char method, const std::vector<uint8_t>& data,
@@ -94,18 +108,9 @@ ToolRun RunTool(const std::string& line) {
   for (std::string word; std::getline(words, word, ' ');) args.push_back(word);
   std::vector<const char*> argv;
   for (const std::string& arg : args) argv.push_back(arg.c_str());
-  CLI::App app;
-  app.require_subcommand(1);
-  UseToolPlatform();
-  int status = 0;
-  AddCommands(app, status);
   testing::internal::CaptureStdout();
   testing::internal::CaptureStderr();
-  try {
-    app.parse(static_cast<int>(argv.size()), argv.data());
-  } catch (const CLI::ParseError& error) {
-    status = app.exit(error);
-  }
+  const int status = RunCommandLine(static_cast<int>(argv.size()), argv.data());
   std::string out = testing::internal::GetCapturedStdout();
   return {status, out, testing::internal::GetCapturedStderr()};
 }

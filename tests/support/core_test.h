@@ -2,7 +2,9 @@
 // and answered Yes, the process stop thrown as the host tool throws it.
 #pragma once
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <memory>
@@ -15,6 +17,11 @@
 
 inline const std::string kSep(1, static_cast<char>(kDirSeparator));
 
+// An open file left behind, or one closed that was not opened, moves it.
+inline int LowestFreeDescriptor() {
+  const int probe = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+  return ::close(probe), probe;
+}
 inline std::vector<uint8_t> Bytes(const std::string& text) {
   return {text.begin(), text.end()};
 }
@@ -43,13 +50,16 @@ class CoreTest : public ::testing::Test {
   // The texts of the boxes shown, or of what was set into a dialog item.
   std::vector<std::string> BoxTexts() const;
   std::vector<std::string> ItemTexts(int item) const;
+  // Each box as "; message subject", or "; message" when its subject is program; "; text" for a
+  // box that names no file.
+  std::string BoxMessages(const std::string& program) const;
   // "\"subject\" message", as ReportError shows it; the subject is the program file unless given.
   std::string ErrorText(const char* message, const std::string& subject = "") const {
     return "\"" + (subject.empty() ? std::string(area_->run.modulePath) : subject) + "\" " +
            message;
   }
 
-  // A program file of an image stand-in and the archive, set up as start-up leaves it.
+  // A program file as the packer makes it, with the archive, set up as start-up leaves it.
   void UseArchive(const std::vector<uint8_t>& archive, uint8_t flags = 0);
   // Decodes a member of data, which more bytes follow in the program file, its header claiming
   // packedSize bytes, into outPath_ or the text sink; what the file then holds.

@@ -16,7 +16,7 @@ foreach(case IN ITEMS "round_trip lh0" "round_trip lh5" "round_trip lh6" "round_
   separate_arguments(arguments UNIX_COMMAND "${case}")
   string(REPLACE " " "." name "${case}")
   add_test(NAME tool.pack.${name}
-           COMMAND ${OMBRIX_TOOL_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/tool/pack_cases.py
+           COMMAND python3 ${CMAKE_CURRENT_SOURCE_DIR}/tool/pack_cases.py
                    $<TARGET_FILE:ombrix> ${arguments})
   set_tests_properties(tool.pack.${name} PROPERTIES
     LABELS tool SKIP_RETURN_CODE 77 TIMEOUT 180

@@ -3,7 +3,9 @@
 #include <functional>
 
 #include "base/messages.h"
+#include "base/text.h"
 #include "core_test.h"
+#include "ombrix/extract_command.h"
 #include "setup/scan_pass.h"
 
 namespace {
@@ -79,28 +81,28 @@ std::vector<uint8_t> Archive(const std::function<void(Member&)>& change) {
   return Archive({With(TextMember("", "f"), change)});
 }
 
-// The member "f" (or of name n's) with value at header byte `at` (from the end when negative),
-// before the header CRC is computed or, when covered is false, after.
-std::vector<uint8_t> Patched(ptrdiff_t at, uint32_t value, int bytes = 2, bool covered = true,
-                             size_t name = 0) {
+// The member "f" with value at header byte `at` (from the end when negative), which the header
+// CRC then covers.
+std::vector<uint8_t> Patched(ptrdiff_t at, uint32_t value, int bytes = 2) {
   return Archive([=](Member& m) {
-    if (name != 0) m.fileName = std::string(name, 'n');
-    (covered ? m.editBeforeCrc : m.editAfterCrc) = [=](std::vector<uint8_t>& h) {
+    m.editBeforeCrc = [=](std::vector<uint8_t>& h) {
       for (int i = 0; i < bytes; ++i)
         h.at(size_t(at < 0 ? ptrdiff_t(h.size()) + at : at) + i) = uint8_t(value >> 8 * i);
     };
   });
 }
 
-struct ScanCase {
+// A row of the catalogue: what it tries, the archive, and the verdict: the exit code, the window
+// title in the end, and each box's message (CoreTest::BoxMessages); arrange sets up the rest.
+struct Row {
+  std::string what;
   std::vector<uint8_t> archive;
-  int result;
-  std::vector<std::string> boxes;  // '@' standing for the program file
+  std::string verdict;
   std::function<void(PassArea&)> arrange = [](PassArea&) {};
 };
 
-std::vector<ScanCase> ScanCases() {
-  const auto error = [](const char* message) { return std::string("\"@\" ") + message; };
+// Damage in one place, what lies around the archive, and the notices and scripts the scan meets.
+std::vector<Row> FixedRows() {
   const auto checked = [](uint16_t previous) {
     return [previous](PassArea& area) {
       area.run.settings.flags |= kFlagCheckValue;
@@ -112,81 +114,171 @@ std::vector<ScanCase> ScanCases() {
     GetHooks().answerBox = [](const auto&) { return platform::kAnswerNo; };
   };
   const std::vector<uint8_t> plain = Archive([](Member&) {});
-  const std::string bad = error(kBadHeader);
-  const auto extSize = uint32_t(EncodeMemberHeader(TextMember("", "f")).size() - 25);
   const Member notice = TextMember("", "!", "Read."),
                script = TextMember("", "$", "$WindowTitle=T\r\n");
   const Member corrupt =
       With(TextMember("", "c"), [](Member& m) { m.editAfterCrc = [](auto& h) { h[15] ^= 1; }; });
   const std::vector<Member> members = {script, notice, TextMember("", "a")};
+  // A size that a 16-bit walk would wrap back to the first extended header with.
+  const auto wrap = uint32_t(0x10000 + 26 - EncodeMemberHeader(TextMember("", "f")).size());
   // clang-format off
-  std::vector<ScanCase> cases = {
-      {plain, 0, {error(kOpenError)}, [](PassArea& area) { area.run.modulePath[1] = 'X'; }},
-      {plain, 0, {error(kReadError)}, [](PassArea&) { GetHooks().failSeeks = true; }},
-      {plain, 0, {error(kUnexpectedEof)}, [](PassArea& a) { a.run.settings.archiveOffset = 999; }},
-      {{0x00, 0x80, 0, 0}, 0, {kNotEnoughMemory}},
-      {plain, 0, {kNotEnoughMemory}, [](PassArea&) { GetHooks().allocationsBeforeFailure = 0; }},
-      {{plain.begin(), plain.end() - 20}, 0, {bad}},
-      {Archive([](Member& m) { m.withHeaderCrc = false; }), 0, {bad}},
-      {Patched(kTimeStampOffset, 1, 1, false), 0, {bad}},
-      {Patched(kPackedSizeOffset, 11, 4), 0, {error(kUnexpectedEof)}},
-      {Patched(kPackedSizeOffset, 0xFFFFFFF0, 4), 0, {error(kUnexpectedEof)}},
-      {{}, 0, {error(kTamperedData)}, checked(0x1234)},
-      {{0x34, 0x12, 0x00}, 0, {error(kTamperedData)}, checked(0)},
-      // Extended headers that leave the header, are too short, or lack their payload.
-      {Patched(kFirstExtSizeOffset, extSize), 0, {bad}},
-      {Patched(-2, 3), 0, {bad}},
-      {Patched(kFirstExtSizeOffset, 1), 0, {bad}},
-      {Patched(kFirstExtSizeOffset, 3), 0, {bad}},  // a header CRC of 0 bytes
-      {Archive([](Member& m) { m.extraHeaders = {{kExtAttributes, {1}}}; }), 0, {bad}},
-      {Archive({TextMember(std::string(200, 'd') + kSep, std::string(59, 'f'))}), 0, {bad}},
-      {Patched(-1, 1, 1, false, 217), 0, {bad}},  // the CRC covers the padding too
-      {Patched(kHeaderSizeOffset, 25), 0, {bad}},
+  std::vector<Row> rows = {
+      {"packed size 0xFFFFFFFF", Patched(kPackedSizeOffset, 0xFFFFFFFF, 4), "0 T; Unexpeted EOF"},
+      {"stored size 0xFFFFFFFF", Patched(kUnpackedSizeOffset, 0xFFFFFFFF, 4), "1 T; Read ERROR"},
+      {"notice size 0xFFFFFFFF", Archive({With(TextMember("", "!"), [](Member& m) {
+         m.unpackedSize = 0xFFFFFFFF; })}), "1 T; Read ERROR"},
+      {"chain wrapping back to its start", Patched(-2, wrap), "0 T; Bad header"},
+      {"chain past the header", Patched(-2, 3), "0 T; Bad header"},
+      {"extended header of size 1", Patched(kFirstExtSizeOffset, 1), "0 T; Bad header"},
+      {"extended header of size 2", Patched(kFirstExtSizeOffset, 2), "0 T; Bad header"},
+      {"name of 259 bytes", Archive({TextMember("", std::string(259, 'n'))}), "1 T"},
+      {"name of 260 bytes", Archive({TextMember("", std::string(260, 'n'))}), "0 T; Bad header"},
+      {"name of 600 bytes", Archive({TextMember("", std::string(600, 'n'))}), "0 T; Bad header"},
+      {"script of 4096 bytes", Archive({TextMember("", "$", std::string(4078, '.') +
+         "\n$WindowTitle=ABCD")}), "1 ABC"},
+      {"script of 70000 bytes", Archive({TextMember("", "$", ("$WindowTitle=Early\n" +
+         std::string(65536, '.')).substr(0, 65536) + "\n$WindowTitle=Late\n" +
+         std::string(70000 - 65536 - 18, '.'))}), "1 Late"},
+      {"notice holding a zero byte", Archive({TextMember("", "!", std::string("Before\0After",
+         12))}), "1 T; Before"},
+      {"", plain, "0 T; Open ERROR", [](PassArea& area) { area.run.modulePath[1] = 'X'; }},
+      {"", plain, "0 T; Unexpeted EOF", [](PassArea& a) { a.run.settings.archiveOffset = 4000; }},
+      {"", plain, "0 T; Not enough memory", [](auto&) { GetHooks().allocationsBeforeFailure = 0; }},
+      {"no header CRC", Archive([](Member& m) { m.withHeaderCrc = false; }), "0 T; Bad header"},
+      {"", {}, "0 T; Tampered DATA", checked(0x1234)},
+      {"", {0x34, 0x12, 0x00}, "0 T; Tampered DATA", checked(0)},
+      {"CRC of 0 bytes", Patched(kFirstExtSizeOffset, 3), "0 T; Bad header"},
+      {"attributes of 1 byte", Archive([](Member& m) { m.extraHeaders = {{kExtAttributes, {1}}}; }),
+       "0 T; Bad header"},
       // Archives without members, or that end early, are no error.
-      {{}, 1, {}}, {{}, 1, {}, checked(0)}, {{0, 0}, 1, {}}, {{1}, 1, {}},
-      {{0, 0, 0}, 1, {}, checked(0)},
+      {"", {}, "1 T", checked(0)}, {"", {0, 0, 0}, "1 T", checked(0)},
       // Only a notice at the top is one; an empty notice must not show what an earlier one left.
-      {Archive({TextMember("x" + kSep, "!"), notice, TextMember("y" + kSep, "!"),
-                TextMember("", "!", "")}), 1, {"Read.", ""}},
+      {"", Archive({TextMember("x" + kSep, "!"), notice, TextMember("y" + kSep, "!"),
+                    TextMember("", "!", "")}), "1 T; Read.; "},
       // The check value covers the reserved members; a script is read as it is met.
-      {Archive(members, CheckValueOf(members)), 1, {"Read."}, checked(0)},
-      {Archive(members, CheckValueOf(std::span(members).subspan(2))), 0,
-       {"Read.", error(kTamperedData)}, checked(0)},
+      {"", Archive(members, CheckValueOf(members)), "1 T; Read.", checked(0)},
+      {"", Archive(members, CheckValueOf(std::span(members).subspan(2))),
+       "0 T; Read.; Tampered DATA", checked(0)},
       // After No the headers are still checked; a later script is decoded but ends the walk,
       // unread, and the check value is not tested.
-      {Archive({notice, TextMember("", "a"), corrupt}, 0), 0, {"Read.", bad}, declined},
-      {Archive({notice, TextMember("", "a"), script, corrupt}, 0), 0, {"Read."}, declined},
+      {"", Archive({notice, TextMember("", "a"), corrupt}, 0), "0 T; Read.; Bad header", declined},
+      {"", Archive({notice, TextMember("", "a"), script, corrupt}, 0), "0 T; Read.", declined},
   };
   // clang-format on
   for (const auto& [index, byte] :
        {std::pair<int, char>{0, '+'}, {1, 'L'}, {2, 'z'}, {4, '_'}, {3, '3'}, {3, '8'}, {3, 'D'}}) {
-    cases.push_back(
-        {Patched(ptrdiff_t(kMethodOffset) + index, uint8_t(byte), 1), 0, {error(kBadHeader)}});
+    rows.push_back({std::string("method ") + byte,
+                    Patched(ptrdiff_t(kMethodOffset) + index, uint8_t(byte), 1),
+                    "0 T; Bad header"});
   }
-  return cases;
+  for (const int size : {0, 1, 25, 26, 32767, 32768}) {
+    rows.push_back({"header size " + std::to_string(size), Patched(kHeaderSizeOffset, size),
+                    size == 0       ? "1 T"
+                    : size == 32768 ? "0 T; Not enough memory"
+                                    : "0 T; Bad header"});
+  }
+  return rows;
 }
 
-// Every box has the caption the window title has in the end, and no owner.
-TEST_F(ArchivePassTest, TheScanShowsItsBoxesAndGivesItsVerdict) {
-  for (const ScanCase& c : ScanCases()) {
+// The verdict of the rules for a walk in which member i (notice, script, a.txt, b.txt) meets
+// fate(i): '+' sound, 'e' the archive ends before it, 'h' a bad header, 'm' a header size too
+// large to allocate, 'r' a failed read of a reserved member's data, 'o' data past the end, 'c' a
+// wrong CRC, which only the extraction finds.
+std::string ByRules(const std::function<char(size_t)>& fate) {
+  static const char* const kMessages[] = {"Bad header", kNotEnoughMemory, "Read ERROR",
+                                          "Unexpeted EOF", "CRC ERROR x/a.txt"};  // of "hmroc"
+  std::string title = "T", boxes;
+  for (size_t i = 0; i < 4; ++i) {
+    const char f = fate(i);
+    if (f == 'e') break;
+    if (f != '+') {
+      boxes += "; " + std::string(kMessages[std::string_view("hmroc").find(f)]);
+      if (f == 'c') break;
+      return (f == 'r' ? "1 " : "0 ") + title + boxes;
+    }
+    if (i == 0) boxes += "; Read me.";
+    if (i == 1) title = "S";
+  }
+  return "1 " + title + boxes;
+}
+
+TEST_F(ArchivePassTest, TheCatalogueOfDamagedArchives) {
+  // A real archive, as the packer makes it, and where its members lie.
+  WriteFile("stub.exe", Bytes("MZ" + std::string(1198, 'S')));
+  std::string script = "$WindowTitle=S\r\n";
+  while (script.size() < 400) script += "A remark of the script.\r\n";
+  WriteFile("notice.txt", Bytes("Read me.")), WriteFile("setup.txt", Bytes(script));
+  WriteFile("a.txt", Bytes("alpha")), WriteFile("b.txt", Bytes(std::string(200, 'b') + "end"));
+  RunTool("pack --stub=stub.exe -o real.exe --notice=notice.txt --script=setup.txt a.txt b.txt");
+  const std::vector<uint8_t> full = ReadFileBytes("real.exe");
+  const std::vector<uint8_t> real(full.begin() + 1200, full.end());
+  struct Span {
+    size_t header, data, end;
+  };
+  std::vector<Span> spans;  // of the notice, the script, a.txt and b.txt
+  for (size_t at = 0; real[at] != 0; at = spans.back().end) {
+    uint32_t packed;
+    std::memcpy(&packed, &real[at + kPackedSizeOffset], 4);
+    const size_t size = real[at] | real[at + 1] << 8;
+    spans.push_back({at, at + size, at + size + packed});
+  }
+  ASSERT_EQ(spans.size(), 4u);
+
+  std::vector<Row> catalogue = FixedRows();
+  for (size_t cut = 0; cut <= real.size(); ++cut) {
+    const auto fate = [&](size_t i) {
+      const Span& s = spans[i];
+      return cut < s.header + 2 ? 'e'
+             : cut < s.data     ? 'h'
+             : cut < s.end      ? (i < 2 ? 'r' : 'o')
+                                : '+';
+    };
+    catalogue.push_back({"cut at " + std::to_string(cut),
+                         std::vector<uint8_t>(real.begin(), real.begin() + cut), ByRules(fate)});
+  }
+  for (size_t at = 0; at < real.size(); ++at) {
+    const auto member = size_t(
+        std::find_if(spans.begin(), spans.end(), [at](const Span& s) { return at < s.end; }) -
+        spans.begin());
+    const bool header = member < 4 && at < spans[member].data;
+    if (!header && member != 2 && member != 4) continue;  // data decoded only by the scan
+    for (int bit = 0; bit < 8; ++bit) {
+      std::vector<uint8_t> flipped = real;
+      flipped[at] ^= uint8_t(1 << bit);
+      const size_t sizeAt = member < 4 ? spans[member].header : 0;
+      const auto size = int16_t(flipped[sizeAt] | flipped[sizeAt + 1] << 8);
+      const char fate = !header ? 'c' : size < 0 ? 'm' : size == 0 ? 'e' : 'h';
+      catalogue.push_back({"bit " + std::to_string(bit) + " of byte " + std::to_string(at), flipped,
+                           ByRules([&](size_t i) { return i < member ? '+' : fate; })});
+    }
+  }
+  for (const Row& row : catalogue) {
     SetUp();
-    UseArchive(c.archive);
-    c.arrange(*area_);
-    SetupState setup{};
-    EXPECT_EQ(RunScanPass(*area_, setup), c.result) << (c.boxes.empty() ? "" : c.boxes.back());
-    std::vector<std::string> boxes;
+    UseArchive(row.archive);
+    row.arrange(*area_);
+    int exit = 1;
+    try {
+      SetupState setup{};
+      if ((exit = RunScanPass(*area_, setup)) != 0) {  // the extraction reads the block anew
+        std::vector<uint8_t> file = ReadFileBytes(run().modulePath);
+        std::memcpy(&file[kSettingsOffset], &run().settings, kSettingsSize);
+        WriteFile("program.exe", file), ExtractArchive(run().modulePath, "x");
+      }
+    } catch (const ProcessEnded&) {
+      ReleaseHeader(area_->header);  // a stop leaves it to the end of the process
+    }
+    // No box has an owner, each has the title of its moment.
     for (const auto& box : hooks().boxes) {
       const bool error = box.text[0] == '"' || box.text == kNotEnoughMemory;
       EXPECT_EQ(box.style, platform::kBoxTaskModal |
                                (error ? platform::kBoxIconError
                                       : platform::kBoxIconQuestion | platform::kBoxYesNo));
-      EXPECT_EQ(box.caption + (box.owner ? "!" : ""), run().settings.windowTitle);
-      std::string text = box.text;
-      const size_t at = text.find(run().modulePath);
-      boxes.push_back(at == std::string::npos ? text
-                                              : text.replace(at, strlen(run().modulePath), "@"));
+      EXPECT_TRUE(!box.owner && (box.caption == "T" || box.caption == run().settings.windowTitle));
     }
-    EXPECT_EQ(boxes, c.boxes);
+    EXPECT_EQ(
+        std::to_string(exit) + " " + run().settings.windowTitle + BoxMessages(run().modulePath),
+        row.verdict)
+        << row.what;
   }
 }
 

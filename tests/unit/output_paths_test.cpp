@@ -23,6 +23,7 @@ TEST_F(OutputPathTest, NamesAreFittedToTheVolume) {
       {std::string(300, 'n'), 1, std::string(255, 'n')},
       {"abcdefg\x82\xA0.txt", 0, "abcdefg.txt"},  // the double-byte character is not split
       {"\x83\x5B\x83\x5B.txt", 0, "\x83\x5B\x83\x5B.txt"},  // a trail byte is no '['
+      {"\x81.abcdefghij", 0, "\x81.abcdef"},                   // nor a '.', were it one
       {"/Program Files/readme.text/a.b.c", 0, "/Program_/readme.tex/a_b.c"},
   };
   // clang-format on

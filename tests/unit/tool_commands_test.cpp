@@ -6,10 +6,13 @@
 #include <filesystem>
 
 #include "core_test.h"
+#include "ombrix/extract_command.h"
+#include "ombrix/tool_messages.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using platform::posix::Fault;
 
 constexpr uint32_t kTime = 1700000000;  // 2023-11-14T22:13:20Z
 
@@ -66,7 +69,10 @@ TEST_F(ToolCommandsTest, PackWritesWhatTheStubReadsOrRefusesAndKeepsTheEarlierFi
   std::copy_n(full.begin() + kSettingsOffset, kSettingsSize, stub.begin() + kSettingsOffset);
   EXPECT_TRUE(std::equal(stub.begin(), stub.end(), full.begin()));  // the stub stays as it was
   // The flag byte alone asks for a check value.
-  Check("pack --stub stub.exe -o flags.exe --flags 4 tree/sub/b.bin tree/a.txt", 0, "");
+  const std::string flags = "pack --stub stub.exe --flags 4 tree/sub/b.bin tree/a.txt -o ";
+  hooks().calls.clear();
+  Check(flags + "flags.exe", 0, "");
+  const int writes = hooks().calls[platform::posix::Fault::kWrite];
   Check("test flags.exe", 0, "b.bin: OK\na.txt: OK\n");
 
   const std::string d200(200, 'd');
@@ -82,6 +88,16 @@ TEST_F(ToolCommandsTest, PackWritesWhatTheStubReadsOrRefusesAndKeepsTheEarlierFi
   Check("pack -o kept.exe --stub=kept.exe", 1, "", "~\"kept.exe\"");
   Check("pack -o kept.exe --stub=stub.exe --window-title=T" + title, 1, "", "~window title");
   Check("pack -o kept.exe --stub=stub.exe --command=" + std::string(256, 'c'), 1, "", "~command");
+  // Nor does one that cannot write some part of its output, or read it back, or put it in place.
+  for (int k = 0; k < writes; ++k) {
+    hooks().callsBeforeFailure = {{Fault::kWrite, k}};
+    Check(flags + "kept.exe", 1, "", "cannot write \"kept.exe\"\n");
+  }
+  hooks().callsBeforeFailure = {{Fault::kRead, 2}};
+  Check(flags + "kept.exe", 1, "", "~" + FormatMessage(kOutputRejected, "kept.exe"));
+  hooks().callsBeforeFailure = {};
+  Check(flags + "missing/out.exe", 1, "", "cannot write \"missing/out.exe\"\n");
+  Check(flags + "tree", 1, "", "cannot write \"tree\"\n");
   for (const auto& entry : fs::directory_iterator("."))
     EXPECT_FALSE(entry.path().string().starts_with("./kept.exe."));
   EXPECT_EQ(ReadFileBytes("kept.exe"), Bytes("earlier"));
@@ -94,9 +110,6 @@ TEST_F(ToolCommandsTest, FailuresComeInTheStubsWordsWithItsCleanUp) {
     WriteFile(name, BuildArchive(members));
   };
   archive("crc.lzh", {TextMember("", "good.txt", "g"), badCrc, TextMember("", "after.txt")});
-  archive("cut.lzh",
-          {TextMember("", "first.txt", "1"), TextMember("", "cut.txt", std::string(70000, 'c'))});
-  fs::resize_file("cut.lzh", fs::file_size("cut.lzh") - 3);
   archive("reserved.lzh", {TextMember("", "!"), TextMember("", "$"),
                            TextMember(ToStoredDirName("d"), "abc", "abc")});
   std::vector<Member> names = {
@@ -106,21 +119,86 @@ TEST_F(ToolCommandsTest, FailuresComeInTheStubsWordsWithItsCleanUp) {
     names.push_back(TextMember(macro + kSep, macro));
   archive("names.lzh", names);
   Check("test crc.lzh", 1, "good.txt: OK\n", "\"bad.txt\" CRC ERROR\n");
-  Check("test cut.lzh", 1, "first.txt: OK\n", "\"cut.lzh\" Read ERROR\n");
   Check("extract -d r reserved.lzh", 0, "");
-  Check("extract -d c crc.lzh", 1, "", "\"c/bad.txt\" CRC ERROR\n");
-  Check("extract -d x cut.lzh", 1, "", "\"cut.lzh\" Read ERROR\n");
   Check("extract -d n names.lzh", 1, "", "~\"in/../../up\"");
-  for (const char* file :
-       {"r/d/abc", "c/good.txt", "x/first.txt", "n/r/rooted", "n/drive", "n/after",
-        "n/WINDOWS/%WinDir%", "n/WINDOWS/SYSTEM/%SystemDir%", "n/WINDOWS/TEMP/%WORK%",
-        "n/Program Files/%ProgramFiles%", "n/%WinRoot%"}) {
+  for (const char* file : {"r/d/abc", "n/r/rooted", "n/drive", "n/after", "n/WINDOWS/%WinDir%",
+                           "n/WINDOWS/SYSTEM/%SystemDir%", "n/WINDOWS/TEMP/%WORK%",
+                           "n/Program Files/%ProgramFiles%", "n/%WinRoot%"}) {
     EXPECT_TRUE(fs::exists(file)) << file;
   }
-  for (const char* file : {"r/!", "r/$", "c/bad.txt", "x/cut.txt", "up"})
-    EXPECT_FALSE(fs::exists(file)) << file;
+  for (const char* file : {"r/!", "r/$", "up"}) EXPECT_FALSE(fs::exists(file)) << file;
   struct stat info {};
   EXPECT_EQ(::stat("r/d/abc", &info) == 0 ? info.st_mtime : 0, kTime);
+}
+
+// Per member a.txt, d/b.txt (compressed) and c.txt (read-only): '+' written whole with its time
+// and attributes, '-' never made, 'x' deleted by the program, 'T' without its time, 'A' without
+// its attributes; then the status and each message.
+// clang-format off
+const std::pair<Fault, std::vector<std::string>> kExtractFaults[] = {
+    {Fault::kCreate, {"--- 1; Open ERROR x/a.txt", "+-- 1; Open ERROR x/d/b.txt",
+                      "++- 1; Open ERROR x/c.txt"}},
+    {Fault::kWrite, {"x-- 1; Write ERROR x/a.txt", "+x- 1; Write ERROR x/d/b.txt",
+                     "++x 1; Write ERROR x/c.txt"}},
+    {Fault::kRead, {"--- 0", "--- 0", "--- 1; Bad header", "--- 0", "--- 1; Bad header",
+                    "x-- 1; Read ERROR", "+-- 0", "+-- 1; Bad header", "+x- 1; Read ERROR", "++- 0",
+                    "++- 1; Bad header", "++x 1; Read ERROR", "+++ 0"}},
+    {Fault::kSeek, {"--- 1; Read ERROR", "--- 1; Read ERROR", "--- 1; Read ERROR",
+                    "--- 1; Read ERROR"}},
+    {Fault::kClose, {"x-- 1; Close ERROR x/a.txt", "+x- 1; Close ERROR x/d/b.txt",
+                     "++x 1; Close ERROR x/c.txt"}},
+    {Fault::kSetTime, {"TTT 0", "+TT 0", "++T 0"}},
+    {Fault::kSetAttributes, {"++A 0", "++A 0", "++A 0"}},
+    {Fault::kMakeDirectory, {"--- 1; Open ERROR x/a.txt", "+-- 1; Open ERROR x/d/b.txt",
+                             "+-- 1; Open ERROR x/d/b.txt", "+++ 0"}},
+};
+// clang-format on
+
+// The tool's extraction with each operation failing from each of its calls on, as a failing disk
+// goes on failing; reads and writes fail outright, then halfway.
+TEST_F(ToolCommandsTest, EveryFaultOfAnExtractionAtEveryPoint) {
+  const std::vector<std::pair<std::string, std::string>> files = {
+      {"a.txt", "alpha"}, {"d/b.txt", std::string(300, 'b')}, {"c.txt", "gamma"}};
+  const timespec times[2] = {{kTime, 0}, {kTime, 0}};  // in DOS's 2-second grain
+  for (const auto& [name, bytes] : files)
+    ::utimensat(AT_FDCWD, WriteFile("m/" + name, Bytes(bytes)).c_str(), times, 0);
+  ::chmod("m/c.txt", 0444);
+  Check(
+      "pack --stub=stub.exe -o prog.exe --keep-attributes --script=notice.txt --base=m m/a.txt "
+      "m/d/b.txt m/c.txt",
+      0, "");
+  const auto outcome = [&] {
+    fs::remove_all("x");
+    auto& h = hooks();
+    h.boxes.clear(), h.deletedFiles.clear(), h.calls.clear();
+    const int status = RunToolCommand([] { return ExtractArchive("prog.exe", "x"); });
+    std::string state;
+    for (const auto& [name, bytes] : files) {
+      const std::string path = "x/" + name;
+      struct stat got {
+      }, source{};
+      ::stat(("m/" + name).c_str(), &source);
+      const bool deleted = std::count(h.deletedFiles.begin(), h.deletedFiles.end(), path);
+      state += ::stat(path.c_str(), &got) != 0            ? (deleted ? 'x' : '-')
+               : ReadFileBytes(path) != Bytes(bytes)      ? '?'
+               : got.st_mtime != source.st_mtime          ? 'T'
+               : (got.st_mode ^ source.st_mode) & S_IWUSR ? 'A'
+                                                          : '+';
+    }
+    return state + " " + std::to_string(status) + BoxMessages("prog.exe");
+  };
+  const int freeAtStart = LowestFreeDescriptor();
+  ASSERT_EQ(outcome(), "+++ 0");
+  const std::map<Fault, int> points = hooks().calls;
+  for (const auto& [fault, expected] : kExtractFaults) {
+    EXPECT_EQ(expected.size(), size_t(points.at(fault))) << int(fault) << ": not every point";
+    for (int k = 0; k < int(expected.size()) * 2; ++k) {  // the second time halfway, if it can
+      hooks().callsBeforeFailure = {{fault, k % int(expected.size())}};
+      hooks().failHalfway = k >= int(expected.size());
+      EXPECT_EQ(outcome(), expected[k % expected.size()]) << int(fault) << " from call " << k;
+    }
+  }
+  EXPECT_EQ(LowestFreeDescriptor(), freeAtStart) << "a file left open";
 }
 
 }  // namespace

@@ -4,10 +4,34 @@
 #include "ombrix/info_command.h"
 #include "ombrix/pack_command.h"
 #include "ombrix/test_command.h"
+#include "ombrix/tool_error.h"
+#include "ombrix/tool_messages.h"
+
+namespace {
+
+// As other command-line tools tell a mistake in the call from a failure of the work.
+constexpr int kUsageStatus = 2;
+
+}  // namespace
 
 void AddCommands(CLI::App& app, int& status) {
   AddPackCommand(app, status);
   AddInfoCommand(app, status);
   AddTestCommand(app, status);
   AddExtractCommand(app, status);
+}
+
+int RunCommandLine(int argc, const char* const* argv) {
+  CLI::App app{"ombrix - self-extracting LZH archives for 32-bit Windows"};
+  app.require_subcommand(1);
+  app.footer(kUsageFooter);
+  UseToolPlatform();
+  int status = 0;
+  AddCommands(app, status);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    return app.exit(error) == 0 ? 0 : kUsageStatus;
+  }
+  return status;
 }

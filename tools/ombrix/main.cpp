@@ -1,28 +1,6 @@
 // ombrix: packs self-extracting distributables and inspects, tests and extracts them.
-#include <CLI/CLI.hpp>
-
 #include "ombrix/commands.h"
-#include "ombrix/tool_error.h"
-#include "ombrix/tool_messages.h"
-
-namespace {
-
-// As other command-line tools tell a mistake in the call from a failure of the work.
-constexpr int kUsageStatus = 2;
-
-}  // namespace
 
 int main(int argc, char** argv) {
-  CLI::App app{"ombrix - self-extracting LZH archives for 32-bit Windows"};
-  app.require_subcommand(1);
-  app.footer(kUsageFooter);
-  UseToolPlatform();
-  int status = 0;
-  AddCommands(app, status);
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::ParseError& error) {
-    return app.exit(error) == 0 ? 0 : kUsageStatus;
-  }
-  return status;
+  return RunCommandLine(argc, argv);
 }

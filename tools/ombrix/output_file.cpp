@@ -10,6 +10,7 @@
 
 #include "ombrix/tool_error.h"
 #include "ombrix/tool_messages.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -56,12 +57,12 @@ void OutputFile::Write(std::span<const uint8_t> bytes) {
   size_ += bytes.size();
 }
 
+// Through the platform that the stub's walk uses, so that the same faults reach both.
 void OutputFile::WriteAt(uint64_t offset, std::span<const uint8_t> bytes) {
-  for (size_t done = 0; done < bytes.size();) {
-    const ssize_t put =
-        ::pwrite(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
-    if (put <= 0) throw ToolError(FormatMessage(kCannotWrite, path_.c_str()));
-    done += static_cast<size_t>(put);
+  const auto position = static_cast<int32_t>(offset);  // the packer stops short of 2 GiB
+  if (platform::Seek(fd_, position, platform::kSeekSet) != position ||
+      !platform::WriteOutput(fd_, bytes.data(), static_cast<uint32_t>(bytes.size()))) {
+    throw ToolError(FormatMessage(kCannotWrite, path_.c_str()));
   }
 }
 

@@ -12,6 +12,18 @@
 
 namespace platform::posix {
 
+// The operations on files whose calls a test can make fail.
+enum class Fault {
+  kCreate,
+  kWrite,
+  kRead,
+  kSeek,
+  kClose,
+  kSetTime,
+  kSetAttributes,
+  kMakeDirectory
+};
+
 struct MessageBoxRecord {
   Window owner;
   std::string text;
@@ -47,13 +59,18 @@ struct Hooks {
   int64_t allocationsBeforeFailure = -1;
   int64_t readBytesBeforeFailure = -1;  // a read that would pass the budget comes back short
   int64_t writeBytesBeforeFailure = -1;
-  bool failSeeks = false;
+  // Calls of an operation that succeed before every later one fails: a create gives no file, a
+  // read -1, a write nothing, a seek -1, a close closes but says it failed, and the operations
+  // whose failures the program ignores do nothing. An operation not named never fails.
+  std::map<Fault, int64_t> callsBeforeFailure;
+  bool failHalfway = false;  // a failing read or write moves half of its bytes, and stops short
 
   // What the program did.
   std::vector<MessageBoxRecord> boxes;
   std::vector<uint32_t> readSizes;
   std::vector<std::pair<int, std::string>> itemTexts;
   std::vector<std::string> deletedFiles;
+  std::map<Fault, int> calls;
   int pumpCount = 0;
 };
 

@@ -27,7 +27,19 @@ void ResetHooks() {
 }
 }  // namespace posix
 
+using posix::Fault;
 using posix::GetHooks;
+
+// Counts the call, and says whether the test has made it fail.
+static bool Fails(Fault operation) {
+  auto& hooks = GetHooks();
+  ++hooks.calls[operation];
+  const auto budget = hooks.callsBeforeFailure.find(operation);
+  if (budget == hooks.callsBeforeFailure.end() || budget->second < 0) return false;
+  if (budget->second == 0) return true;
+  --budget->second;
+  return false;
+}
 
 FileHandle OpenForRead(const char* path) {
   const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
@@ -35,7 +47,7 @@ FileHandle OpenForRead(const char* path) {
 }
 
 int32_t Seek(FileHandle file, int32_t offset, int origin) {
-  if (GetHooks().failSeeks) return -1;
+  if (Fails(Fault::kSeek)) return -1;
   const int whence = origin == kSeekSet ? SEEK_SET : origin == kSeekCur ? SEEK_CUR : SEEK_END;
   const off_t position = ::lseek(static_cast<int>(file), offset, whence);
   // _llseek works in 32-bit signed positions.
@@ -55,7 +67,9 @@ static void Spend(int64_t& budget, uint32_t done) {
 int32_t Read(FileHandle file, void* buffer, uint32_t count) {
   auto& hooks = GetHooks();
   hooks.readSizes.push_back(count);
-  const uint32_t wanted = WithinBudget(hooks.readBytesBeforeFailure, count);
+  const bool fails = Fails(Fault::kRead);
+  if (fails && !hooks.failHalfway) return -1;
+  const uint32_t wanted = fails ? count / 2 : WithinBudget(hooks.readBytesBeforeFailure, count);
   uint32_t done = 0;
   while (done < wanted) {
     const ssize_t got =
@@ -73,13 +87,16 @@ void CloseRead(FileHandle file) {
 }
 
 FileHandle CreateOutputFile(const char* path) {
+  if (Fails(Fault::kCreate)) return kNoFile;
   const int fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   return fd < 0 ? kNoFile : fd;
 }
 
 bool WriteOutput(FileHandle file, const void* bytes, uint32_t count) {
   auto& hooks = GetHooks();
-  const uint32_t allowed = WithinBudget(hooks.writeBytesBeforeFailure, count);
+  const bool fails = Fails(Fault::kWrite);
+  if (fails && !hooks.failHalfway) return false;
+  const uint32_t allowed = fails ? count / 2 : WithinBudget(hooks.writeBytesBeforeFailure, count);
   uint32_t done = 0;
   while (done < allowed) {
     const ssize_t put =
@@ -92,7 +109,8 @@ bool WriteOutput(FileHandle file, const void* bytes, uint32_t count) {
 }
 
 bool CloseOutput(FileHandle file) {
-  return ::close(static_cast<int>(file)) == 0;
+  const bool fails = Fails(Fault::kClose);
+  return ::close(static_cast<int>(file)) == 0 && !fails;
 }
 
 void DeleteOutput(const char* path) {
@@ -102,6 +120,7 @@ void DeleteOutput(const char* path) {
 
 // A DOS time has no zone; the stub's files get it as UTC, and so do the tool's.
 void SetOutputTime(FileHandle file, uint32_t dosDateTime) {
+  if (Fails(Fault::kSetTime)) return;
   std::tm parts{};
   parts.tm_year = static_cast<int>(dosDateTime >> 25) + 80;
   parts.tm_mon = static_cast<int>(dosDateTime >> 21 & 0x0F) - 1;
@@ -114,6 +133,7 @@ void SetOutputTime(FileHandle file, uint32_t dosDateTime) {
 }
 
 void MakeDirectory(const char* path) {
+  if (Fails(Fault::kMakeDirectory)) return;
   ::mkdir(path, 0777);
 }
 
@@ -127,6 +147,7 @@ uint32_t FileAttributes(const char* path) {
 
 // Read-only is the one attribute a Linux file can carry: it takes away the write permissions.
 void SetAttributes(const char* path, uint32_t attributes) {
+  if (Fails(Fault::kSetAttributes)) return;
   struct stat info {};
   if (::stat(path, &info) != 0) return;
   const mode_t writable = S_IWUSR | S_IWGRP | S_IWOTH;
