@@ -115,7 +115,9 @@ class Session:
                 f'{key}AppDefaults\\win32s.exe]\n"Version"="win31"\n\n[HKEY_LOCAL_MACHINE\\'
                 'Software\\Wine\\Drives]\n"e:"="cdrom"\n', encoding="utf-16")
             self.run(self.wine, "regedit", "/S", self.state / "settings.reg")
-            drive("E", ".")(self, self.state)  # there when they start; a case moves it
+            # There when the services start; a directory of its own, since Wine names a file by
+            # the drive that holds it, and the cases' files must keep their long names on Z:.
+            drive("E", "drive-e")(self, self.state)
             for option in ("-k", "-w", "-p"):
                 self.run("wineserver", option)
             self.run(self.wine, "wineboot")  # the services, writing to the session's log
