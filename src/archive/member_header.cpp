@@ -95,7 +95,11 @@ static bool BuildMemberPath(HeaderState& state) {
 HeaderResult ReadMemberHeader(RunContext& run, CrcState& crc, HeaderState& state) {
   ReleaseHeader(state);
   uint8_t sizeBytes[2];
-  if (Read(run.archiveFile, sizeBytes, 2) != 2) return kArchiveEnd;
+  // A short read is the archive's end; a failing one is not, or a damaged disk would pass for a
+  // complete archive and the members after it would be silently missing.
+  const int32_t got = Read(run.archiveFile, sizeBytes, 2);
+  if (got == -1) return FailRead(run), kHeaderFailed;
+  if (got != 2) return kArchiveEnd;
   const auto headerSize = static_cast<int16_t>(LoadU16(sizeBytes));
   if (headerSize == 0) return kArchiveEnd;
   if (headerSize < 0 || (state.header = static_cast<uint8_t*>(

@@ -140,9 +140,11 @@ const std::pair<Fault, std::vector<std::string>> kExtractFaults[] = {
                       "++- 1; Open ERROR x/c.txt"}},
     {Fault::kWrite, {"x-- 1; Write ERROR x/a.txt", "+x- 1; Write ERROR x/d/b.txt",
                      "++x 1; Write ERROR x/c.txt"}},
-    {Fault::kRead, {"--- 0", "--- 0", "--- 1; Bad header", "--- 0", "--- 1; Bad header",
-                    "x-- 1; Read ERROR", "+-- 0", "+-- 1; Bad header", "+x- 1; Read ERROR", "++- 0",
-                    "++- 1; Bad header", "++x 1; Read ERROR", "+++ 0"}},
+    {Fault::kRead, {"--- 1; Read ERROR|--- 0", "--- 1; Read ERROR|--- 0", "--- 1; Bad header",
+                    "--- 1; Read ERROR|--- 0", "--- 1; Bad header", "x-- 1; Read ERROR",
+                    "+-- 1; Read ERROR|+-- 0", "+-- 1; Bad header", "+x- 1; Read ERROR",
+                    "++- 1; Read ERROR|++- 0", "++- 1; Bad header", "++x 1; Read ERROR",
+                    "+++ 1; Read ERROR|+++ 0"}},
     {Fault::kSeek, {"--- 1; Read ERROR", "--- 1; Read ERROR", "--- 1; Read ERROR",
                     "--- 1; Read ERROR"}},
     {Fault::kClose, {"x-- 1; Close ERROR x/a.txt", "+x- 1; Close ERROR x/d/b.txt",
@@ -195,7 +197,13 @@ TEST_F(ToolCommandsTest, EveryFaultOfAnExtractionAtEveryPoint) {
     for (int k = 0; k < int(expected.size()) * 2; ++k) {  // the second time halfway, if it can
       hooks().callsBeforeFailure = {{fault, k % int(expected.size())}};
       hooks().failHalfway = k >= int(expected.size());
-      EXPECT_EQ(outcome(), expected[k % expected.size()]) << int(fault) << " from call " << k;
+      // "outright|halfway" where the two differ: a half-read header size is the archive's end.
+      const std::string& row = expected[k % expected.size()];
+      const size_t bar = row.find('|');
+      EXPECT_EQ(outcome(), bar == std::string::npos ? row
+                           : hooks().failHalfway    ? row.substr(bar + 1)
+                                                    : row.substr(0, bar))
+          << int(fault) << " from call " << k;
     }
   }
   EXPECT_EQ(LowestFreeDescriptor(), freeAtStart) << "a file left open";
