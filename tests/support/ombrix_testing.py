@@ -26,8 +26,9 @@ def need(*commands: str) -> None:
         raise Skipped(f"not installed: {', '.join(missing)} (scripts/install-deps.sh)")
 
 
-def run(*args, cwd=None, check=True) -> subprocess.CompletedProcess:
-    result = subprocess.run(list(map(str, args)), cwd=cwd, capture_output=True, input=b"")
+def run(*args, cwd=None, env=None, check=True) -> subprocess.CompletedProcess:
+    result = subprocess.run(list(map(str, args)), cwd=cwd, env=env, capture_output=True,
+                            input=b"")
     if check and result.returncode:
         raise AssertionError(f"{' '.join(map(str, args))} failed ({result.returncode}):\n"
                              f"{(result.stdout + result.stderr).decode(errors='replace')}")

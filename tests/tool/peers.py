@@ -1,11 +1,14 @@
 """The host tool (OMBRIX) against Debian's LZH tools on a corpus: `ombrix info` lists what `lha`
-makes as `lhasa v` does; lhasa, 7zz and bsdtar extract what `ombrix pack --plain` makes; `ombrix
-test` and `ombrix extract` pass what `lha` compresses with each method, and find one bad byte."""
+makes as `lhasa v` does; `ombrix test` and `ombrix extract` pass what `lha` compresses with each
+method, carried in a distributable or not, and find one bad byte; what `ombrix pack` compresses
+with each method, plain and as a distributable, lists as lhasa lists it and comes back from lhasa,
+7zz, bsdtar and `ombrix extract`; packing gives the same bytes again, and refuses each mistake."""
 
 import calendar
 import os
 import random
 import re
+import shutil
 import sys
 from pathlib import Path
 
@@ -23,9 +26,10 @@ LHASA_LINE = re.compile(
 
 
 def corpus(root: Path) -> Path:
-    """An empty file and directory, one byte, sizes around the 65536-byte window, long runs, short
-    patterns repeated, random bytes, text, a few megabytes, a blank in a name, a read-only file,
-    many small files in sub-directories, all of one time stamp."""
+    """An empty file and directory, one byte, sizes around each method's window, repeats exactly
+    as far back as each method reaches and one byte farther, long runs, short patterns repeated,
+    random bytes, text, a few megabytes, a blank in a name, a read-only file, many small files in
+    sub-directories, all of one time stamp."""
     rng = random.Random(20240601)
     files = {
         "empty": b"", "one": b"A", "window-1.bin": rng.randbytes(65535),
@@ -38,6 +42,10 @@ def corpus(root: Path) -> Path:
         "big/mixed.bin": b"".join(text(rng, 50000) if i % 3 else rng.randbytes(20000) + bytes(30000)
                                   for i in range(60)),
         "with space.txt": b"blank in the name", "locked.txt": b"read-only on disk"}
+    files |= {f"window/{size}.txt": text(rng, size) for size in (8191, 8192, 8193)}
+    for size in (8192, 8193, 32768, 32769, 65536, 65537):
+        block = rng.randbytes(size)
+        files[f"reach/{size}.bin"] = block + block[:3000]
     for i in range(120):
         depth = "/".join(f"d{rng.randrange(4)}" for _ in range(rng.randint(1, 3)))
         files[f"small/{depth}/f{i}.dat"] = text(rng, rng.randint(0, 4000))
@@ -49,43 +57,42 @@ def corpus(root: Path) -> Path:
     return root
 
 
-def compare_listings(archive: Path, tree: Path, mismatches: Mismatches) -> set[str]:
-    """The methods that `ombrix info` lists."""
-    info = [m for line in run(OMBRIX, "info", archive).stdout.decode().splitlines()
-            if (m := INFO_LINE.match(line))]
-    ours = {m[6]: m.group(1, 2, 3, 4) for m in info}
+def fake_stub(work: Path) -> Path:
+    """Enough of a program's start for the host tool, which only writes the settings into it."""
+    (work / "stub.exe").write_bytes(b"MZ" + bytes(2046))
+    return work / "stub.exe"
+
+
+def listed(archive: Path) -> dict[str, tuple]:
+    """By path: method, packed and unpacked size, CRC and time as `ombrix info` lists them."""
+    return {m[6]: m.group(1, 2, 3, 4, 5) for line in run(OMBRIX, "info", archive).stdout.decode()
+            .splitlines() if (m := INFO_LINE.match(line))}
+
+
+def compare_listings(archive: Path, tree: Path, mismatches: Mismatches) -> dict[str, str]:
+    """The method of each member that `ombrix info` lists."""
+    ours = listed(archive)
     theirs = {m[5]: m.group(3, 1, 2, 4) for line in run("lhasa", "v", archive).stdout.decode()
               .splitlines() if (m := LHASA_LINE.match(line))}
     mismatches.expect(f"{archive.name}: names", sorted(ours), tree_files(tree))
-    mismatches.expect(f"{archive.name}: info and lhasa", ours, theirs)
-    mismatches.expect(f"{archive.name}: times", {m[5] for m in info}, {STAMP})
-    return {method for method, *_ in ours.values()}
-
-
-def info_lists_lha_archives(work: Path) -> None:
-    need("lha", "lhasa")
-    tree, m = corpus(work / "tree"), Mismatches()
-    methods = {method for kind in LHA_ADD
-               for method in compare_listings(lha(work / f"{kind}.lzh", tree, kind), tree, m)}
-    m.expect("methods listed", methods, {"-lh0-", "-lhd-", "-lh5-", "-lh6-", "-lh7-"})
-    m.report()
-
-
-def peers_read_plain_packs(work: Path) -> None:
-    need("lhasa")
-    tree, archive, m = corpus(work / "tree"), work / "plain.lzh", Mismatches()
-    run(OMBRIX, "pack", "--plain", "-o", archive, "--base", tree, tree)
-    compare_listings(archive, tree, m)
-    for peer, extracted in extract_with_peers(archive, work).items():
-        m.extend(peer, compare_trees(tree, extracted))
-    m.report()
+    mismatches.expect(f"{archive.name}: info and lhasa", {n: f[:4] for n, f in ours.items()},
+                      theirs)
+    mismatches.expect(f"{archive.name}: times", {f[4] for f in ours.values()}, {STAMP})
+    return {name: fields[0] for name, fields in ours.items()}
 
 
 def decode(method: str, work: Path) -> None:
-    tree = corpus(work / "tree")
-    archive, ours, m = lha(work / "corpus.lzh", tree, method), work / "ours", Mismatches()
+    need("lhasa")
+    tree, setup, ours, m = corpus(work / "tree"), work / "setup.exe", work / "ours", Mismatches()
+    archive = lha(work / "corpus.lzh", tree, method)
+    listed_methods = set(compare_listings(archive, tree, m).values())
+    m.expect("methods listed", {"-lhd-", f"-{method.replace('stored', 'lh0')}-"} <= listed_methods,
+             True)
     m.expect("ombrix test", run(OMBRIX, "test", archive, check=False).returncode, 0)
-    run(OMBRIX, "extract", archive, "-d", ours)
+    run(OMBRIX, "pack", "--stub", fake_stub(work), "--check-value", "-o", setup, "--from-lzh",
+        archive)
+    m.expect("ombrix test, carried", run(OMBRIX, "test", setup, check=False).returncode, 0)
+    run(OMBRIX, "extract", setup, "-d", ours)
     m.extend("ombrix extract", compare_trees(tree, ours))
     for peer, extracted in extract_with_peers(archive, work).items():
         m.extend(f"{peer} and ombrix", compare_trees(extracted, ours))
@@ -97,7 +104,80 @@ def decode(method: str, work: Path) -> None:
     m.report()
 
 
+def round_trip(method: str, work: Path) -> None:
+    """What shrinks is compressed with the method, noise is stored."""
+    need("lhasa")
+    tree, plain, setup, m = corpus(work / "tree"), work / "plain.lzh", work / "setup.exe", \
+        Mismatches()
+    run(OMBRIX, "pack", "--plain", "--method", method.upper(), "-o", plain, "--base", tree, tree)
+    run(OMBRIX, "pack", "--stub", fake_stub(work), "--check-value", "--method", method, "-o", setup,
+        "--base", tree, tree)
+    for archive in (plain, setup):
+        m.expect(f"ombrix test {archive.name}", run(OMBRIX, "test", archive,
+                                                    check=False).returncode, 0)
+    methods = compare_listings(plain, tree, m)
+    m.expect("methods", [methods.get(name) for name in ("text.txt", "zeros.bin", "window+1.txt",
+                                                        "reach/8192.bin", "random.bin")],
+             [f"-{method}-"] * 4 + ["-lh0-"])
+    run(OMBRIX, "extract", setup, "-d", work / "ours")
+    m.extend("ombrix extract", compare_trees(tree, work / "ours"))
+    for peer, extracted in extract_with_peers(plain, work).items():
+        m.extend(peer, compare_trees(tree, extracted))
+    m.report()
+
+
+def deterministic(work: Path) -> None:
+    """The same bytes with any number of threads, and with SOURCE_DATE_EPOCH after the files' times
+    have changed."""
+    tree, m = corpus(work / "tree"), Mismatches()
+    dated = dict(os.environ, SOURCE_DATE_EPOCH="1600000000")
+
+    def pack(name: str, *options: str, env=None) -> bytes:
+        run(OMBRIX, "pack", "--plain", *options, "-o", work / name, tree, env=env)
+        return (work / name).read_bytes()
+    m.expect("any threads", pack("a.lzh"), pack("b.lzh", "--threads", "1"))
+    before = pack("c.lzh", env=dated)
+    for path in tree.rglob("*"):
+        os.utime(path)
+    m.expect("SOURCE_DATE_EPOCH", pack("d.lzh", "--threads", "3", env=dated), before)
+    m.expect("times", {f[4] for f in listed(work / "d.lzh").values()}, {"2020-09-13T12:26:40Z"})
+    m.report()
+
+
+def bad_inputs(work: Path) -> None:
+    """Each mistake: its message and exit status, the earlier output kept, no other file left
+    (tool_commands_test.cpp refuses the texts, paths and stubs that do not fit)."""
+    tree, long = write_tree(work / "tree", {"one": b"A"}), work / "long" / "/".join(["d" * 90] * 3)
+    write_tree(long, {"f": b""})
+    level0, lh1, out = work / "level0.lzh", work / "lh1.lzh", work / "out" / "setup.exe"
+    if has_lha := shutil.which("lha") is not None:
+        run("lha", "a0q", level0, "one", cwd=tree)
+        data = lha(lh1, tree, "lh5", "one").read_bytes()
+        lh1.write_bytes(data[:2] + b"-lh1-" + data[7:])
+    out.parent.mkdir()
+    m = Mismatches()
+    for options, date, message, status in [  # options, SOURCE_DATE_EPOCH, its message, status
+            (["--dir", "D" * 256, tree], "", "directory is longer than 255 bytes", 1),
+            ([work / "long"], "", "is longer than 259 bytes", 1),
+            ([tree], "tomorrow", "SOURCE_DATE_EPOCH must be a whole number", 1),
+            (["--method", "lh1", tree], "", "lh1 not in", 2),
+            (["--level", "10", tree], "", "--level", 2),
+            (["--plain", "--window-title", "T", tree], "", "excludes", 2),
+            *([(["--from-lzh", level0], "", "level-0 header; the stub reads level 2 only", 1),
+               (["--from-lzh", lh1], "", 'method "-lh1-", which the stub cannot read', 1),
+               (["--from-lzh", lh1, tree], "", "excludes", 2)] if has_lha else [])]:
+        out.write_bytes(b"earlier")
+        result = run(OMBRIX, "pack", "-o", out, *options, check=False,
+                     env=dict(os.environ, SOURCE_DATE_EPOCH=date))
+        m.expect(f"{options}: status, message, kept, left", (
+            result.returncode, message in result.stderr.decode(errors="replace"),
+            out.read_bytes(), os.listdir(out.parent)), (status, True, b"earlier", ["setup.exe"]))
+    m.report()
+
+
 if __name__ == "__main__":
-    main({"info_lists_lha_archives": info_lists_lha_archives,
-          "peers_read_plain_packs": peers_read_plain_packs,
-          **{f"decode_{method}": lambda work, m=method: decode(m, work) for method in LHA_ADD}})
+    main({"deterministic": deterministic,
+          "bad_inputs": bad_inputs,
+          **{f"decode_{method}": lambda work, m=method: decode(m, work) for method in LHA_ADD},
+          **{f"round_trip_{method}": lambda work, m=method: round_trip(m, work)
+             for method in ("lh0", "lh5", "lh6", "lh7")}})
