@@ -17,8 +17,8 @@ from dataclasses import dataclass, field
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "support"))
-from ombrix_testing import SKIP, Mismatches, Skipped, lha, main, tree_files  # noqa: E402
-from ombrix_testing import write_tree  # noqa: E402
+from ombrix_testing import (SKIP, Mismatches, Skipped, lha, main, run,  # noqa: E402
+                            tree_files, write_tree)
 
 QUIET = {"stdin": subprocess.DEVNULL, "stdout": subprocess.DEVNULL, "stderr": subprocess.DEVNULL}
 # Every wait is this many times its usual length: 32-bit Wine under emulation (README.md).
@@ -76,6 +76,10 @@ class Session:
             if subprocess.run(command, env=self.environment(), stdin=subprocess.DEVNULL, stdout=log,
                               stderr=log, timeout=limit_s * TIME_SCALE).returncode:
                 raise AssertionError(f"{' '.join(map(str, command))} failed; see {log.name}")
+
+    def output(self, *command) -> str:  # what a Wine program prints, whatever its exit code
+        return subprocess.run([self.wine, *map(str, command)], env=self.environment(),
+                              capture_output=True, text=True).stdout
 
     def start(self) -> None:
         self.stop()
@@ -236,11 +240,9 @@ def pack(session: Session, exe: Path, files: dict[str, bytes], *options: str,
         name: session.witness.read_bytes() if data is WITNESS else data
         for name, data in files.items()}, mtime)
     tops = [payload / top for top in dict.fromkeys(n.split("/")[0] for n in files)]  # in order
-    result = subprocess.run([session.tool, "pack", "--stub", session.stub, "-o", exe, *options,
-                             *(["--base", payload, *tops] if packer == "ombrix" else [
-                                 "--from-lzh", lha(exe.parent / "members.lzh", payload, packer)])],
-                            capture_output=True)
-    assert result.returncode == 0, f"ombrix pack failed: {result.stderr.decode()}"
+    run(session.tool, "pack", "--stub", session.stub, "-o", exe, *options,
+        *(["--base", payload, *tops] if packer == "ombrix" else [
+            "--from-lzh", lha(exe.parent / "members.lzh", payload, packer)]))
     return exe
 
 

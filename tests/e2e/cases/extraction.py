@@ -57,10 +57,9 @@ def attributes(expected: dict[str, str], *options: str, **fields) -> Case:
         pack(session, exe, ATTRIBUTES, "--window-title", TITLE, *options)
 
     def shown(session, run: Path) -> None:
-        listing = subprocess.run([session.wine, "cmd", "/c", "attrib", windows_path(
-            run / "target") + "\\*"], env=session.environment(), capture_output=True, text=True)
+        listing = session.output("cmd", "/c", "attrib", windows_path(run / "target") + "\\*")
         check("attributes", {line.rsplit("\\", 1)[1]: "".join(line[:11].split())
-                             for line in listing.stdout.splitlines()}, expected)
+                             for line in listing.splitlines()}, expected)
     return row([], ["target/ro.txt", "target/plain.txt"], files=ATTRIBUTES, make=make,
                after=shown, **fields)
 
@@ -93,18 +92,15 @@ def testimony(run: Path) -> str:  # the command's short path, once it has said h
 
 
 def registry(session, *keys: str, root: str = "HKCR") -> dict[str, str]:  # a default by its key
-    listing = "".join(subprocess.run([session.wine, "reg", "query", f"{root}\\{key}", "/s"],
-                                     env=session.environment(), capture_output=True,
-                                     text=True).stdout for key in keys)
+    listing = "".join(session.output("reg", "query", f"{root}\\{key}", "/s") for key in keys)
     return {key + ("" if name == "(Default)" else f"\\{name}"): value
             for key, values in re.findall(r"^HKEY_\w+\\(.+)\n((?: {4}.*\n)*)", listing, re.M)
             for name, value in re.findall(r" {4}(.+?) {4}REG_SZ {4}(.*)", values)}
 
 
 def forget(*keys: str, root: str = "HKCR"):  # what an earlier run left passes for nothing
-    return lambda session, run: [subprocess.run(
-        [session.wine, "reg", "delete", f"{root}\\{key}", "/f"], env=session.environment(),
-        capture_output=True) for key in keys]
+    return lambda session, run: [session.output("reg", "delete", f"{root}\\{key}", "/f")
+                                 for key in keys]
 
 
 def registered(keys: tuple, *classes: tuple):  # (extension, key, title[, program not there])

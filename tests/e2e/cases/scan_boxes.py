@@ -1,10 +1,13 @@
 """Before its dialog the stub walks its archive: a walk that fails shows one error box and ends with
 exit code 0, nothing written; a notice and a script that `lha` compressed with -lh5- and -lh7-
-come out right only when every bit is read as written."""
+come out right only when every bit is read as written. Rows of the catalogue of damaged archives
+(archive_pass_test.cpp): the stub shows the message that the host tool, walking the same file with
+the same core, reports."""
 
 import random
 import shutil
 import struct
+import subprocess
 import sys
 from pathlib import Path
 
@@ -53,15 +56,37 @@ def peer_archive(title: str, notices: list[tuple[str, str, str]]):
     return make
 
 
+def damaged(message: str, exit_code: int, kind: str, at: int, value=0, notice=b"", **case):
+    """Packed, then cut ("cut"), flipped ("xor") or overwritten ("H") at byte at of readme.txt's
+    data, or of its header when overwritten; its message ends the scan, or the extraction."""
+    def make(session, exe: Path) -> None:
+        (exe.parent / "notice").write_bytes(notice)
+        data = bytearray(pack(session, exe, SAMPLE_FILES, "--window-title", "Catalogue",
+                              *["--notice", exe.parent / "notice"] * bool(notice)).read_bytes())
+        start = struct.unpack_from("<I", data, 512)[0]
+        where = start + at + struct.unpack_from("<H", data, start)[0] * (kind != "H")
+        if kind == "cut":
+            del data[where:]
+        elif kind == "xor":
+            data[where] ^= value
+        elif kind == "H":
+            struct.pack_into("<H", data, where, value)
+        exe.write_bytes(data)
+        command = ["extract", "-d", exe.parent / "host"] if exit_code else ["info"]
+        host = subprocess.run([session.tool, *command, exe], capture_output=True)
+        said = message.replace("<program>", str(exe)).replace("<run:/>", str(exe.parent / "host"))
+        assert (host.returncode, host.stderr.decode()) == (int(bool(kind)), f"ombrix: {said}\n"
+                                                           * bool(kind)), host.stderr
+    style = {"style": QUESTION, "answer": "7"} if notice else {}  # No
+    return Case([box(message, "Catalogue", **style)], exit_code, make=make, **case)
+
+
 CASES = {
     "unpackaged_stub": Case([box('"<program>" Bad header', DEFAULT_CAPTION)], 0,
                             make=lambda session, exe: shutil.copyfile(session.stub, exe)),
     "archive_offset_past_end_longest_title": Case(
         [box('"<program>" Unexpeted EOF', LONGEST_TITLE)], 0,
         make=packed(LONGEST_TITLE, past_end=True)),
-    "damaged_header_crc": Case(  # a bit of the time stamp, which only the header CRC guards
-        [box('"<program>" Bad header', "Damaged Header")], 0,
-        make=packed("Damaged Header", flip=15)),
     "mismatched_check_value": Case(
         [box('"<program>" Tampered DATA', "Check Value")], 0,
         make=packed("Check Value", "--check-value", flip=0)),  # right where the dialog runs
@@ -73,6 +98,12 @@ CASES = {
          (("--control", "100", "find", "#32770", "", "dump", "press", "2", "gone"),
           {"caption": "Scripted Title"})], 0,
         make=peer_archive("Packed Title", [("!", SHORT_NOTICE, "lh7"), ("$", SCRIPT, "lh5")])),
+    "cut_inside_a_member": damaged('"<program>" Unexpeted EOF', 0, "cut", 5),
+    "header_size_32768": damaged("Not enough memory", 0, "H", 0, 32768),
+    "extended_header_of_size_1": damaged('"<program>" Bad header', 0, "H", 24, 1),
+    "flipped_data_bit": damaged('"<run:/>/readme.txt" CRC ERROR', 1, "xor", 3, 4,
+                                arguments=["-n", "<run>"]),
+    "notice_holding_a_zero_byte": damaged("Before", 0, "", 0, notice=b"Before\0After"),
 }
 
 if __name__ == "__main__":
