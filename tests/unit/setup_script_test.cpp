@@ -3,7 +3,6 @@
 #include "base/text.h"
 #include "core_test.h"
 #include "setup/setup_fields.h"
-#include "setup/setup_texts.h"
 
 namespace {
 
@@ -77,20 +76,6 @@ TEST_F(SetupScriptTest, ValuesSplitIntoFieldsAndCommandsIntoNameAndParameters) {
     const char* parameters = SplitCommand(name, sizeof name, command);
     EXPECT_EQ(std::string(name) + "|" + parameters, expected);
   }
-}
-
-TEST_F(SetupScriptTest, TextsForTheRegistryWinIniAndProgramManager) {
-  char out[1024];
-  const auto text = [&out](auto f, auto... a) {
-    return f(out, sizeof out, a...), std::string(out);
-  };
-  EXPECT_EQ(text(FormatOpenCommand, "C:\\V\\VIEW.EXE"), "\"C:\\V\\VIEW.EXE\" \"%1\"");
-  EXPECT_EQ(text(FormatClassIcon, "C:\\V\\VIEW.EXE"), "C:\\V\\VIEW.EXE,0");
-  EXPECT_EQ(text(FormatIniExtension, "C:\\V\\VIEW.EXE", ".vwr"), "C:\\V\\VIEW.EXE ^.vwr");
-  EXPECT_EQ(text(FormatGroupCommand, "My Group", "C:\\V\\VIEW.EXE", "Viewer, (1.0)", ""),
-            "[CreateGroup(\"My Group\",0)]\n[AddItem(C:\\V\\VIEW.EXE,Viewer, (1.0))]");
-  EXPECT_EQ(text(FormatGroupCommand, "G", "V.EXE", "T", "V.ICO"),
-            "[CreateGroup(\"G\",0)]\n[AddItem(V.EXE,T,V.ICO)]");
 }
 
 // The action lines of the second reading while the Set Class and Start Menu boxes are checked.
