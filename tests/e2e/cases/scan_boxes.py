@@ -28,19 +28,6 @@ def box(message: str, caption: str, style=ERROR, answer="1") -> tuple:
              "buttons": ["&Yes", "&No"] if style == QUESTION else ["OK"]})
 
 
-def packed(title: str, *options: str, flip: int | None = None, past_end: bool = False):
-    """Packed, then a bit flipped that many bytes into the archive, or its offset past the end."""
-    def make(session, exe: Path) -> None:
-        data = bytearray(pack(session, exe, SAMPLE_FILES, "--window-title", title, *options)
-                         .read_bytes())
-        if flip is not None:
-            data[struct.unpack_from("<I", data, 512)[0] + flip] ^= 0x01
-        if past_end:
-            struct.pack_into("<I", data, 512, len(data) + 1)
-        exe.write_bytes(data)
-    return make
-
-
 def peer_archive(title: str, notices: list[tuple[str, str, str]]):
     """Our settings, then `lha`'s archive of (name, text, method) in place of our end mark."""
     def make(session, exe: Path) -> None:
@@ -56,21 +43,25 @@ def peer_archive(title: str, notices: list[tuple[str, str, str]]):
     return make
 
 
-def damaged(message: str, exit_code: int, kind: str, at: int, value=0, notice=b"", **case):
+def damaged(message: str, exit_code: int, kind: str, at: int = 0, value=0, notice=b"",
+            title="Catalogue", options=(), **case):
     """Packed, then cut ("cut"), flipped ("xor") or overwritten ("H") at byte at of readme.txt's
-    data, or of its header when overwritten; its message ends the scan, or the extraction."""
+    data, or of its header when overwritten, flipped at byte at of the archive ("X"), or with the
+    archive's offset past the end ("EOF"); its message ends the scan, or the extraction."""
     def make(session, exe: Path) -> None:
         (exe.parent / "notice").write_bytes(notice)
-        data = bytearray(pack(session, exe, SAMPLE_FILES, "--window-title", "Catalogue",
+        data = bytearray(pack(session, exe, SAMPLE_FILES, "--window-title", title, *options,
                               *["--notice", exe.parent / "notice"] * bool(notice)).read_bytes())
         start = struct.unpack_from("<I", data, 512)[0]
-        where = start + at + struct.unpack_from("<H", data, start)[0] * (kind != "H")
+        where = start + at + struct.unpack_from("<H", data, start)[0] * (kind in ("cut", "xor"))
         if kind == "cut":
             del data[where:]
-        elif kind == "xor":
+        elif kind in ("xor", "X"):
             data[where] ^= value
         elif kind == "H":
             struct.pack_into("<H", data, where, value)
+        elif kind == "EOF":
+            struct.pack_into("<I", data, 512, len(data) + 1)
         exe.write_bytes(data)
         command = ["extract", "-d", exe.parent / "host"] if exit_code else ["info"]
         host = subprocess.run([session.tool, *command, exe], capture_output=True)
@@ -78,18 +69,16 @@ def damaged(message: str, exit_code: int, kind: str, at: int, value=0, notice=b"
         assert (host.returncode, host.stderr.decode()) == (int(bool(kind)), f"ombrix: {said}\n"
                                                            * bool(kind)), host.stderr
     style = {"style": QUESTION, "answer": "7"} if notice else {}  # No
-    return Case([box(message, "Catalogue", **style)], exit_code, make=make, **case)
+    return Case([box(message, title, **style)], exit_code, make=make, **case)
 
 
 CASES = {
     "unpackaged_stub": Case([box('"<program>" Bad header', DEFAULT_CAPTION)], 0,
                             make=lambda session, exe: shutil.copyfile(session.stub, exe)),
-    "archive_offset_past_end_longest_title": Case(
-        [box('"<program>" Unexpeted EOF', LONGEST_TITLE)], 0,
-        make=packed(LONGEST_TITLE, past_end=True)),
-    "mismatched_check_value": Case(
-        [box('"<program>" Tampered DATA', "Check Value")], 0,
-        make=packed("Check Value", "--check-value", flip=0)),  # right where the dialog runs
+    "archive_offset_past_end_longest_title": damaged('"<program>" Unexpeted EOF', 0, "EOF",
+                                                     title=LONGEST_TITLE),
+    "mismatched_check_value": damaged('"<program>" Tampered DATA', 0, "X", 0, 1,
+                                      title="Check Value", options=["--check-value"]),
     "compressed_notice_declined": Case(
         [box(NOTICE[:1023], "Long Notice", QUESTION, "7")], 0,  # No
         make=peer_archive("Long Notice", [("!", NOTICE, "lh5")])),
