@@ -26,10 +26,8 @@ LHASA_LINE = re.compile(
 
 
 def corpus(root: Path) -> Path:
-    """An empty file and directory, one byte, sizes around each method's window, repeats exactly
-    as far back as each method reaches and one byte farther, long runs, short patterns repeated,
-    random bytes, text, a few megabytes, a blank in a name, a read-only file, many small files in
-    sub-directories, all of one time stamp."""
+    """Sizes about each method's window, repeats exactly as far back as each method reaches and one
+    byte farther, a few megabytes, and empty entries, a blank and a read-only file for the peers."""
     rng = random.Random(20240601)
     files = {
         "empty": b"", "one": b"A", "window-1.bin": rng.randbytes(65535),
