@@ -1,9 +1,5 @@
 #include "setup/setup_fields.h"
 
-static bool IsValueByte(char c) {
-  return static_cast<uint8_t>(c) >= 0x20;
-}
-
 static bool IsBlank(char c) {
   return c == ' ' || c == '\t';
 }
@@ -13,7 +9,7 @@ bool TakeField(const char** cursor, char* dest, uint32_t capacity) {
   bool quoted = false;
   uint32_t length = 0;
   bool fits = true;
-  for (; IsValueByte(*p); ++p) {
+  for (; IsLineByte(*p); ++p) {
     if (*p == ',' && !quoted) {
       ++p;
       break;

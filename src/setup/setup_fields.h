@@ -3,6 +3,11 @@
 
 #include <cstdint>
 
+// A script line and a field in it run to the first control byte: a line end, a tab, a zero.
+inline bool IsLineByte(char c) {
+  return static_cast<uint8_t>(c) >= 0x20;
+}
+
 // The fields of a "$Class=" or "$Group=" value are separated by commas, which double quotes
 // protect; the quotes themselves are dropped. Copies the field at *cursor into dest and leaves the
 // cursor after the comma that ended it, or on the end of the value. false when the field did not

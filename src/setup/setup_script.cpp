@@ -10,10 +10,6 @@ constexpr char kKeywords[] =
     "$WindowTitle=\0$InstallTitle=\0$InstallDir=\0$ClassTitle=\0$Class=\0$GroupTitle=\0"
     "$Group=\0$Command=\0$AskRegist=";
 
-bool IsLineByte(char c) {
-  return static_cast<uint8_t>(c) >= 0x20;
-}
-
 // The four fields of an action line, each into its destination; false when one does not fit.
 template <size_t a, size_t b, size_t c, size_t d>
 bool TakeFields(const char* line, char (&first)[a], char (&second)[b], char (&third)[c],

@@ -22,8 +22,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int freeAtStart = LowestFreeDescriptor();
   auto& hooks = ResetPlatform();
   if (data[0] & kDecoderCancel) hooks.onPump = [&run] { run.cancelRequested = 1; };
-  if (data[0] & kDecoderWriteFails) hooks.writeBytesBeforeFailure = unpacked / 2;
-  if (data[0] & kDecoderReadFails) hooks.readBytesBeforeFailure = packed / 2;
+  // Failing from an early call on, outright or after half of the bytes.
+  using platform::posix::Fault;
+  if (data[0] & kDecoderWriteFails) hooks.callsBeforeFailure[Fault::kWrite] = data[1] & 3;
+  if (data[0] & kDecoderReadFails) hooks.callsBeforeFailure[Fault::kRead] = data[2] & 3;
+  hooks.failHalfway = data[0] & kDecoderFailHalfway;
   BuildCrcTable(area->crc, kCrcPolynomial);
   CopyText(run.modulePath, kPathCapacity, OwnPath("program.exe", file).c_str());
   CopyText(run.outPath, kOutPathCapacity, OwnPath("member.out").c_str());

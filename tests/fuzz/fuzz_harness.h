@@ -52,7 +52,8 @@ inline platform::posix::Hooks& ResetPlatform() {
 // size in 3 bytes, taken modulo 4 windows and 1, and the data.
 inline constexpr uint8_t kScriptShiftJis = 0x01, kScriptDirectoryPreset = 0x02;
 inline constexpr char kDecoderMethods[] = "0567";
-inline constexpr uint8_t kDecoderCancel = 0x10, kDecoderWriteFails = 0x20, kDecoderReadFails = 0x40;
+inline constexpr uint8_t kDecoderCancel = 0x10, kDecoderWriteFails = 0x20, kDecoderReadFails = 0x40,
+                         kDecoderFailHalfway = 0x80;
 // archive_walk: an answers byte (bit i mod 8 answers the i-th box: 1 Yes, 0 No), an options byte,
 // then the program file from offset 512 on. Fixed header CRCs let a mutated header reach the rest
 // of the walk; n in the high nibble fails the nth allocation.

@@ -155,7 +155,8 @@ TEST_F(DecoderTest, CancelAndFailedWritesAndReadsStop) {
   EXPECT_EQ(ItemTexts(kProgressItem).size(), 2u);
   EXPECT_TRUE(BoxTexts().empty());
   hooks().onPump = nullptr, run().cancelRequested = 0;
-  hooks().writeBytesBeforeFailure = 70000;  // the second flush fails
+  hooks().callsBeforeFailure = {{platform::posix::Fault::kWrite, 1}};  // the second flush
+  hooks().failHalfway = true;
   run().dialogWindow = &hooks();
   ExpectStop('5', member, uint32_t(member.size()));
   EXPECT_EQ(hooks().boxes.at(0).owner, &hooks());

@@ -57,8 +57,6 @@ struct Hooks {
 
   // Faults: a negative budget never runs out.
   int64_t allocationsBeforeFailure = -1;
-  int64_t readBytesBeforeFailure = -1;  // a read that would pass the budget comes back short
-  int64_t writeBytesBeforeFailure = -1;
   // Calls of an operation that succeed before every later one fails: a create gives no file, a
   // read -1, a write nothing, a seek -1, a close closes but says it failed, and the operations
   // whose failures the program ignores do nothing. An operation not named never fails.

@@ -55,21 +55,12 @@ int32_t Seek(FileHandle file, int32_t offset, int origin) {
   return static_cast<int32_t>(position);
 }
 
-// How much of count a fault budget lets through; a negative budget never runs out.
-static uint32_t WithinBudget(int64_t budget, uint32_t count) {
-  return budget >= 0 && count > budget ? static_cast<uint32_t>(budget) : count;
-}
-
-static void Spend(int64_t& budget, uint32_t done) {
-  if (budget >= 0) budget -= done;
-}
-
 int32_t Read(FileHandle file, void* buffer, uint32_t count) {
   auto& hooks = GetHooks();
   hooks.readSizes.push_back(count);
   const bool fails = Fails(Fault::kRead);
   if (fails && !hooks.failHalfway) return -1;
-  const uint32_t wanted = fails ? count / 2 : WithinBudget(hooks.readBytesBeforeFailure, count);
+  const uint32_t wanted = fails ? count / 2 : count;
   uint32_t done = 0;
   while (done < wanted) {
     const ssize_t got =
@@ -78,7 +69,6 @@ int32_t Read(FileHandle file, void* buffer, uint32_t count) {
     if (got == 0) break;
     done += static_cast<uint32_t>(got);
   }
-  Spend(hooks.readBytesBeforeFailure, done);
   return static_cast<int32_t>(done);
 }
 
@@ -96,7 +86,7 @@ bool WriteOutput(FileHandle file, const void* bytes, uint32_t count) {
   auto& hooks = GetHooks();
   const bool fails = Fails(Fault::kWrite);
   if (fails && !hooks.failHalfway) return false;
-  const uint32_t allowed = fails ? count / 2 : WithinBudget(hooks.writeBytesBeforeFailure, count);
+  const uint32_t allowed = fails ? count / 2 : count;
   uint32_t done = 0;
   while (done < allowed) {
     const ssize_t put =
@@ -104,7 +94,6 @@ bool WriteOutput(FileHandle file, const void* bytes, uint32_t count) {
     if (put <= 0) return false;
     done += static_cast<uint32_t>(put);
   }
-  Spend(hooks.writeBytesBeforeFailure, done);
   return done == count;
 }
 
