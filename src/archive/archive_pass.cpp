@@ -58,6 +58,13 @@ void VerifyCheckValue(PassArea& area) {
   }
 }
 
+void ReportDecodeFailure(RunContext& run, DecodeStatus status) {
+  run.failed = 1;
+  if (status == kDecodeWriteFailed) ReportError(run, kWriteError, run.outPath);
+  if (status == kDecodeBadTable) ReportError(run, kBadTable, run.modulePath);
+  if (status == kDecodeReadFailed) ReportError(run, kReadError, run.modulePath);
+}
+
 int RunArchivePass(PassArea& area, Window window, const ArchiveJob& job) {
   RunContext& run = area.run;
   if (OpenArchive(area, window) == 0) return 0;

@@ -5,7 +5,7 @@
 #include "archive/member_header.h"
 #include "base/crc16.h"
 #include "base/run_context.h"
-#include "decode/decoder_state.h"
+#include "decode/member_decoder.h"
 
 // Everything a pass works on; the one zero-filled allocation that holds it is its caller's.
 struct PassArea {
@@ -35,7 +35,17 @@ int RunArchivePass(PassArea& area, platform::Window window, const ArchiveJob& jo
 // members' CRCs must give it; otherwise "Tampered DATA" is reported and failed set.
 void VerifyCheckValue(PassArea& area);
 
-// The sink of the current member: its output file, or the text of kind when there is none.
-inline OutputSink SinkOf(PassArea& area, uint8_t kind) {
-  return {area.run, area.crc, kind};
+// The current member's output file as a sink, its progress shown in the pass's dialog.
+inline OutputSink FileSink(PassArea& area) {
+  RunContext& run = area.run;
+  return {run.outFile, nullptr, 0, area.crc, run.dialogWindow, &run.cancelRequested};
 }
+
+// Decodes the current member, the archive file standing at its data, into sink.
+inline DecodeStatus DecodeCurrentMember(PassArea& area, const OutputSink& sink) {
+  return DecodeMemberData(sink, area.decoder, area.run.archiveFile, CurrentMemberData(area.header));
+}
+
+// Sets failed and shows what ended the decoding of the current member: nothing for Cancel,
+// "Write ERROR" about the output file, the others about the program file.
+void ReportDecodeFailure(RunContext& run, DecodeStatus status);

@@ -4,39 +4,40 @@
 #include "archive/member_file.h"
 #include "archive/name_sanitizer.h"
 #include "archive/path_names.h"
-#include "base/status_lines.h"
-#include "decode/member_decoder.h"
 #include "decode/progress.h"
 
 // The status line shows paths up to this many characters whole.
 constexpr uint32_t kStatusWidth = 32;
 
-bool ExtractMember(PassArea& area, const OutputPathRule& rule) {
+DecodeStatus ExtractMember(PassArea& area, const OutputPathRule& rule) {
   RunContext& run = area.run;
   HeaderState& header = area.header;
-  char* names = rule.build(run, header.memberPath, rule.context);
-  if (names == nullptr) return SkipMemberData(run, header) != 0;
+  char* names = ReservedMemberOf(header.memberPath) == kOrdinaryMember
+                    ? rule.build(run, header.memberPath, rule.context)
+                    : nullptr;
+  if (names == nullptr) return SkipMemberData(run, header), kDecodeDone;
   ConvertSeparators(run.outPath, '/');
   SanitizePath(names, area.longNames);
   ShortenForDisplay(run.scratch, kScratchCapacity, run.outPath, kStatusWidth);
   platform::SetItemText(run.dialogWindow, kStatusItem, run.scratch);
-  ShowProgressText(run, 0);
+  ShowProgressText(run.dialogWindow, 0);
   CreateParentDirectories(run.outPath);
   MemberHeader& fixed = CurrentHeader(header);
   if (run.options.isWin32s) fixed.timeStamp = AdjustForTimeZone(fixed.timeStamp);
   const uint32_t memberTime = UnixToDosTime(fixed.timeStamp);
-  if (CurrentMethod(header).kind == MethodKind::kDirectory) return true;
+  if (CurrentMethod(header).kind == MethodKind::kDirectory) return kDecodeDone;
   switch (OpenMemberFile(run, memberTime)) {
     case kOpenCreated:
       break;
     case kOpenSkip:
-      return SkipMemberData(run, header) != 0;
+      return SkipMemberData(run, header), kDecodeDone;
     case kOpenCancel:
       run.failed = 1;
-      return false;
+      return kDecodeDone;
     case kOpenFailed:
-      return false;
+      return kDecodeDone;
   }
-  DecodeMemberData(SinkOf(area, kSinkFile), area.decoder, CurrentMemberData(header));
-  return FinishMemberFile(run, area.crc, header, memberTime);
+  const DecodeStatus status = DecodeCurrentMember(area, FileSink(area));
+  if (status == kDecodeDone) FinishMemberFile(run, area.crc, header, memberTime);
+  return status;
 }

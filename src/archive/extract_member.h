@@ -12,7 +12,10 @@ struct OutputPathRule {
   void* context;
 };
 
-// Builds the output path by the rule, fits its names to the volume, shows it in the status line,
-// creates its directories, and for a file member settles an existing file, creates the file,
-// decodes the data into it and finishes it. Returns false when the walk must end (failed is set).
-bool ExtractMember(PassArea& area, const OutputPathRule& rule);
+// Skips the notice and the script, which the scan has read. For any other member: builds the
+// output path by the rule, fits its names to the volume, shows it in the status line, creates its
+// directories, and for a file member settles an existing file, creates the file, decodes the data
+// into it and finishes it. A failure other than the decoding's is reported and sets failed, which
+// ends the walk; a failed decoding is returned, unreported, with the member's file still open, for
+// the caller to decide.
+DecodeStatus ExtractMember(PassArea& area, const OutputPathRule& rule);

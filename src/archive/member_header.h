@@ -70,13 +70,13 @@ inline MemberData CurrentMemberData(const HeaderState& state) {
 inline constexpr char kNoticeMember[] = "!";
 inline constexpr char kScriptMember[] = "$";
 
-// The text a member's data goes to in the scan: kSinkNotice, kSinkScript, or kSinkFile for an
-// ordinary member.
-inline uint8_t ReservedSinkOf(const char* memberPath) {
-  if (memberPath[0] == '\0' || memberPath[1] != '\0') return kSinkFile;
-  return memberPath[0] == kNoticeMember[0]   ? kSinkNotice
-         : memberPath[0] == kScriptMember[0] ? kSinkScript
-                                             : kSinkFile;
+enum ReservedMember : uint8_t { kOrdinaryMember, kNoticeText, kScriptText };
+
+inline ReservedMember ReservedMemberOf(const char* memberPath) {
+  if (memberPath[0] == '\0' || memberPath[1] != '\0') return kOrdinaryMember;
+  return memberPath[0] == kNoticeMember[0]   ? kNoticeText
+         : memberPath[0] == kScriptMember[0] ? kScriptText
+                                             : kOrdinaryMember;
 }
 
 enum HeaderResult { kHeaderFailed = 0, kHeaderRead = 1, kArchiveEnd = 2 };

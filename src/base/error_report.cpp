@@ -46,22 +46,3 @@ void ReportNoMemory(RunContext& run) {
   ShowMessageBox(run.dialogWindow, kNotEnoughMemory, run.settings.windowTitle,
                  kBoxTaskModal | kBoxIconError);
 }
-
-static bool IsOpen(FileHandle file) {
-  return file != 0 && file != kNoFile;
-}
-
-void FatalStop(RunContext& run, int status) {
-  // The partial output goes before the archive closes, and both handles are marked invalid
-  // first, so that nothing reached during the exit can touch them.
-  const FileHandle out = run.outFile;
-  const FileHandle archive = run.archiveFile;
-  run.outFile = kNoFile;
-  run.archiveFile = kNoFile;
-  if (IsOpen(out)) {
-    CloseOutput(out);
-    DeleteOutput(run.outPath);
-  }
-  if (IsOpen(archive)) CloseRead(archive);
-  EndProcess(status);
-}

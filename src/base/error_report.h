@@ -1,4 +1,4 @@
-// Error boxes in the program's one format, and the stop that ends the process.
+// Error boxes in the program's one format.
 #pragma once
 
 #include "base/run_context.h"
@@ -18,6 +18,3 @@ int FailOpen(RunContext& run, const char* name);
 
 // "Not enough memory", alone, with the error icon: the one message without a subject.
 void ReportNoMemory(RunContext& run);
-
-// Closes and deletes a partly written output file, closes the archive, ends the process.
-[[noreturn]] void FatalStop(RunContext& run, int status);

@@ -20,7 +20,6 @@ struct ProgramOptions {
   int autoStart;
   int dateCompare;
   int overwriteSilently;
-  int dirFromCommandLine;
 };
 
 struct RunContext {
@@ -33,7 +32,7 @@ struct RunContext {
   uint32_t cancelRequested;       // Cancel during extraction, seen at the next progress report
   platform::Window dialogWindow;  // owner of every box; null during the scan
   platform::FileHandle archiveFile;
-  platform::FileHandle outFile;  // kNoFile: decoded bytes go to a text
+  platform::FileHandle outFile;  // the member's file while it is written
 
   char modulePath[kPathCapacity];  // the program file: subject of messages about the archive
   char outPath[kOutPathCapacity];

@@ -9,12 +9,12 @@
 #include <cstring>
 #include <type_traits>
 
-#include "base/run_context.h"
+#include "decode/decode_status.h"
 #include "decode/decoder_state.h"
+#include "platform/platform.h"
 
 // A register-wide cache of the next stream bits; between the decoder's steps it always holds at
-// least the 16 bits that the lookups may look at. bitBuf, subBitBuf and bitCount in the decoder
-// state are its resting form (StoreBitReader).
+// least the 16 bits that the lookups may look at.
 using BitCache = std::conditional_t<(sizeof(void*) >= 8), uint64_t, uint32_t>;
 inline constexpr uint32_t kCacheBits = sizeof(BitCache) * 8;
 inline constexpr uint32_t kLookAheadBits = 16;
@@ -22,21 +22,23 @@ inline constexpr uint32_t kLookAheadBits = 16;
 struct BitReader {
   BitCache cache;       // next stream bits from the top; below `count` zeros or later bits
   uint32_t count;       // valid bits at the top of cache
-  uint32_t zeroBits;    // how many of the bottom ones are the zeros after the member's end
   const uint8_t* next;  // bytes loaded into inBuf and not yet moved into cache, up to `end`
   const uint8_t* end;
   uint32_t unloaded;  // member bytes still in the file
-  RunContext* run;    // the program file, and where a failed read is reported
+  platform::FileHandle file;
   uint8_t* inBuf;
+  // The first failure met, kept with the reader so that the decoding loop can test it in a
+  // register; once set, the stream goes on as zeros and nothing more is read.
+  DecodeStatus status;
 };
 
-// A reader at the start of the current member's data, compLeft bytes long, its lookahead
-// filled.
-BitReader StartBitReader(RunContext& run, DecoderState& state);
+// A reader at the start of a member's data of packedSize bytes in file, its lookahead filled.
+BitReader StartBitReader(platform::FileHandle file, DecoderState& state, uint32_t packedSize);
 
-// Writes the reader's position back into bitBuf, subBitBuf, bitCount, inPos and compLeft. Takes a
-// copy, so that the decoder's own reader never has its address taken.
-void StoreBitReader(BitReader reader, DecoderState& state);
+// Records a failure unless an earlier one is already there: the first is the one to tell.
+inline void FailReader(BitReader& reader, DecodeStatus status) {
+  if (reader.status == kDecodeDone) reader.status = status;
+}
 
 // Moves bytes into the cache, loading the next part of the member from the file when the
 // lookahead needs it. Callers hand it a copy, so that their own reader never has its address

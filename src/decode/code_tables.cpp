@@ -1,10 +1,7 @@
 #include "decode/code_tables.h"
 
-#include "base/error_report.h"
-#include "base/messages.h"
-
-// Rules for streams no encoder writes, each ending in "Bad table" so that nothing is ever
-// written outside smallLengths, literalLengths, the tables or the 1019 tree nodes:
+// Rules for streams no encoder writes, each a bad table, so that nothing is ever written outside
+// smallLengths, literalLengths, the tables or the 1019 tree nodes:
 // - a length above 16 (the run of 1-bits can say up to 23): the code has no such lengths;
 // - lengths whose weights sum to more than the code space: they would need more table entries
 //   and tree nodes than exist, so only an empty code (sum 0) or a complete one (sum 65536) is
@@ -13,10 +10,6 @@
 //   entry to hold those lengths;
 // - a constant symbol that the code does not have (19 or more, np or more, 510 or 511): it
 //   would decode to nothing.
-void FailTable(RunContext& run) {
-  ReportError(run, kBadTable, run.modulePath);
-  FatalStop(run, 1);
-}
 
 static void FillEntries(uint16_t* entries, uint32_t count, uint16_t value) {
   for (uint32_t i = 0; i < count; ++i) entries[i] = value;
@@ -43,7 +36,7 @@ void ReadSmallLengths(BitReader& reader, DecoderState& state, uint32_t symbolCou
   const uint32_t count = TakeBits(reader, countWidth);
   if (count == 0) {
     const uint32_t constant = TakeBits(reader, countWidth);
-    if (constant >= symbolCount) FailTable(*reader.run);
+    if (constant >= symbolCount) return FailReader(reader, kDecodeBadTable);
     ClearLengths(lengths, 0, symbolCount);
     FillEntries(state.smallTable, 1u << kSmallTableBits, MakeEntry(constant, 0));
     return;
@@ -62,7 +55,9 @@ void ReadSmallLengths(BitReader& reader, DecoderState& state, uint32_t symbolCou
     }
   }
   if (i < symbolCount) ClearLengths(lengths, i, symbolCount);
-  BuildDecodeTable(*reader.run, state, symbolCount, lengths, kSmallTableBits, state.smallTable);
+  if (!BuildDecodeTable(state, symbolCount, lengths, kSmallTableBits, state.smallTable)) {
+    FailReader(reader, kDecodeBadTable);
+  }
 }
 
 void ReadLiteralLengths(BitReader& reader, DecoderState& state) {
@@ -70,12 +65,12 @@ void ReadLiteralLengths(BitReader& reader, DecoderState& state) {
   const uint32_t count = TakeBits(reader, 9);
   if (count == 0) {
     const uint32_t constant = TakeBits(reader, 9);
-    if (constant >= kLiteralSymbols) FailTable(*reader.run);
+    if (constant >= kLiteralSymbols) return FailReader(reader, kDecodeBadTable);
     ClearLengths(lengths, 0, kLiteralSymbols);
     FillEntries(state.literalTable, 1u << kLiteralTableBits, MakeEntry(constant, 0));
     return;
   }
-  if (count > kLiteralSymbols) FailTable(*reader.run);
+  if (count > kLiteralSymbols) return FailReader(reader, kDecodeBadTable);
   uint32_t i = 0;
   while (i < count) {
     const uint32_t symbol = LookUpSymbol(reader, state, state.smallTable, kSmallTableBits,
@@ -87,13 +82,14 @@ void ReadLiteralLengths(BitReader& reader, DecoderState& state) {
     const uint32_t zeros = symbol == 0   ? 1
                            : symbol == 1 ? TakeBits(reader, 4) + 3
                                          : TakeBits(reader, 9) + 20;
-    if (zeros > kLiteralSymbols - i) FailTable(*reader.run);
+    if (zeros > kLiteralSymbols - i) return FailReader(reader, kDecodeBadTable);
     ClearLengths(lengths, i, i + zeros);
     i += zeros;
   }
   ClearLengths(lengths, i, kLiteralSymbols);
-  BuildDecodeTable(*reader.run, state, kLiteralSymbols, lengths, kLiteralTableBits,
-                   state.literalTable);
+  if (!BuildDecodeTable(state, kLiteralSymbols, lengths, kLiteralTableBits, state.literalTable)) {
+    FailReader(reader, kDecodeBadTable);
+  }
 }
 
 static uint32_t GiveOutNode(DecoderState& state, uint32_t& avail) {
@@ -102,11 +98,11 @@ static uint32_t GiveOutNode(DecoderState& state, uint32_t& avail) {
   return avail++;
 }
 
-void BuildDecodeTable(RunContext& run, DecoderState& state, uint32_t symbolCount,
-                      const uint8_t* lengths, uint32_t tableBits, uint16_t* table) {
+bool BuildDecodeTable(DecoderState& state, uint32_t symbolCount, const uint8_t* lengths,
+                      uint32_t tableBits, uint16_t* table) {
   uint32_t count[kMaxCodeLength + 1] = {};
   for (uint32_t symbol = 0; symbol < symbolCount; ++symbol) {
-    if (lengths[symbol] > kMaxCodeLength) FailTable(run);
+    if (lengths[symbol] > kMaxCodeLength) return false;
     ++count[lengths[symbol]];
   }
   // Sums are kept wide so that an over-full code cannot pass as an empty one.
@@ -120,9 +116,9 @@ void BuildDecodeTable(RunContext& run, DecoderState& state, uint32_t symbolCount
     // No symbol at all: the table keeps its symbols and tree nodes, and since every length is
     // now 0 its entries must no longer consume any bits.
     for (uint32_t i = 0; i < tableSize; ++i) table[i] = MakeEntry(table[i] >> kEntrySymbolShift, 0);
-    return;
+    return true;
   }
-  if (start[kMaxCodeLength + 1] != 1u << kMaxCodeLength) FailTable(run);
+  if (start[kMaxCodeLength + 1] != 1u << kMaxCodeLength) return false;
 
   const uint32_t jut = kMaxCodeLength - tableBits;
   uint32_t weight[kMaxCodeLength + 1];
@@ -167,14 +163,15 @@ void BuildDecodeTable(RunContext& run, DecoderState& state, uint32_t symbolCount
     }
     start[length] = next;
   }
+  return true;
 }
 
-uint32_t WalkTree(RunContext* run, const DecoderState& state, uint32_t node, uint32_t symbolCount,
+uint32_t WalkTree(const DecoderState& state, uint32_t node, uint32_t symbolCount,
                   uint32_t lookahead, uint32_t mask) {
   // A built tree ends within 16 bits, but a block whose lengths were all 0 keeps older tables
   // whose nodes a different code may read in a circle: more steps than nodes is such a circle.
   for (uint32_t steps = 0; node >= symbolCount; ++steps) {
-    if (steps == kTreeNodes) FailTable(*run);
+    if (steps == kTreeNodes) return symbolCount;
     node = (lookahead & mask) != 0 ? state.treeRight[node] : state.treeLeft[node];
     mask >>= 1;
   }

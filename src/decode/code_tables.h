@@ -24,8 +24,8 @@ inline uint16_t MakeEntry(uint32_t symbol, uint32_t length) {
   return static_cast<uint16_t>(symbol << kEntrySymbolShift | length);
 }
 
-// "Bad table" about the program file, then the stop.
-[[noreturn]] void FailTable(RunContext& run);
+// The readers below record "bad table" in the reader's status for streams no encoder writes and
+// then leave the tables as they were, so that nothing is ever written outside them.
 
 // Reads a small code's lengths (the code-length code: 19, 5, 3; the position code: np, pBit,
 // kNoZeroRun) into smallLengths and builds smallTable.
@@ -37,25 +37,30 @@ void ReadSmallLengths(BitReader& reader, DecoderState& state, uint32_t symbolCou
 void ReadLiteralLengths(BitReader& reader, DecoderState& state);
 
 // Builds the direct table of tableBits index bits, and the tree nodes below it, for the
-// canonical code of the given lengths. Stops with "Bad table" when they do not form one.
-void BuildDecodeTable(RunContext& run, DecoderState& state, uint32_t symbolCount,
-                      const uint8_t* lengths, uint32_t tableBits, uint16_t* table);
+// canonical code of the given lengths. false, with the table untouched, when they do not form
+// one.
+bool BuildDecodeTable(DecoderState& state, uint32_t symbolCount, const uint8_t* lengths,
+                      uint32_t tableBits, uint16_t* table);
 
 // Follows the tree from node by the lookahead bits below a table's index bits; the first bit
 // tested is mask. Takes values, not the reader, so that the caller's reader can stay in
-// registers.
-uint32_t WalkTree(RunContext* run, const DecoderState& state, uint32_t node, uint32_t symbolCount,
+// registers. symbolCount when the walk goes round in a circle.
+uint32_t WalkTree(const DecoderState& state, uint32_t node, uint32_t symbolCount,
                   uint32_t lookahead, uint32_t mask);
 
-// Decodes one symbol of a code and consumes its bits.
+// Decodes one symbol of a code and consumes its bits; symbol 0 after a failure.
 inline uint32_t LookUpSymbol(BitReader& reader, const DecoderState& state, const uint16_t* table,
                              uint32_t tableBits, uint32_t symbolCount, const uint8_t* lengths) {
   const uint32_t entry = table[PeekBits(reader, tableBits)];
   uint32_t symbol = entry >> kEntrySymbolShift;
   uint32_t length = entry & kEntryLengthMask;
   if (symbol >= symbolCount) {
-    symbol = WalkTree(reader.run, state, symbol, symbolCount, PeekBits(reader, kLookAheadBits),
+    symbol = WalkTree(state, symbol, symbolCount, PeekBits(reader, kLookAheadBits),
                       1u << (kMaxCodeLength - 1 - tableBits));
+    if (symbol == symbolCount) {
+      FailReader(reader, kDecodeBadTable);
+      symbol = 0;
+    }
     length = lengths[symbol];
   }
   ShiftInBits(reader, length);

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "decode/decode_status.h"
 #include "decode/decoder_state.h"
 #include "decode/methods.h"
 #include "decode/output_sink.h"
@@ -14,13 +15,8 @@ struct MemberData {
   uint32_t unpackedSize;
 };
 
-// Decodes a compressed member, the archive file standing at its data. Returns only when the
-// member is complete; every failure ends the process.
-void DecodeMember(const OutputSink& sink, DecoderState& state, const MemberData& member);
-
-// Copies size bytes of a stored member from the archive file.
-void CopyStored(const OutputSink& sink, DecoderState& state, int32_t size);
-
-// Resets the CRC and the input buffer, then copies, decodes or (for a directory) does nothing,
-// by the member's method.
-void DecodeMemberData(const OutputSink& sink, DecoderState& state, const MemberData& member);
+// Resets the CRC, then copies, decodes or (for a directory) does nothing, by the member's method,
+// reading the member's data from archive, which stands at its start. Stops at the first failure
+// and says which; nothing decoded after a failure reaches the sink.
+DecodeStatus DecodeMemberData(const OutputSink& sink, DecoderState& state,
+                              platform::FileHandle archive, const MemberData& member);

@@ -1,24 +1,26 @@
-// Where decoded bytes go: the member's file, with the CRC taken over exactly what was written,
-// or one of the two texts the scan reads from memory.
+// Where decoded bytes go: the member's file, with the CRC taken over exactly what was written and
+// the progress line kept up to date, or one of the two texts the scan reads from memory.
 #pragma once
 
 #include <cstdint>
 
 #include "base/crc16.h"
-#include "base/run_context.h"
-#include "decode/decoder_state.h"
+#include "decode/decode_status.h"
+#include "platform/platform.h"
 
 struct OutputSink {
-  RunContext& run;  // outFile, and the notice (scratch) and script texts
+  platform::FileHandle file;  // kNoFile: the bytes replace text
+  char* text;
+  uint32_t textCapacity;
   CrcState& crc;
-  uint8_t kind;  // the text to replace when there is no file
+  platform::Window dialog;          // where the progress line is
+  const uint32_t* cancelRequested;  // set by the dialog's Cancel while messages are let through
 };
 
-// Writes n bytes to the file handle and folds them into the CRC; with no file (kNoFile) the bytes
-// replace the notice or script text that the sink's kind names. A failed write stops the process
-// with "Write ERROR".
-void WriteOut(const OutputSink& sink, const uint8_t* bytes, uint32_t n,
-              platform::FileHandle handle);
+// Writes n bytes to the sink's file and folds them into the CRC; with no file the bytes replace
+// the text, which ends at a zero byte. kDecodeWriteFailed when the file did not take them all.
+DecodeStatus WriteOut(const OutputSink& sink, const uint8_t* bytes, uint32_t n);
 
-// Hands the first n bytes of the window to the sink's output file or text.
-void FlushWindow(const OutputSink& sink, const uint8_t* window, uint32_t n);
+// After done of total bytes have gone to a file: shows "Extract... N%", lets pending messages
+// through, and says kDecodeCancelled when Cancel was pressed meanwhile. Texts have no progress.
+DecodeStatus ReportProgress(const OutputSink& sink, uint32_t done, uint32_t total);

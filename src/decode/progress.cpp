@@ -1,11 +1,9 @@
 #include "decode/progress.h"
 
-#include "base/error_report.h"
 #include "base/messages.h"
-#include "base/status_lines.h"
 #include "base/text.h"
 
-static uint32_t Percentage(uint32_t done, uint32_t total) {
+uint32_t ProgressPercent(uint32_t done, uint32_t total) {
   if (total == 0) return 0;
   const uint32_t hundredth = total / 100;
   if (hundredth == 0) return 100;
@@ -24,16 +22,10 @@ static void AppendDecimal(char* text, uint32_t capacity, uint32_t value) {
   AppendText(text, capacity, digits + i);
 }
 
-void ShowProgressText(RunContext& run, uint32_t percent) {
-  char* text = run.scratch;
-  CopyText(text, kScratchCapacity, kExtractProgress);
-  AppendDecimal(text, kScratchCapacity, percent);
-  AppendText(text, kScratchCapacity, kPercentSign);
-  platform::SetItemText(run.dialogWindow, kProgressItem, text);
-}
-
-void ReportProgress(RunContext& run, uint32_t done, uint32_t total) {
-  ShowProgressText(run, Percentage(done, total));
-  platform::PumpMessages(run.dialogWindow);
-  if (run.cancelRequested != 0) FatalStop(run, 1);
+void ShowProgressText(platform::Window dialog, uint32_t percent) {
+  char text[sizeof kExtractProgress + sizeof "100%"];
+  CopyText(text, sizeof text, kExtractProgress);
+  AppendDecimal(text, sizeof text, percent);
+  AppendText(text, sizeof text, kPercentSign);
+  platform::SetItemText(dialog, kProgressItem, text);
 }

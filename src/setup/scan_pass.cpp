@@ -1,5 +1,6 @@
 #include "setup/scan_pass.h"
 
+#include "setup/fatal_stop.h"
 #include "setup/setup_script.h"
 
 using namespace platform;
@@ -9,27 +10,29 @@ namespace {
 // Only the notice and the script are decoded, into memory; every other member is skipped.
 bool ScanMember(PassArea& area, void* context) {
   RunContext& run = area.run;
-  DecoderState& decoder = area.decoder;
-  decoder.sinkKind = ReservedSinkOf(area.header.memberPath);
-  if (decoder.sinkKind == kSinkFile) return SkipMemberData(run, area.header) != 0;
+  const ReservedMember reserved = ReservedMemberOf(area.header.memberPath);
+  if (reserved == kOrdinaryMember) return SkipMemberData(run, area.header) != 0;
+  const bool notice = reserved == kNoticeText;
   // An empty notice must not show whatever scratch held before.
-  if (decoder.sinkKind == kSinkNotice) run.scratch[0] = '\0';
-  run.outFile = kNoFile;
-  DecodeMemberData(SinkOf(area, decoder.sinkKind), decoder, CurrentMemberData(area.header));
+  if (notice) run.scratch[0] = '\0';
+  const OutputSink text{kNoFile,
+                        notice ? run.scratch : run.script,
+                        notice ? kScratchCapacity : kScriptCapacity,
+                        area.crc,
+                        nullptr,
+                        nullptr};
+  const DecodeStatus status = DecodeCurrentMember(area, text);
+  if (status != kDecodeDone) StopAfterDecodeFailure(run, status);
   // A notice declined earlier ends the walk here; its No alone lets the headers after it be
   // checked.
-  if (run.failed) {
-    decoder.sinkKind = kSinkFile;
-    return false;
-  }
-  if (decoder.sinkKind == kSinkNotice) {
+  if (run.failed) return false;
+  if (notice) {
     const int answer = ShowMessageBox(run.dialogWindow, run.scratch, run.settings.windowTitle,
                                       kBoxTaskModal | kBoxIconQuestion | kBoxYesNo);
     if (answer == kAnswerNo) run.failed = 1;
   } else {
     ParseSetupScript(run, *static_cast<SetupState*>(context));
   }
-  decoder.sinkKind = kSinkFile;
   return true;
 }
 

@@ -1,6 +1,5 @@
 #include "startup/command_line.h"
 
-#include "base/settings_block.h"
 #include "base/text.h"
 #include "platform/platform.h"
 
@@ -84,15 +83,4 @@ CommandOptions ReadOptions(const TokenList& list) {
     if (letter == 'c') options.noDateCompare = state;
   }
   return options;
-}
-
-int ResolveAutoStart(OptionState given, uint8_t flags) {
-  if (given == kOptionOn) return 1;
-  if (given == kOptionOff) return 0;
-  return (flags & kFlagAutoStart) != 0;
-}
-
-int ResolveDateCompare(OptionState noDateCompare, uint8_t flags) {
-  if (noDateCompare == kOptionOn) return 0;
-  return (flags & kFlagNoDateCompare) == 0;
 }

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "archive/program_settings.h"
+
 inline constexpr uint32_t kMaxTokens = 1024;
 
 // A token table: strings allocated one by one, zero-filled, from the platform.
@@ -19,9 +21,6 @@ const char* SkipProgramName(const char* commandLine);
 TokenList TokenizeCommandTail(const char* tail);
 void FreeTokens(TokenList& list);
 
-// An option as the command line gave it, before it is resolved against the settings flags.
-enum OptionState : int { kOptionNotGiven = 0, kOptionOn = 1, kOptionOff = 2 };
-
 struct CommandOptions {
   OptionState autoStart;
   OptionState noDateCompare;  // -c gives on, -c- gives off
@@ -30,7 +29,3 @@ struct CommandOptions {
 };
 
 CommandOptions ReadOptions(const TokenList& list);
-
-// The final switches, from the options and the settings flags.
-int ResolveAutoStart(OptionState given, uint8_t flags);
-int ResolveDateCompare(OptionState noDateCompare, uint8_t flags);

@@ -5,7 +5,6 @@
 #include "base/text.h"
 #include "setup/scan_pass.h"
 #include "startup/command_line.h"
-#include "startup/read_settings.h"
 #include "startup/work_area.h"
 #include "ui/main_dialog.h"
 
@@ -18,7 +17,6 @@ static int ScanThenShowDialog(void* instance, WorkArea& work, const char* tail) 
   const CommandOptions given = ReadOptions(tokens);
   FreeTokens(tokens);
   ProgramOptions& options = run.options;
-  options.dirFromCommandLine = given.dirGiven;
   ModuleFileName(run.modulePath, kPathCapacity);
   run.modulePath[kPathCapacity - 1] = '\0';
   ReadSettingsBlock(run, given.dirGiven ? given.dir : nullptr);

@@ -1,8 +1,7 @@
 // The controls of the main dialog, by their ids in the template.
 #pragma once
 
-#include "base/status_lines.h"
-
+// 101 and 102 are the status lines, which the extraction writes (decode/progress.h).
 inline constexpr int kDirectoryBox = 100;
 inline constexpr int kDirectoryLabel = 103;
 inline constexpr int kBrowseButton = 104;

@@ -8,6 +8,7 @@
 #include "decode/member_decoder.h"
 #include "fuzz_harness.h"
 #include "reference_crc.h"
+#include "setup/fatal_stop.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 4) return -1;
@@ -31,17 +32,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CopyText(run.modulePath, kPathCapacity, OwnPath("program.exe", file).c_str());
   CopyText(run.outPath, kOutPathCapacity, OwnPath("member.out").c_str());
   run.archiveFile = platform::OpenForRead(run.modulePath);
-  run.outFile = sink == kSinkFile ? platform::CreateOutputFile(run.outPath) : platform::kNoFile;
+  run.outFile =
+      sink == kOrdinaryMember ? platform::CreateOutputFile(run.outPath) : platform::kNoFile;
+  OutputSink output = FileSink(*area);
+  if (sink != kOrdinaryMember) {
+    output.text = sink == kNoticeText ? run.scratch : run.script;
+    output.textCapacity = sink == kNoticeText ? kScratchCapacity : kScriptCapacity;
+  }
   try {
-    DecodeMemberData(SinkOf(*area, sink), area->decoder, {*FindMethod(name), packed, unpacked});
+    const DecodeStatus status = DecodeMemberData(output, area->decoder, run.archiveFile,
+                                                 {*FindMethod(name), packed, unpacked});
+    if (status != kDecodeDone) StopAfterDecodeFailure(run, status);
     const int32_t position = platform::Seek(run.archiveFile, 0, platform::kSeekCur);
     platform::CloseRead(run.archiveFile);
     // A stored copy reads its size exactly, the decoder no further; a last match may overrun 255.
     CheckThat(name[3] == '0' ? position == int32_t(unpacked) : uint32_t(position) <= packed,
               "read too far");
-    CheckThat(sink == kSinkFile || (AllTerminated(run.scratch, run.script) && area->crc.crc == 0),
-              "a text sink is not terminated or changed the CRC");
-    if (sink == kSinkFile && platform::CloseOutput(run.outFile)) {
+    CheckThat(
+        sink == kOrdinaryMember || (AllTerminated(run.scratch, run.script) && area->crc.crc == 0),
+        "a text sink is not terminated or changed the CRC");
+    if (sink == kOrdinaryMember && platform::CloseOutput(run.outFile)) {
       std::ifstream in(run.outPath, std::ios::binary);
       const std::vector<uint8_t> output{std::istreambuf_iterator<char>(in), {}};
       CheckThat(output.size() >= unpacked &&

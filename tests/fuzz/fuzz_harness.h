@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "ombrix/tool_error.h"
+#include "process_ended.h"
 #include "platform/posix/posix_hooks.h"
 
 // Aborts, so that the fuzzer keeps the input.

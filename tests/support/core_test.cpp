@@ -10,6 +10,7 @@
 #include "base/text.h"
 #include "decode/member_decoder.h"
 #include "ombrix/commands.h"
+#include "setup/fatal_stop.h"
 
 using platform::posix::GetHooks;
 
@@ -92,12 +93,20 @@ std::vector<uint8_t> CoreTest::DecodeToFile(char method, const std::vector<uint8
   if (run().archiveFile != platform::kNoFile) platform::CloseRead(run().archiveFile);
   run().archiveFile = platform::OpenForRead(run().modulePath);
   CopyText(run().outPath, kOutPathCapacity, outPath_.c_str());
-  run().outFile = sink == kSinkFile ? platform::CreateOutputFile(run().outPath) : platform::kNoFile;
+  run().outFile =
+      sink == kOrdinaryMember ? platform::CreateOutputFile(run().outPath) : platform::kNoFile;
   const char name[5] = {'-', 'l', 'h', method, '-'};
   packedSize = packedSize == UINT32_MAX ? uint32_t(data.size()) : packedSize;
-  DecodeMemberData(SinkOf(*area_, sink), area_->decoder,
-                   {*FindMethod(name), packedSize, unpackedSize});
-  if (sink == kSinkFile) platform::CloseOutput(run().outFile);
+  OutputSink output = FileSink(*area_);
+  if (sink != kOrdinaryMember) {
+    output.text = sink == kNoticeText ? run().scratch : run().script;
+    output.textCapacity = sink == kNoticeText ? kScratchCapacity : kScriptCapacity;
+  }
+  const DecodeStatus status = DecodeMemberData(output, area_->decoder, run().archiveFile,
+                                               {*FindMethod(name), packedSize, unpackedSize});
+  // A failure ends the stub as it ends it.
+  if (status != kDecodeDone) StopAfterDecodeFailure(run(), status);
+  if (sink == kOrdinaryMember) platform::CloseOutput(run().outFile);
   run().outFile = platform::kNoFile;
   return ReadFileBytes(outPath_);
 }

@@ -14,6 +14,7 @@
 #include "ombrix/lzh_writer.h"
 #include "ombrix/tool_error.h"
 #include "platform/posix/posix_hooks.h"
+#include "process_ended.h"
 
 inline const std::string kSep(1, static_cast<char>(kDirSeparator));
 
@@ -65,7 +66,7 @@ class CoreTest : public ::testing::Test {
   // packedSize bytes, into outPath_ or the text sink; what the file then holds.
   std::vector<uint8_t> DecodeToFile(char method, const std::vector<uint8_t>& data,
                                     uint32_t unpackedSize, uint32_t packedSize = UINT32_MAX,
-                                    uint8_t sink = kSinkFile);
+                                    uint8_t sink = kOrdinaryMember);
 
   std::filesystem::path tempDir_;
   std::string outPath_;

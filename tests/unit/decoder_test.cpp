@@ -1,7 +1,6 @@
 // Decoding members: the code tables, the window and its flushes, the text sinks, the progress
 // report, and every way decoding stops the process, taking the partial output file with it.
 #include "base/messages.h"
-#include "base/status_lines.h"
 #include "core_test.h"
 #include "decode/code_tables.h"
 #include "decode/member_decoder.h"
@@ -117,7 +116,7 @@ TEST_F(DecoderTest, CodesThatCannotBeBuiltAreABadTable) {
 // the window, each reported as it begins.
 TEST_F(DecoderTest, ProgressShowsTheWholePercent) {
   for (const auto& [done, total] : {std::pair{0u, 0u}, {0u, 50u}, {300u, 200u}})
-    ReportProgress(run(), done, total);
+    ShowProgressText(nullptr, ProgressPercent(done, total));
   const std::vector<uint8_t> data(200000, 's');
   EXPECT_EQ(DecodeToFile('0', data, 200000), data);
   EXPECT_EQ(hooks().readSizes, (std::vector<uint32_t>{65536, 65536, 65536, 3392}));
@@ -134,15 +133,15 @@ TEST_F(DecoderTest, TextSinksHoldTheTextOfTheLastPiece) {
   script.Write("B11");
   for (const char c : std::string("$Command=go")) script.Literal(uint8_t(c));
   const std::tuple<uint8_t, char, std::vector<uint8_t>, uint32_t, std::string> cases[] = {
-      {kSinkNotice, '0', Bytes(std::string("Hi\0x", 4)), 4, "Hi"},
-      {kSinkScript, '0', Bytes(std::string(5000, 's')), 5000, std::string(4095, 's')},
-      {kSinkNotice, '0', Bytes(std::string(65536, 'a') + std::string(2000, 'b')), 67536,
+      {kNoticeText, '0', Bytes(std::string("Hi\0x", 4)), 4, "Hi"},
+      {kScriptText, '0', Bytes(std::string(5000, 's')), 5000, std::string(4095, 's')},
+      {kNoticeText, '0', Bytes(std::string(65536, 'a') + std::string(2000, 'b')), 67536,
        std::string(1023, 'b')},
-      {kSinkScript, '5', script.bytes(), 11, "$Command=go"},
+      {kScriptText, '5', script.bytes(), 11, "$Command=go"},
   };
   for (const auto& [kind, method, data, size, kept] : cases) {
     DecodeToFile(method, data, size, UINT32_MAX, kind);
-    EXPECT_EQ(std::string(kind == kSinkNotice ? run().scratch : run().script), kept);
+    EXPECT_EQ(std::string(kind == kNoticeText ? run().scratch : run().script), kept);
   }
 }
 

@@ -59,7 +59,7 @@ class MemberFileTest : public CoreTest {
     }
     hooks().boxes.clear(), run().failed = 0;
     hooks().answerBox = [&c](const auto&) { return c.answer; };
-    run().options = {0, 0, c.dateCompare, c.overwriteSilently, 0};
+    run().options = {0, 0, c.dateCompare, c.overwriteSilently};
     run().settings.keepAttributes = uint8_t(c.keepAttributes);
     area_->header.attributes = uint16_t(c.attributes);
     area_->crc.crc = uint16_t(c.badCrc);  // the header's data CRC is 0

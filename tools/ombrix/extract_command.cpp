@@ -32,20 +32,17 @@ char* BuildContainedOutputPath(RunContext& run, char* memberPath, void* refused)
   return names;
 }
 
-bool ExtractToolMember(PassArea& area, bool& refused) {
-  if (ReservedSinkOf(area.header.memberPath) != kSinkFile) {
-    return SkipMemberData(area.run, area.header) != 0;
-  }
-  return ExtractMember(area, {BuildContainedOutputPath, &refused});
-}
-
 }  // namespace
 
 int ExtractArchive(const std::string& path, const std::string& dir) {
   bool refused = false;
   ToolJob job;
   job.extractDir = dir;
-  job.member = [&refused](PassArea& area) { return ExtractToolMember(area, refused); };
+  job.member = [&refused](PassArea& area) {
+    return PassOverFailure(area, [&] {
+      return ExtractMember(area, {BuildContainedOutputPath, &refused});
+    });
+  };
   const int status = WalkMembers(path, job);
   return refused ? 1 : status;
 }

@@ -81,8 +81,8 @@ ForeignArchive ReadForeignArchive(const std::string& path) {
       refusal = DiagnoseHeader(path, end);
       return false;
     }
-    archive.hasNotice |= ReservedSinkOf(state.memberPath) == kSinkNotice;
-    archive.hasScript |= ReservedSinkOf(state.memberPath) == kSinkScript;
+    archive.hasNotice |= ReservedMemberOf(state.memberPath) == kNoticeText;
+    archive.hasScript |= ReservedMemberOf(state.memberPath) == kScriptText;
     if (!SkipMemberData(area.run, state)) return false;
     end = FilePosition(area);
     return true;

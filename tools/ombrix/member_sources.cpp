@@ -95,7 +95,8 @@ class Collector {
         std::string::npos) {
       throw ToolError(FormatMessage(kNameHasSeparator, name));
     }
-    if (ReservedSinkOf(name) != kSinkFile) throw ToolError(FormatMessage(kNameReserved, name));
+    if (ReservedMemberOf(name) != kOrdinaryMember)
+      throw ToolError(FormatMessage(kNameReserved, name));
     if (!names_.insert(memberPath).second) throw ToolError(FormatMessage(kDuplicateName, name));
   }
 

@@ -3,12 +3,11 @@
 #include <fstream>
 #include <memory>
 
+#include "archive/program_settings.h"
 #include "base/messages.h"
 #include "base/text.h"
 #include "ombrix/tool_error.h"
 #include "ombrix/tool_messages.h"
-#include "startup/command_line.h"
-#include "startup/read_settings.h"
 
 namespace {
 
@@ -69,6 +68,7 @@ int WalkMembers(const std::string& path, const ToolJob& job) {
   ToolPassArea holder;
   PassArea& area = *holder.area;
   RunContext& run = area.run;
+  run.outFile = platform::kNoFile;
   CopyText(run.modulePath, kPathCapacity, path.c_str());
   CopyText(run.extractDir, kDirCapacity, job.extractDir.c_str());
   WalkState state{job, HasSettingsBlock(path)};
@@ -81,6 +81,29 @@ int WalkMembers(const std::string& path, const ToolJob& job) {
   run.options.dateCompare = ResolveDateCompare(kOptionNotGiven, run.settings.flags);
   run.options.overwriteSilently = (run.settings.flags & kFlagOverwrite) != 0;
   return RunArchivePass(area, nullptr, {OnMember, OnFinish, &state}) == 1 ? 0 : 1;
+}
+
+bool PassOverFailure(PassArea& area, const std::function<DecodeStatus()>& work) {
+  RunContext& run = area.run;
+  const int32_t dataStart = platform::Seek(run.archiveFile, 0, platform::kSeekCur);
+  const uint32_t failedBefore = run.failed;
+  run.failed = 0;
+  const DecodeStatus status = work();
+  if (status != kDecodeDone) {
+    ReportDecodeFailure(run, status);
+    if (run.outFile != platform::kNoFile) {
+      platform::CloseOutput(run.outFile);
+      run.outFile = platform::kNoFile;
+      platform::DeleteOutput(run.outPath);
+    }
+  }
+  const bool memberFailed = run.failed != 0;
+  run.failed |= failedBefore;
+  if (!memberFailed) return true;
+  const uint64_t next =
+      uint64_t{static_cast<uint32_t>(dataStart)} + CurrentHeader(area.header).packedSize;
+  return status != kDecodeReadFailed && dataStart != -1 && next <= run.fileEnd &&
+         platform::Seek(run.archiveFile, static_cast<int32_t>(next), platform::kSeekSet) != -1;
 }
 
 CLI::App* AddArchiveCommand(CLI::App& app, const char* name, const char* description,

@@ -29,6 +29,13 @@ struct ToolJob {
 // ask for one, matches; 1 otherwise.
 int WalkMembers(const std::string& path, const ToolJob& job);
 
+// Runs work on the current member, the archive file at its data. A member that fails for reasons
+// of its own (its data, its CRC, its output) has been reported and set failed, or returns the
+// decoding's failure, which is reported here and its partial file deleted; either way it is
+// passed over, so that every later member is still tested or written. Returns false, which ends
+// the walk, only when the archive itself cannot be read on.
+bool PassOverFailure(PassArea& area, const std::function<DecodeStatus()>& work);
+
 // Adds a command whose argument is one distributable or archive. run takes its path and gives
 // the exit status; failures are reported as every command reports them. Returns the command, to
 // which the caller may add options of its own.

@@ -9,30 +9,32 @@
 
 namespace {
 
-// The decoder's file sink, CRC included, with the bytes thrown away. outPath stays empty, so
-// that a fatal stop, which deletes the output file, has nothing to delete.
+// The decoder's file sink, CRC included, with the bytes thrown away.
 constexpr char kDiscard[] = "/dev/null";
 
-bool TestMember(PassArea& area, std::ostream& out) {
+DecodeStatus TestMember(PassArea& area, std::ostream& out) {
   RunContext& run = area.run;
   const HeaderState& header = area.header;
   if (CurrentMethod(header).kind != MethodKind::kDirectory) {
-    run.outFile = platform::CreateOutputFile(kDiscard);
-    if (run.outFile == platform::kNoFile) return FailOpen(run, kDiscard) != 0;
-    DecodeMemberData(SinkOf(area, kSinkFile), area.decoder, CurrentMemberData(header));
-    platform::CloseOutput(run.outFile);
-    run.outFile = platform::kNoFile;
-    if (!CheckDataCrc(run, area.crc, header, header.memberPath, nullptr)) return false;
+    OutputSink discard = FileSink(area);
+    discard.file = platform::CreateOutputFile(kDiscard);
+    if (discard.file == platform::kNoFile) return FailOpen(run, kDiscard), kDecodeDone;
+    const DecodeStatus status = DecodeCurrentMember(area, discard);
+    platform::CloseOutput(discard.file);
+    if (status != kDecodeDone) return status;
+    if (!CheckDataCrc(run, area.crc, header, header.memberPath, nullptr)) return kDecodeDone;
   }
   out << FormatMessage(kMemberOk, header.memberPath) << '\n';
-  return true;
+  return kDecodeDone;
 }
 
 }  // namespace
 
 int TestArchive(const std::string& path, std::ostream& out) {
   ToolJob job;
-  job.member = [&out](PassArea& area) { return TestMember(area, out); };
+  job.member = [&out](PassArea& area) {
+    return PassOverFailure(area, [&] { return TestMember(area, out); });
+  };
   return WalkMembers(path, job);
 }
 

@@ -11,14 +11,11 @@ void UseToolPlatform() {
     std::cerr << kToolErrorPrefix << box.text << '\n';
     return platform::kAnswerYes;
   };
-  hooks.endProcess = [](int status) { throw ProcessEnded{status}; };
 }
 
 int RunToolCommand(const std::function<int()>& body) {
   try {
     return body();
-  } catch (const ProcessEnded& ended) {
-    return ended.status;
   } catch (const std::exception& error) {
     std::cerr << kToolErrorPrefix << error.what() << '\n';
     return 1;

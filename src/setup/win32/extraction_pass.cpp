@@ -2,6 +2,7 @@
 
 #include "archive/extract_member.h"
 #include "archive/output_path.h"
+#include "setup/fatal_stop.h"
 #include "setup/win32/setup_actions.h"
 
 namespace {
@@ -15,10 +16,9 @@ char* BuildStubOutputPath(RunContext& run, char* memberPath, void*) {
 }
 
 bool ExtractOrdinaryMember(PassArea& area, void*) {
-  if (ReservedSinkOf(area.header.memberPath) != kSinkFile) {
-    return SkipMemberData(area.run, area.header) != 0;
-  }
-  return ExtractMember(area, {BuildStubOutputPath, nullptr});
+  const DecodeStatus status = ExtractMember(area, {BuildStubOutputPath, nullptr});
+  if (status != kDecodeDone) StopAfterDecodeFailure(area.run, status);
+  return area.run.failed == 0;
 }
 
 void FinishExtraction(PassArea& area, void* setup) {

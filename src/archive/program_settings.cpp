@@ -1,4 +1,4 @@
-#include "startup/read_settings.h"
+#include "archive/program_settings.h"
 
 #include "base/messages.h"
 #include "base/text.h"
@@ -24,4 +24,15 @@ void ReadSettingsBlock(RunContext& run, const char* commandLineDir) {
   if (commandLineDir != nullptr) {
     CopyText(settings.installDir, sizeof settings.installDir, commandLineDir);
   }
+}
+
+int ResolveAutoStart(OptionState given, uint8_t flags) {
+  if (given == kOptionOn) return 1;
+  if (given == kOptionOff) return 0;
+  return (flags & kFlagAutoStart) != 0;
+}
+
+int ResolveDateCompare(OptionState noDateCompare, uint8_t flags) {
+  if (noDateCompare == kOptionOn) return 0;
+  return (flags & kFlagNoDateCompare) == 0;
 }
