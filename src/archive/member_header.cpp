@@ -18,7 +18,8 @@ void ReleaseHeader(HeaderState& state) {
   state.fileNamePtr = nullptr;
 }
 
-void ReadExtendedHeader(HeaderState& state, uint8_t* data, uint32_t size) {
+// Applies one extended header: data is its type byte, size its whole size.
+static void ReadExtendedHeader(HeaderState& state, uint8_t* data, uint32_t size) {
   uint8_t* payload = data + 1;
   const auto length = static_cast<uint16_t>(size - 3);
   switch (data[0]) {

@@ -86,9 +86,6 @@ enum HeaderResult { kHeaderFailed = 0, kHeaderRead = 1, kArchiveEnd = 2 };
 // failure has been reported and failed set.
 HeaderResult ReadMemberHeader(RunContext& run, CrcState& crc, HeaderState& state);
 
-// Applies one extended header: data is its type byte, size its whole size.
-void ReadExtendedHeader(HeaderState& state, uint8_t* data, uint32_t size);
-
 // Seeks past the current member's data. 1 on success, 0 after reporting a failure.
 int SkipMemberData(RunContext& run, const HeaderState& state);
 

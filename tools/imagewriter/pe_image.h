@@ -41,7 +41,6 @@ inline constexpr size_t kSectionPointerToRelocations = 24;
 inline constexpr size_t kSectionPointerToLinenumbers = 28;
 inline constexpr size_t kDebugEntrySize = 28;
 inline constexpr size_t kDebugPointerToRawData = 24;
-inline constexpr size_t kImportDescriptorSize = 20;
 
 enum DataDirectory : size_t {
   kExportDirectory = 0,
@@ -226,19 +225,6 @@ inline std::string ReadCString(std::span<const uint8_t> bytes, size_t offset) {
     if (offset >= bytes.size()) throw ImageError("unterminated name in the image");
     if (bytes[offset] == 0) return text;
     text += char(bytes[offset]);
-  }
-}
-
-inline std::vector<std::string> ReadImportedDllNames(std::span<const uint8_t> bytes,
-                                                     const PeImage& image) {
-  std::vector<std::string> names;
-  const DirectoryEntry imports = image.Directory(kImportDirectory);
-  if (imports.address == 0) return names;
-  for (uint32_t rva = imports.address;; rva += kImportDescriptorSize) {
-    const size_t descriptor = RvaToFileOffset(image, rva, kImportDescriptorSize);
-    const uint32_t nameRva = Read32(bytes, descriptor + 12);
-    if (nameRva == 0) return names;
-    names.push_back(ReadCString(bytes, RvaToFileOffset(image, nameRva, 1)));
   }
 }
 
