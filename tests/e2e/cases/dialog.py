@@ -23,7 +23,7 @@ WAITING = {"enabled 1": True, "enabled 104": True, "enabled 100": True, "text 10
 
 
 def screenshot(session, run: Path) -> None:
-    left, top, right, bottom = session.robot(*MAIN, "dump")[0][-1]["rect"]
+    left, top, right, bottom = session.robot(*MAIN, "dump")[-1]["rect"]
     subprocess.run(["import", "-display", session.display, "-window", "root", "-crop",
                     f"{right - left}x{bottom - top}+{left}+{top}", "+repage",
                     session.state / "dialog.png"], check=True, timeout=30)
