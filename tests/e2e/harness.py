@@ -161,8 +161,8 @@ class Session:
 
 def parse(report: str) -> list[dict]:
     """The facts a case may expect of each window the robot found: "caption", "owner" (its
-    caption), "rect" (on the screen), "buttons" (the visible push buttons' texts), and of each
-    control "text ID", "enabled ID", "check ID", "default ID" (drawn as the default)."""
+    caption), "buttons" (the visible push buttons' texts), and of each control "text ID",
+    "enabled ID", "check ID", "default ID" (drawn as the default)."""
     windows = []
     for tag, _, rest in (line.partition(" ") for line in report.splitlines()):
         rest = re.sub(r"\\(.)", lambda c: {"n": "\n", "r": "\r", "t": "\t"}.get(c[1], c[1]), rest)
@@ -171,8 +171,6 @@ def parse(report: str) -> list[dict]:
             windows.append({"buttons": []})
         elif tag in ("caption", "owner"):
             facts[tag] = rest
-        elif tag == "rect":
-            facts["rect"] = tuple(map(int, rest.split()))
         elif tag == "check":
             facts[f"check {rest.split()[0]}"] = int(rest.split()[1])
         elif tag == "item":
