@@ -121,27 +121,27 @@ def stub_layout(work: Path) -> None:
     last, pages, relocs, header, least, most, ss, sp, _, ip, cs, table = image.at("12H", 2)
     dos_end = (pages - 1) * 512 + (last or 512)
     expect("e_cparhdr (the load module at 512), e_crlc, e_lfarlc in the header, e_cs:e_ip",
-             (header, relocs, 0x40 <= table <= 512, 512 + cs * 16 + ip),
-             (32, 0, True, SETTINGS + SETTINGS_SIZE))
+           (header, relocs, 0x40 <= table <= 512, 512 + cs * 16 + ip),
+           (32, 0, True, SETTINGS + SETTINGS_SIZE))
     expect("DOS program between the settings and the PE headers",
-             SETTINGS + SETTINGS_SIZE < dos_end <= image.pe and last < 512, True)
+           SETTINGS + SETTINGS_SIZE < dos_end <= image.pe and last < 512, True)
     load_end, stack = align(dos_end - 512, 16), ss * 16 + sp
     expect("DOS stack clear of the program, inside what DOS allocates",
-             load_end + 128 <= stack <= load_end + least * 16 and most >= least, True)
+           load_end + 128 <= stack <= load_end + least * 16 and most >= least, True)
     expect("bytes set in the settings range",
-             SETTINGS_SIZE - image.data[SETTINGS:SETTINGS + SETTINGS_SIZE].count(0), 0)
+           SETTINGS_SIZE - image.data[SETTINGS:SETTINGS + SETTINGS_SIZE].count(0), 0)
     expect("section data behind each directory", all(  # offset() fails where there is none
         image.offset(rva, size) for rva, size in image.directories if rva), True)
     expect("certificate table; i386, PE32, Windows 4.0 GUI", (image.directories[4], image.machine,
-             image.magic, image.version, image.subsystem), ((0, 0), 0x14C, 0x10B, (4, 0), 2))
+           image.magic, image.version, image.subsystem), ((0, 0), 0x14C, 0x10B, (4, 0), 2))
     expect("PE headers on 8 bytes, within SizeOfHeaders, which is aligned", (
         image.pe % 8, image.headers_end <= image.headers_size,
         image.headers_size % image.file_alignment), (0, True, 0))
     memory_end = file_end = image.headers_size
     for name, size, address, raw_size, raw in image.sections:
         expect(f"{name} aligned, after the one before", (address % image.section_alignment,
-                 address >= memory_end, raw % image.file_alignment, raw_size %
-                 image.file_alignment, raw >= file_end or not raw_size), (0, True, 0, 0, True))
+               address >= memory_end, raw % image.file_alignment, raw_size %
+               image.file_alignment, raw >= file_end or not raw_size), (0, True, 0, 0, True))
         memory_end = address + align(max(size, 1), image.section_alignment)
         file_end = raw + raw_size if raw_size else file_end
     # Packaging appends the archive to the file, so nothing of the image may follow.
@@ -200,7 +200,7 @@ def stub_resources(work: Path) -> None:
     image = stub()
     found = image.resources()
     expect("dialogs", sorted(key[1:] for key in found if key[0] == 5),  # RT_DIALOG
-             [("GETDIRDIALOG", JAPANESE), ("SFXDIALOG", JAPANESE)])
+           [("GETDIRDIALOG", JAPANESE), ("SFXDIALOG", JAPANESE)])
     for name, (extended, expected, table) in DIALOGS.items():
         header, controls = template(found.get((5, name, JAPANESE), bytes(32)))
         expect(f"{name}", header, dict(expected, extended=extended, help=0, menu="", style=style(
@@ -208,17 +208,17 @@ def stub_resources(work: Path) -> None:
         expect(f"{name} controls", len(controls), len(table))
         for control, (i, kind, text, names, *box) in zip(controls, table):
             expect(f"{name} control {i}: id, class, text, style, x, y, cx, cy, help id, extended "
-                     "style, creation data", control, (i, kind, text, style(names), *box, 0, 0, 0))
+                   "style, creation data", control, (i, kind, text, style(names), *box, 0, 0, 0))
     group = found.get((14, "IDI_ICON1", JAPANESE), bytes(6))  # RT_GROUP_ICON, then RT_ICON
     expect("IDI_ICON1 images: width, height, colours; bitmap width, height with mask, bits",
-             sorted(struct.unpack_from("<BBB", group, 6 + 14 * i) + struct.unpack_from(
-                 "<ii2xH", found.get((3, *struct.unpack_from("<H", group, 18 + 14 * i), JAPANESE),
-                                    bytes(16)), 4)
-                 for i in range(group[4])), [(16, 16, 16, 16, 32, 4), (32, 32, 16, 32, 64, 4)])
+           sorted(struct.unpack_from("<BBB", group, 6 + 14 * i) + struct.unpack_from(
+               "<ii2xH", found.get((3, *struct.unpack_from("<H", group, 18 + 14 * i), JAPANESE),
+                                  bytes(16)), 4)
+               for i in range(group[4])), [(16, 16, 16, 16, 32, 4), (32, 32, 16, 32, 64, 4)])
     base, _, count, _, names, ordinals = image.at("6I", image.offset(image.directories[0][0]) + 16)
     expect("exports", {image.text(image.at("I", image.offset(names) + 4 * i)[0]):
-                         base + image.at("H", image.offset(ordinals) + 2 * i)[0]
-                         for i in range(count)}, {"GetDirDlgHookProc": 1})
+                       base + image.at("H", image.offset(ordinals) + 2 * i)[0]
+                       for i in range(count)}, {"GetDirDlgHookProc": 1})
 
 
 def dos_text(text: str) -> bytes:
@@ -260,17 +260,16 @@ def image_writer(work: Path) -> None:
     dos_end = (moved.at("H", 4)[0] - 1) * 512 + (moved.at("H", 2)[0] or 512)
     # The stub, whose DOS program runs under DOSBox, was written with the same message.
     expect("DOS part", (data[:0x3C], data[0x40:dos_end]),
-             (stub().data[:0x3C], stub().data[0x40:dos_end]))
-    expect("DOS text", dos_text("a\nb\r\n書庫") + b"$" in rewrite(work, data, "a\nb\r\n書庫")[1],
-             True)
+           (stub().data[:0x3C], stub().data[0x40:dos_end]))
+    expect("DOS text", dos_text("a\nb\r\n書庫") + b"$" in rewrite(work, data, "a\nb\r\n書庫")[1], True)
     expect("PE headers, SizeOfHeaders, checksum", (moved.pe, moved.headers_size, moved.checksum),
-             (align(dos_end, 8), align(moved.headers_end, fixture.file_alignment), 0))
+           (align(dos_end, 8), align(moved.headers_end, fixture.file_alignment), 0))
     entries = (fixture.offset(*debug), moved.offset(*debug))
     restored = bytearray(data)  # all the same but the debug entry's file offset
     restored[entries[1] + 24:entries[1] + 28] = fixture.data[entries[0] + 24:entries[0] + 28]
     for before, after in zip(fixture.sections, moved.sections, strict=True):
         expect(f"{before[0]} address and bytes", (after[2], restored[after[4]:][:after[3]]),
-                 (before[2], fixture.data[before[4]:][:before[3]]))
+               (before[2], fixture.data[before[4]:][:before[3]]))
     expect("symbol and string tables", data[moved.symbols:], fixture.data[fixture.symbols:])
     build_ids = [image.data[image.at("I", at + 24)[0]:][:image.at("I", at + 16)[0]]
                  for image, at in zip((fixture, moved), entries)]

@@ -58,7 +58,7 @@ def attributes(expected: dict[str, str], *options: str, **fields) -> Case:
     def shown(session, run: Path) -> None:
         listing = session.output("cmd", "/c", "attrib", windows_path(run / "target") + "\\*")
         expect("attributes", {line.rsplit("\\", 1)[1]: "".join(line[:11].split())
-                             for line in listing.splitlines()}, expected)
+                              for line in listing.splitlines()}, expected)
     return row([], ["target/ro.txt", "target/plain.txt"], files=ATTRIBUTES, make=make,
                after=shown, **fields)
 
@@ -86,7 +86,7 @@ def testimony(run: Path) -> str:  # the command's short path, once it has said h
         time.sleep(0.1)
     lines = record.read_text(encoding="utf-16-le").splitlines()
     expect("directory, arguments", lines[:1] + lines[2:],
-          [windows_path(run / "target"), "/open", "two words"])
+           [windows_path(run / "target"), "/open", "two words"])
     return lines[1]
 
 
@@ -115,7 +115,7 @@ def registered(keys: tuple, *classes: tuple):  # (extension, key, title[, progra
 
 def on_win32s(session, run: Path) -> None:  # Wine writes WIN.INI no sooner than at the end
     expect("WIN.INI", registry(session, EXTENSIONS, root="HKCU"),
-          {f"{EXTENSIONS}\\w3s": f"{testimony(run)} ^.w3s"})
+           {f"{EXTENSIONS}\\w3s": f"{testimony(run)} ^.w3s"})
     expect("classes", registry(session, ".w3s"), {})
     member, written = (run.parent / "payload/readme.txt", run / "target/readme.txt")
     expect("TZ=JST-9", written.stat().st_mtime - member.stat().st_mtime // 2 * 2, 9 * 3600)
