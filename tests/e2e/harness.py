@@ -313,5 +313,7 @@ if __name__ == "__main__":
         flavour = sorted(FLAVOURS, key=lambda f: not choose(f)[0])[0]
         print(flavour, *FLAVOURS[flavour][:3])
         print(choose(flavour)[1])
-    else:  # start or stop
+    elif sys.argv[1:] in (["start"], ["stop"]):
         main({"start": Session.start, "stop": Session.stop}, lambda name: (Session(),))
+    else:
+        sys.exit(__doc__)
