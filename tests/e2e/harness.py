@@ -27,7 +27,7 @@ FLAVOURS = {  # name: CMake preset, Wine loader, WINEARCH, what runs
     "i686": ("win32", "wine", "win32", "the i686 stub on 32-bit Wine"),
     # Debian's `wine` starts the 32-bit loader whenever wine32 is installed.
     "x86-64": ("win64", "/usr/lib/wine/wine64", "win64", "the x86-64 build on 64-bit Wine")}
-WINE_SETTINGS = [  # under HKEY_CURRENT_USER\Software\Wine: key, name, value
+WINE_SETTINGS = [  # a key of Software\Wine (the machine's for Drives, else the user's), name, value
     ("X11 Driver", "Managed", "N"),  # Wine's own captions; a window's end waits for no manager
     ("Fonts\\Replacements", "ＭＳ Ｐゴシック", "IPAPGothic"),  # the dialog's Japanese font
     # A program's log shows the style of each message box and each program started.

@@ -52,14 +52,6 @@ def lha(archive: Path, tree: Path, method: str, *names: str) -> Path:
     return archive
 
 
-def extract_with_peers(archive: Path, work: Path) -> dict[str, Path]:
-    trees = {peer: work / f"by-{peer}" for peer in EXTRACTORS if shutil.which(peer)}
-    for peer, tree in trees.items():
-        tree.mkdir()
-        run(*EXTRACTORS[peer], archive, cwd=tree)
-    return trees
-
-
 def tree_files(root: Path) -> list[str]:
     """Every path under the root, a directory's with a closing '/'."""
     return sorted(str(path.relative_to(root)) + "/" * path.is_dir() for path in root.rglob("*"))

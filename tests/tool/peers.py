@@ -14,8 +14,8 @@ from functools import partial
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "support"))
-from ombrix_testing import (LHA_ADD, compare_trees, expect, extract_with_peers, lha,  # noqa: E402
-                            main, need, run, text, tree_files, write_tree)
+from ombrix_testing import (EXTRACTORS, LHA_ADD, compare_trees, expect, lha, main,  # noqa: E402
+                            need, run, text, tree_files, write_tree)
 
 OMBRIX = os.environ.get("OMBRIX", "ombrix")
 FILE_TIME, STAMP = calendar.timegm((2021, 3, 4, 5, 6, 8)), "2021-03-04T05:06:08Z"
@@ -83,8 +83,11 @@ def carried(tree: Path, archive: Path, work: Path, *options) -> None:
         expect(f"ombrix test {packed.name}", run(OMBRIX, "test", packed, check=False).returncode, 0)
     run(OMBRIX, "extract", work / "setup.exe", "-d", work / "ours")
     compare_trees("ombrix extract", tree, work / "ours")
-    for peer, extracted in extract_with_peers(archive, work).items():
-        compare_trees(peer, tree, extracted)
+    for peer, command in EXTRACTORS.items():
+        if shutil.which(peer):
+            (extracted := work / f"by-{peer}").mkdir()
+            run(*command, archive, cwd=extracted)
+            compare_trees(peer, tree, extracted)
 
 
 def decode(method: str, work: Path) -> None:
