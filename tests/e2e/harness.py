@@ -6,7 +6,6 @@ preset, Wine loader and WINEARCH of the one a single run takes, and on a second 
 import json
 import os
 import re
-import select
 import shutil
 import signal
 import subprocess
@@ -17,8 +16,8 @@ from dataclasses import dataclass, field
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "support"))
-from ombrix_testing import (SKIP, Mismatches, Skipped, lha, main, run,  # noqa: E402
-                            tree_files, write_tree)
+from ombrix_testing import FOUND, Skipped, expect, lha, main, run, tree_files  # noqa: E402
+from ombrix_testing import write_tree  # noqa: E402
 
 QUIET = {"stdin": subprocess.DEVNULL, "stdout": subprocess.DEVNULL, "stderr": subprocess.DEVNULL}
 # Every wait is this many times its usual length: 32-bit Wine under emulation (README.md).
@@ -28,6 +27,16 @@ FLAVOURS = {  # name: CMake preset, Wine loader, WINEARCH, what runs
     "i686": ("win32", "wine", "win32", "the i686 stub on 32-bit Wine"),
     # Debian's `wine` starts the 32-bit loader whenever wine32 is installed.
     "x86-64": ("win64", "/usr/lib/wine/wine64", "win64", "the x86-64 build on 64-bit Wine")}
+WINE_SETTINGS = [  # a key of Software\Wine (the machine's for Drives, else the user's), name, value
+    ("X11 Driver", "Managed", "N"),  # Wine's own captions; a window's end waits for no manager
+    ("Fonts\\Replacements", "ＭＳ Ｐゴシック", "IPAPGothic"),  # the dialog's Japanese font
+    # A program's log shows the style of each message box and each program started.
+    ("Debug", "RelayInclude", "user32.MessageBoxA;shell32.ShellExecuteA"),
+    ("DllOverrides", "progman.exe", ""),  # Wine's Program Manager, whose window outlives a case
+    ("AppDefaults\\win32s.exe", "Version", "win31"),  # a program so named sees Win32s
+    # Drive E: takes 8.3 names, as a CD (221 characters a name; others take 255), once Wine's
+    # services start again.
+    ("Drives", "e:", "cdrom")]
 
 
 def choose(flavour: str) -> tuple[bool, str]:
@@ -63,6 +72,8 @@ class Session:
         self.wine, self.prefix, self.file = FLAVOURS[self.flavour][1], self.state / "prefix", \
             self.state / "session.json"
         self.display = json.loads(self.file.read_text())["display"] if self.file.exists() else ""
+        if not (chosen := choose(self.flavour))[0]:
+            raise Skipped(chosen[1])
 
     def environment(self, debug: str = "-all") -> dict[str, str]:
         return {name: value for name, value in os.environ.items() if name != "LANGUAGE"} | {
@@ -89,35 +100,20 @@ class Session:
                                  "-nolisten", "tcp", "-noreset"], pass_fds=(write,),
                                 start_new_session=True, **QUIET)
         os.close(write)
-        number = b""  # Xvfb fails if the pipe closes before its last byte
-        while not number.endswith(b"\n") and select.select([read], [], [], 30)[0]:
-            if not (chunk := os.read(read, 16)):
-                break
-            number += chunk
-        os.close(read)
-        self.display = ":" + number.decode().strip()
+        with os.fdopen(read) as pipe:  # closed without a number when Xvfb fails
+            self.display = ":" + pipe.readline().strip()
         self.file.write_text(json.dumps({"display": self.display, "xvfb": xvfb.pid}))
         try:
-            assert number.strip().isdigit(), "Xvfb did not start: run scripts/install-deps.sh"
+            assert self.display[1:].isdigit(), "Xvfb did not start: run scripts/install-deps.sh"
             if not (self.state / "prefix.ready").exists():  # a prefix cut short is made again
                 shutil.rmtree(self.prefix, ignore_errors=True)
             self.prefix.mkdir(exist_ok=True)
             self.run("wineserver", "-p")
             self.run(self.wine, "wineboot", "-i", limit_s=240)
-            # Windows that Wine manages itself get its own caption, and their end waits for no
-            # window manager. The dialog's font is a Japanese one. A program's log shows the
-            # style of each message box and each program started. Wine's Program Manager, whose
-            # window would outlive a case, stays out. A program named win32s.exe sees Win32s.
-            # Drive E: takes 8.3 names, as a CD (221 characters a name; others take 255), once
-            # Wine's services start again. Debian's Wine finds the font of the caption's buttons
-            # only in the prefix.
-            key = "\n\n[HKEY_CURRENT_USER\\Software\\Wine\\"
-            (self.state / "settings.reg").write_text(
-                f'Windows Registry Editor Version 5.00{key}X11 Driver]\n"Managed"="N"{key}Fonts\\'
-                f'Replacements]\n"ＭＳ Ｐゴシック"="IPAPGothic"{key}Debug]\n"RelayInclude"='
-                f'"user32.MessageBoxA;shell32.ShellExecuteA"{key}DllOverrides]\n"progman.exe"=""'
-                f'{key}AppDefaults\\win32s.exe]\n"Version"="win31"\n\n[HKEY_LOCAL_MACHINE\\'
-                'Software\\Wine\\Drives]\n"e:"="cdrom"\n', encoding="utf-16")
+            (self.state / "settings.reg").write_text("Windows Registry Editor Version 5.00\n" +
+                "".join(f'\n[HKEY_{"LOCAL_MACHINE" if key == "Drives" else "CURRENT_USER"}\\'
+                        f'Software\\Wine\\{key}]\n"{name}"="{value}"\n'
+                        for key, name, value in WINE_SETTINGS), "utf-16")
             self.run(self.wine, "regedit", "/S", self.state / "settings.reg")
             # There when the services start; a directory of its own, since Wine names a file by
             # the drive that holds it, and the cases' files must keep their long names on Z:.
@@ -129,15 +125,17 @@ class Session:
             if not (locale := self.state / "locales/ja_JP.UTF-8").exists():
                 locale.parent.mkdir(exist_ok=True)
                 self.run("localedef", "-i", "ja_JP", "-f", "UTF-8", locale)
+            # Debian's Wine finds the font of the caption's buttons only in the prefix.
             if (marlett := Path("/usr/share/wine/fonts/marlett.ttf")).exists():
                 shutil.copy(marlett, self.prefix / "drive_c/windows/Fonts")
             (self.state / "prefix.ready").touch()
+            print(f"e2e flavour {choose(self.flavour)[1]}, display {self.display}")
         except BaseException:
             self.stop()
             raise
 
-    def robot(self, *actions: str, check: bool = True) -> tuple[list[dict], int]:
-        """The windows that the robot found, and its exit code; every wait ends after WAIT_S."""
+    def robot(self, *actions: str, check: bool = True) -> list[dict]:
+        """The windows that the robot found; every wait ends after WAIT_S."""
         # A file, not a pipe: a Wine service that the robot happens to start keeps it open.
         with tempfile.TemporaryFile() as output:
             code = subprocess.run([self.wine, self.robot_exe, "--timeout", str(WAIT_S * 1000),
@@ -147,7 +145,7 @@ class Session:
             report = output.read().decode("utf-8", "replace")
         if check and code:
             raise AssertionError(f"robot exit {code} on {' '.join(actions)}:\n{report}")
-        return parse(report), code
+        return parse(report)
 
     def stop(self) -> None:
         if not self.file.exists():
@@ -163,8 +161,8 @@ class Session:
 
 def parse(report: str) -> list[dict]:
     """The facts a case may expect of each window the robot found: "caption", "owner" (its
-    caption), "rect" (on the screen), "buttons" (the visible push buttons' texts), and of each
-    control "text ID", "enabled ID", "check ID", "default ID" (drawn as the default)."""
+    caption), "buttons" (the visible push buttons' texts), and of each control "text ID",
+    "enabled ID", "check ID", "default ID" (drawn as the default)."""
     windows = []
     for tag, _, rest in (line.partition(" ") for line in report.splitlines()):
         rest = re.sub(r"\\(.)", lambda c: {"n": "\n", "r": "\r", "t": "\t"}.get(c[1], c[1]), rest)
@@ -173,8 +171,6 @@ def parse(report: str) -> list[dict]:
             windows.append({"buttons": []})
         elif tag in ("caption", "owner"):
             facts[tag] = rest
-        elif tag == "rect":
-            facts["rect"] = tuple(map(int, rest.split()))
         elif tag == "check":
             facts[f"check {rest.split()[0]}"] = int(rest.split()[1])
         elif tag == "item":
@@ -194,11 +190,6 @@ class Inconclusive(Exception):  # the case could not bring about what it tests: 
 
 SAMPLE_FILES = {"readme.txt": b"Read me first.\r\n", "docs/guide.txt": b"A guide.\r\n" * 40}
 WITNESS = b"(the witness program)"  # stands for its bytes among the files of a case
-
-
-def check(what: str, actual, expected) -> None:  # in a case's functions: the first mismatch ends it
-    if actual != expected:
-        raise AssertionError(f"{what}: got {actual!r}, expected {expected!r}")
 
 
 def drive(letter: str, directory: str) -> Callable:  # a preparation: the drive is that directory
@@ -249,6 +240,7 @@ def pack(session: Session, exe: Path, files: dict[str, bytes], *options: str,
 def run_case(case: Case, session: Session, work: Path) -> None:
     for attempt in range(3):
         shutil.rmtree(work, ignore_errors=True)
+        FOUND.clear()
         run, exe = work / "run", work / case.name
         (cwd := run / (case.cwd(run) if callable(case.cwd) else case.cwd)).mkdir(parents=True)
 
@@ -264,7 +256,6 @@ def run_case(case: Case, session: Session, work: Path) -> None:
                  *(["--script", work / "setup.txt"] if case.script else []), mtime=case.mtime,
                  packer=case.packer)
         case.prepare(session, run)
-        m = Mismatches()
         with open(work / "setup.log", "wb") as log:  # Wine traces each MessageBoxA call there
             program = subprocess.Popen([session.wine, exe, *map(fill, case.arguments)], cwd=cwd,
                                        stdin=subprocess.DEVNULL, stdout=log, stderr=log,
@@ -275,20 +266,20 @@ def run_case(case: Case, session: Session, work: Path) -> None:
                     step(session, run)
                     continue
                 actions, expected = (step, {}) if isinstance(step[0], str) else step
-                windows, _ = session.robot(*map(fill, actions))
+                windows = session.robot(*map(fill, actions))
                 styles = re.findall(rb"Call user32\.MessageBoxA\(.*,([0-9a-f]{8})\) ret=",
                                     (work / "setup.log").read_bytes())  # before its box showed
                 facts = windows[-1] | {"box style": int(styles[-1], 16) if styles else None}
                 for what, value in expected.items():
-                    m.expect(what, facts.get(what, "absent"), fill(value))
-            m.expect("exit code", program.wait(timeout=3 * WAIT_S), case.exit_code)
+                    expect(what, facts.get(what, "absent"), fill(value))
+            expect("exit code", program.wait(timeout=3 * WAIT_S), case.exit_code)
             case.after(session, run)
         except Inconclusive as reason:
             print(f"attempt {attempt + 1}: {reason}")
             continue
         except subprocess.TimeoutExpired:
-            shown = session.robot("--timeout", "2000", "find", "", "", "dump", check=False)[0]
-            raise AssertionError(f"{exe.name} did not end; on screen {shown}; {m.found}") from None
+            shown = session.robot("--timeout", "2000", "find", "", "", "dump", check=False)
+            raise AssertionError(f"{exe.name} did not end; on screen {shown}; {FOUND}") from None
         finally:
             if program.poll() is None:  # it would stay on the display for the next case
                 program.kill()
@@ -298,40 +289,31 @@ def run_case(case: Case, session: Session, work: Path) -> None:
             for name in case.written}
         written = [name for name in tree_files(run) if not name.endswith("/") or (
             name in expected and not any((run / name).iterdir()))]
-        m.expect("files written", written, sorted(expected))
+        expect("files written", written, sorted(expected))
         for name in set(written) & set(expected):  # to the 2-second grain of DOS times
             if (member := expected[name]) and not name.endswith("/"):
                 out, source = run / name, work / "payload" / member
-                m.expect(f"{name} holds its member, time", (out.read_bytes() == source.read_bytes(
+                expect(f"{name} holds its member, time", (out.read_bytes() == source.read_bytes(
                     ), out.stat().st_mtime), (True, source.stat().st_mtime // 2 * 2))
-        return m.report()
+        return
     raise AssertionError("inconclusive three times")
 
 
 def run_cases(cases: dict[str, Case]) -> None:
     def prepare(name: str) -> tuple:
-        session = Session()
-        if not (chosen := choose(session.flavour))[0]:
-            raise Skipped(chosen[1])
-        return session, session.state / "work" / f"{Path(sys.argv[0]).stem}.{name}"
+        return (session := Session()), session.state / "work" / f"{Path(sys.argv[0]).stem}.{name}"
     main({name: lambda session, work, case=case: run_case(case, session, work)
           for name, case in cases.items()}, prepare)
 
 
 if __name__ == "__main__":
-    command = sys.argv[1:]
-    if command == ["flavours"]:
+    if sys.argv[1:] == ["flavours"]:
         print("\n".join(f"e2e flavour {choose(flavour)[1]}" for flavour in FLAVOURS))
-    elif command == ["flavour"]:
+    elif sys.argv[1:] == ["flavour"]:
         flavour = sorted(FLAVOURS, key=lambda f: not choose(f)[0])[0]
         print(flavour, *FLAVOURS[flavour][:3])
         print(choose(flavour)[1])
-    elif command in (["start"], ["stop"]):
-        session = Session()
-        if not (chosen := choose(session.flavour))[0]:
-            print(f"SKIP e2e session: {chosen[1]}")
-            sys.exit(SKIP)
-        session.start() if command == ["start"] else session.stop()
-        print(f"e2e flavour {chosen[1]}, display {session.display}")
+    elif sys.argv[1:] in (["start"], ["stop"]):
+        main({"start": Session.start, "stop": Session.stop}, lambda name: (Session(),))
     else:
         sys.exit(__doc__)

@@ -8,7 +8,7 @@ import sys
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "support"))
-from ombrix_testing import Mismatches, main, need, run  # noqa: E402
+from ombrix_testing import expect, main, need, run  # noqa: E402
 
 SETTINGS, SETTINGS_SIZE, JAPANESE = 512, 603, 1041
 STYLES = {name: int(value, 16) for name, value in (pair.split("=") for pair in """
@@ -117,43 +117,42 @@ def stub() -> Image:
 
 
 def stub_layout(work: Path) -> None:
-    image, m = stub(), Mismatches()
+    image = stub()
     last, pages, relocs, header, least, most, ss, sp, _, ip, cs, table = image.at("12H", 2)
     dos_end = (pages - 1) * 512 + (last or 512)
-    m.expect("e_cparhdr (the load module at 512), e_crlc, e_lfarlc in the header, e_cs:e_ip",
-             (header, relocs, 0x40 <= table <= 512, 512 + cs * 16 + ip),
-             (32, 0, True, SETTINGS + SETTINGS_SIZE))
-    m.expect("DOS program between the settings and the PE headers",
-             SETTINGS + SETTINGS_SIZE < dos_end <= image.pe and last < 512, True)
+    expect("e_cparhdr (the load module at 512), e_crlc, e_lfarlc in the header, e_cs:e_ip",
+           (header, relocs, 0x40 <= table <= 512, 512 + cs * 16 + ip),
+           (32, 0, True, SETTINGS + SETTINGS_SIZE))
+    expect("DOS program between the settings and the PE headers",
+           SETTINGS + SETTINGS_SIZE < dos_end <= image.pe and last < 512, True)
     load_end, stack = align(dos_end - 512, 16), ss * 16 + sp
-    m.expect("DOS stack clear of the program, inside what DOS allocates",
-             load_end + 128 <= stack <= load_end + least * 16 and most >= least, True)
-    m.expect("bytes set in the settings range",
-             SETTINGS_SIZE - image.data[SETTINGS:SETTINGS + SETTINGS_SIZE].count(0), 0)
-    m.expect("section data behind each directory", all(  # offset() fails where there is none
+    expect("DOS stack clear of the program, inside what DOS allocates",
+           load_end + 128 <= stack <= load_end + least * 16 and most >= least, True)
+    expect("bytes set in the settings range",
+           SETTINGS_SIZE - image.data[SETTINGS:SETTINGS + SETTINGS_SIZE].count(0), 0)
+    expect("section data behind each directory", all(  # offset() fails where there is none
         image.offset(rva, size) for rva, size in image.directories if rva), True)
-    m.expect("certificate table; i386, PE32, Windows 4.0 GUI", (image.directories[4], image.machine,
-             image.magic, image.version, image.subsystem), ((0, 0), 0x14C, 0x10B, (4, 0), 2))
-    m.expect("PE headers on 8 bytes, within SizeOfHeaders, which is aligned", (
+    expect("certificate table; i386, PE32, Windows 4.0 GUI", (image.directories[4], image.machine,
+           image.magic, image.version, image.subsystem), ((0, 0), 0x14C, 0x10B, (4, 0), 2))
+    expect("PE headers on 8 bytes, within SizeOfHeaders, which is aligned", (
         image.pe % 8, image.headers_end <= image.headers_size,
         image.headers_size % image.file_alignment), (0, True, 0))
     memory_end = file_end = image.headers_size
     for name, size, address, raw_size, raw in image.sections:
-        m.expect(f"{name} aligned, after the one before", (address % image.section_alignment,
-                 address >= memory_end, raw % image.file_alignment, raw_size %
-                 image.file_alignment, raw >= file_end or not raw_size), (0, True, 0, 0, True))
+        expect(f"{name} aligned, after the one before", (address % image.section_alignment,
+               address >= memory_end, raw % image.file_alignment, raw_size %
+               image.file_alignment, raw >= file_end or not raw_size), (0, True, 0, 0, True))
         memory_end = address + align(max(size, 1), image.section_alignment)
         file_end = raw + raw_size if raw_size else file_end
     # Packaging appends the archive to the file, so nothing of the image may follow.
-    m.expect("SizeOfImage, file size", (image.image_size, len(image.data)), (memory_end, file_end))
+    expect("SizeOfImage, file size", (image.image_size, len(image.data)), (memory_end, file_end))
     imports, rva = [], image.directories[1][0]
     while name := image.at("I", image.offset(rva, 20) + 12)[0]:
         imports, rva = imports + [image.text(name).upper()], rva + 20
     # Every 32-bit Windows has these, Win32s included: CRTDLL rather than MSVCRT.
-    m.expect("KERNEL32.DLL, and imports beyond those", ("KERNEL32.DLL" in imports, sorted(set(
+    expect("KERNEL32.DLL, and imports beyond those", ("KERNEL32.DLL" in imports, sorted(set(
         imports) - {"KERNEL32.DLL", "USER32.DLL", "GDI32.DLL", "COMDLG32.DLL", "ADVAPI32.DLL",
                     "SHELL32.DLL", "CRTDLL.DLL"})), (True, []))
-    m.report()
 
 
 def sz_or_ord(data: bytes, at: int) -> tuple[object, int]:
@@ -198,29 +197,28 @@ def template(data: bytes) -> tuple[dict, list[tuple]]:
 
 
 def stub_resources(work: Path) -> None:
-    image, m = stub(), Mismatches()
+    image = stub()
     found = image.resources()
-    m.expect("dialogs", sorted(key[1:] for key in found if key[0] == 5),  # RT_DIALOG
-             [("GETDIRDIALOG", JAPANESE), ("SFXDIALOG", JAPANESE)])
+    expect("dialogs", sorted(key[1:] for key in found if key[0] == 5),  # RT_DIALOG
+           [("GETDIRDIALOG", JAPANESE), ("SFXDIALOG", JAPANESE)])
     for name, (extended, expected, table) in DIALOGS.items():
         header, controls = template(found.get((5, name, JAPANESE), bytes(32)))
-        m.expect(f"{name}", header, dict(expected, extended=extended, help=0, menu="", style=style(
+        expect(f"{name}", header, dict(expected, extended=extended, help=0, menu="", style=style(
             expected["style"]), **{"class": ""}))
-        m.expect(f"{name} controls", len(controls), len(table))
+        expect(f"{name} controls", len(controls), len(table))
         for control, (i, kind, text, names, *box) in zip(controls, table):
-            m.expect(f"{name} control {i}: id, class, text, style, x, y, cx, cy, help id, extended "
-                     "style, creation data", control, (i, kind, text, style(names), *box, 0, 0, 0))
+            expect(f"{name} control {i}: id, class, text, style, x, y, cx, cy, help id, extended "
+                   "style, creation data", control, (i, kind, text, style(names), *box, 0, 0, 0))
     group = found.get((14, "IDI_ICON1", JAPANESE), bytes(6))  # RT_GROUP_ICON, then RT_ICON
-    m.expect("IDI_ICON1 images: width, height, colours; bitmap width, height with mask, bits",
-             sorted(struct.unpack_from("<BBB", group, 6 + 14 * i) + struct.unpack_from(
-                 "<ii2xH", found.get((3, *struct.unpack_from("<H", group, 18 + 14 * i), JAPANESE),
-                                    bytes(16)), 4)
-                 for i in range(group[4])), [(16, 16, 16, 16, 32, 4), (32, 32, 16, 32, 64, 4)])
+    expect("IDI_ICON1 images: width, height, colours; bitmap width, height with mask, bits",
+           sorted(struct.unpack_from("<BBB", group, 6 + 14 * i) + struct.unpack_from(
+               "<ii2xH", found.get((3, *struct.unpack_from("<H", group, 18 + 14 * i), JAPANESE),
+                                  bytes(16)), 4)
+               for i in range(group[4])), [(16, 16, 16, 16, 32, 4), (32, 32, 16, 32, 64, 4)])
     base, _, count, _, names, ordinals = image.at("6I", image.offset(image.directories[0][0]) + 16)
-    m.expect("exports", {image.text(image.at("I", image.offset(names) + 4 * i)[0]):
-                         base + image.at("H", image.offset(ordinals) + 2 * i)[0]
-                         for i in range(count)}, {"GetDirDlgHookProc": 1})
-    m.report()
+    expect("exports", {image.text(image.at("I", image.offset(names) + 4 * i)[0]):
+                       base + image.at("H", image.offset(ordinals) + 2 * i)[0]
+                       for i in range(count)}, {"GetDirDlgHookProc": 1})
 
 
 def dos_text(text: str) -> bytes:
@@ -238,10 +236,9 @@ def dos_program(work: Path) -> None:
         "dosbox", "-noconsole", "-c", "mount c .", "-c", "c:", "-c", "SFX.EXE > OUT.TXT", "-c",
         "if errorlevel 1 echo 1 > LEVEL1.TXT", "-c", "if errorlevel 2 echo 2 > LEVEL2.TXT",
         "-c", "exit", cwd=work)
-    m, message = Mismatches(), Path(os.environ["OMBRIX_DOS_MESSAGE"]).read_text()
-    m.expect("printed", (work / "OUT.TXT").read_bytes(), dos_text(message))
-    m.expect("exit code 1", [(work / f"LEVEL{n}.TXT").read_text()[:1] for n in (1, 2)], ["1", ""])
-    m.report()
+    message = Path(os.environ["OMBRIX_DOS_MESSAGE"]).read_text()
+    expect("printed", (work / "OUT.TXT").read_bytes(), dos_text(message))
+    expect("exit code 1", [(work / f"LEVEL{n}.TXT").read_text()[:1] for n in (1, 2)], ["1", ""])
 
 
 def rewrite(work: Path, image: bytes, message: str | None = None) -> tuple[int, bytes, str]:
@@ -254,7 +251,7 @@ def rewrite(work: Path, image: bytes, message: str | None = None) -> tuple[int, 
 
 
 def image_writer(work: Path) -> None:
-    fixture, m = Image(Path(os.environ["OMBRIX_PE_FIXTURE"]).read_bytes()), Mismatches()
+    fixture = Image(Path(os.environ["OMBRIX_PE_FIXTURE"]).read_bytes())
     debug = fixture.directories[6]
     assert fixture.symbols and debug[0], "the fixture lost its symbol table or its build id"
     code, data, said = rewrite(work, fixture.data)
@@ -262,23 +259,22 @@ def image_writer(work: Path) -> None:
     assert code == 0 and moved.headers_size != fixture.headers_size, f"nothing moved: {said}"
     dos_end = (moved.at("H", 4)[0] - 1) * 512 + (moved.at("H", 2)[0] or 512)
     # The stub, whose DOS program runs under DOSBox, was written with the same message.
-    m.expect("DOS part", (data[:0x3C], data[0x40:dos_end]),
-             (stub().data[:0x3C], stub().data[0x40:dos_end]))
-    m.expect("DOS text", dos_text("a\nb\r\n書庫") + b"$" in rewrite(work, data, "a\nb\r\n書庫")[1],
-             True)
-    m.expect("PE headers, SizeOfHeaders, checksum", (moved.pe, moved.headers_size, moved.checksum),
-             (align(dos_end, 8), align(moved.headers_end, fixture.file_alignment), 0))
+    expect("DOS part", (data[:0x3C], data[0x40:dos_end]),
+           (stub().data[:0x3C], stub().data[0x40:dos_end]))
+    expect("DOS text", dos_text("a\nb\r\n書庫") + b"$" in rewrite(work, data, "a\nb\r\n書庫")[1], True)
+    expect("PE headers, SizeOfHeaders, checksum", (moved.pe, moved.headers_size, moved.checksum),
+           (align(dos_end, 8), align(moved.headers_end, fixture.file_alignment), 0))
     entries = (fixture.offset(*debug), moved.offset(*debug))
     restored = bytearray(data)  # all the same but the debug entry's file offset
     restored[entries[1] + 24:entries[1] + 28] = fixture.data[entries[0] + 24:entries[0] + 28]
     for before, after in zip(fixture.sections, moved.sections, strict=True):
-        m.expect(f"{before[0]} address and bytes", (after[2], restored[after[4]:][:after[3]]),
-                 (before[2], fixture.data[before[4]:][:before[3]]))
-    m.expect("symbol and string tables", data[moved.symbols:], fixture.data[fixture.symbols:])
+        expect(f"{before[0]} address and bytes", (after[2], restored[after[4]:][:after[3]]),
+               (before[2], fixture.data[before[4]:][:before[3]]))
+    expect("symbol and string tables", data[moved.symbols:], fixture.data[fixture.symbols:])
     build_ids = [image.data[image.at("I", at + 24)[0]:][:image.at("I", at + 16)[0]]
                  for image, at in zip((fixture, moved), entries)]
-    m.expect("build id, moved along", (build_ids[0][:4], build_ids[1]), (b"RSDS", build_ids[0]))
-    m.expect("a second rewrite", rewrite(work, data)[1], data)
+    expect("build id, moved along", (build_ids[0][:4], build_ids[1]), (b"RSDS", build_ids[0]))
+    expect("a second rewrite", rewrite(work, data)[1], data)
     pe, size = fixture.pe, len(fixture.data)
     first, directory = fixture.headers_end - 40 * len(fixture.sections), pe + 24 + 96
     for expected, message, pokes in [  # what the writer names, and how the fixture is damaged
@@ -298,8 +294,7 @@ def image_writer(work: Path) -> None:
         for offset, form, value in pokes:
             struct.pack_into("<" + form, damaged, offset, value)
         code, _, said = rewrite(work, bytes(damaged), message)
-        m.expect(f"{expected!r} refused and named", (code, expected in said), (1, True))
-    m.report()
+        expect(f"{expected!r} refused and named", (code, expected in said), (1, True))
 
 
 if __name__ == "__main__":

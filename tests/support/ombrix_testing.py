@@ -14,6 +14,7 @@ from pathlib import Path
 SKIP = 77
 # lha's switches: a add, 2 level-2 headers, q quiet, then z (store) or o5..o7 (the method).
 LHA_ADD = {"stored": "a2qz", "lh5": "a2qo5", "lh6": "a2qo6", "lh7": "a2qo7"}
+FOUND: list[str] = []  # the mismatches of the case that runs, all reported at its end
 EXTRACTORS = {"lhasa": ["lhasa", "xq"], "7zz": ["7zz", "x", "-y"], "bsdtar": ["bsdtar", "xf"]}
 
 
@@ -51,25 +52,17 @@ def lha(archive: Path, tree: Path, method: str, *names: str) -> Path:
     return archive
 
 
-def extract_with_peers(archive: Path, work: Path) -> dict[str, Path]:
-    trees = {peer: work / f"by-{peer}" for peer in EXTRACTORS if shutil.which(peer)}
-    for peer, tree in trees.items():
-        tree.mkdir()
-        run(*EXTRACTORS[peer], archive, cwd=tree)
-    return trees
-
-
 def tree_files(root: Path) -> list[str]:
     """Every path under the root, a directory's with a closing '/'."""
     return sorted(str(path.relative_to(root)) + "/" * path.is_dir() for path in root.rglob("*"))
 
 
-def compare_trees(expected: Path, actual: Path) -> list[str]:
+def compare_trees(what: str, expected: Path, actual: Path) -> None:
     ours, theirs = tree_files(expected), tree_files(actual)
-    return [f"missing {name}" for name in ours if name not in theirs] + \
-        [f"unexpected {name}" for name in theirs if name not in ours] + \
-        [f"different bytes in {name}" for name in ours if name in theirs and name[-1] != "/"
-         and (expected / name).read_bytes() != (actual / name).read_bytes()]
+    FOUND.extend([f"{what}: missing {n}" for n in ours if n not in theirs] +
+                 [f"{what}: unexpected {n}" for n in theirs if n not in ours] +
+                 [f"{what}: different bytes in {n}" for n in ours if n in theirs and n[-1] != "/"
+                  and (expected / n).read_bytes() != (actual / n).read_bytes()])
 
 
 def text(rng: random.Random, size: int) -> bytes:
@@ -82,20 +75,9 @@ def text(rng: random.Random, size: int) -> bytes:
     return bytes(out[:size])
 
 
-class Mismatches:
-    def __init__(self):
-        self.found: list[str] = []
-
-    def expect(self, what: str, actual, expected) -> None:
-        if actual != expected:
-            self.found.append(f"{what}: got {actual!r}, expected {expected!r}")
-
-    def extend(self, what: str, failures: list[str]) -> None:
-        self.found += [f"{what}: {failure}" for failure in failures]
-
-    def report(self) -> None:
-        if self.found:
-            raise AssertionError("\n".join(self.found))
+def expect(what: str, actual, expected) -> None:
+    if actual != expected:
+        FOUND.append(f"{what}: got {actual!r}, expected {expected!r}")
 
 
 def main(cases: dict[str, Callable], prepare: Callable | None = None) -> None:
@@ -107,11 +89,10 @@ def main(cases: dict[str, Callable], prepare: Callable | None = None) -> None:
         sys.exit(f"usage: {sys.argv[0]} --list | {' | '.join(cases)}")
     name = sys.argv[1]
     try:
-        if prepare:
-            cases[name](*prepare(name))
-        else:
-            with tempfile.TemporaryDirectory(prefix=f"ombrix-{name}-") as work:
-                cases[name](Path(work))
+        with tempfile.TemporaryDirectory(prefix=f"ombrix-{name}-") as work:
+            cases[name](*(prepare(name) if prepare else [Path(work)]))
+        if FOUND:
+            raise AssertionError("\n".join(FOUND))
     except Skipped as reason:
         print(f"SKIP {name}: {reason}")
         sys.exit(SKIP)

@@ -10,11 +10,12 @@ import random
 import re
 import shutil
 import sys
+from functools import partial
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "support"))
-from ombrix_testing import (LHA_ADD, Mismatches, compare_trees, extract_with_peers,  # noqa: E402
-                            lha, main, need, run, text, tree_files, write_tree)
+from ombrix_testing import (EXTRACTORS, LHA_ADD, compare_trees, expect, lha, main,  # noqa: E402
+                            need, run, text, tree_files, write_tree)
 
 OMBRIX = os.environ.get("OMBRIX", "ombrix")
 FILE_TIME, STAMP = calendar.timegm((2021, 3, 4, 5, 6, 8)), "2021-03-04T05:06:08Z"
@@ -55,86 +56,75 @@ def corpus(root: Path) -> Path:
     return root
 
 
-def fake_stub(work: Path) -> Path:
-    """Enough of a program's start for the host tool, which only writes the settings into it."""
-    (work / "stub.exe").write_bytes(b"MZ" + bytes(2046))
-    return work / "stub.exe"
-
-
 def listed(archive: Path) -> dict[str, tuple]:
     """By path: method, packed and unpacked size, CRC and time as `ombrix info` lists them."""
     return {m[6]: m.group(1, 2, 3, 4, 5) for line in run(OMBRIX, "info", archive).stdout.decode()
             .splitlines() if (m := INFO_LINE.match(line))}
 
 
-def compare_listings(archive: Path, tree: Path, mismatches: Mismatches) -> dict[str, str]:
+def compare_listings(archive: Path, tree: Path) -> dict[str, str]:
     """The method of each member that `ombrix info` lists."""
     ours = listed(archive)
     theirs = {m[5]: m.group(3, 1, 2, 4) for line in run("lhasa", "v", archive).stdout.decode()
               .splitlines() if (m := LHASA_LINE.match(line))}
-    mismatches.expect(f"{archive.name}: names", sorted(ours), tree_files(tree))
-    mismatches.expect(f"{archive.name}: info and lhasa", {n: f[:4] for n, f in ours.items()},
-                      theirs)
-    mismatches.expect(f"{archive.name}: times", {f[4] for f in ours.values()}, {STAMP})
+    expect(f"{archive.name}: names", sorted(ours), tree_files(tree))
+    expect(f"{archive.name}: info and lhasa", {n: f[:4] for n, f in ours.items()}, theirs)
+    expect(f"{archive.name}: times", {f[4] for f in ours.values()}, {STAMP})
     return {name: fields[0] for name, fields in ours.items()}
+
+
+def carried(tree: Path, archive: Path, work: Path, *options) -> None:
+    """`ombrix test` passes the archive and a distributable packed with the options; `ombrix
+    extract` gives the tree back from the distributable, and each peer from the archive."""
+    # Enough of a program's start for the host tool, which only writes the settings into it.
+    (stub := work / "stub.exe").write_bytes(b"MZ" + bytes(2046))
+    run(OMBRIX, "pack", "--stub", stub, "--check-value", "-o", work / "setup.exe", *options)
+    for packed in (archive, work / "setup.exe"):
+        expect(f"ombrix test {packed.name}", run(OMBRIX, "test", packed, check=False).returncode, 0)
+    run(OMBRIX, "extract", work / "setup.exe", "-d", work / "ours")
+    compare_trees("ombrix extract", tree, work / "ours")
+    for peer, command in EXTRACTORS.items():
+        if shutil.which(peer):
+            (extracted := work / f"by-{peer}").mkdir()
+            run(*command, archive, cwd=extracted)
+            compare_trees(peer, tree, extracted)
 
 
 def decode(method: str, work: Path) -> None:
     need("lhasa")
-    tree, setup, ours, m = corpus(work / "tree"), work / "setup.exe", work / "ours", Mismatches()
-    archive = lha(work / "corpus.lzh", tree, method)
-    listed_methods = set(compare_listings(archive, tree, m).values())
-    m.expect("methods listed", {"-lhd-", f"-{method.replace('stored', 'lh0')}-"} <= listed_methods,
-             True)
-    m.expect("ombrix test", run(OMBRIX, "test", archive, check=False).returncode, 0)
-    run(OMBRIX, "pack", "--stub", fake_stub(work), "--check-value", "-o", setup, "--from-lzh",
-        archive)
-    m.expect("ombrix test, carried", run(OMBRIX, "test", setup, check=False).returncode, 0)
-    run(OMBRIX, "extract", setup, "-d", ours)
-    m.extend("ombrix extract", compare_trees(tree, ours))
-    for peer, extracted in extract_with_peers(archive, work).items():
-        m.extend(f"{peer} and ombrix", compare_trees(extracted, ours))
-    m.report()
+    archive = lha(work / "corpus.lzh", tree := corpus(work / "tree"), method)
+    expect("methods listed", {"-lhd-", f"-{method.replace('stored', 'lh0')}-"} <= set(
+        compare_listings(archive, tree).values()), True)
+    carried(tree, archive, work, "--from-lzh", archive)
 
 
 def round_trip(method: str, work: Path) -> None:
     """What shrinks is compressed with the method, noise is stored."""
     need("lhasa")
-    tree, plain, setup, m = corpus(work / "tree"), work / "plain.lzh", work / "setup.exe", \
-        Mismatches()
+    tree, plain = corpus(work / "tree"), work / "plain.lzh"
     run(OMBRIX, "pack", "--plain", "--method", method.upper(), "-o", plain, "--base", tree, tree)
-    run(OMBRIX, "pack", "--stub", fake_stub(work), "--check-value", "--method", method, "-o", setup,
-        "--base", tree, tree)
-    for archive in (plain, setup):
-        m.expect(f"ombrix test {archive.name}", run(OMBRIX, "test", archive,
-                                                    check=False).returncode, 0)
-    methods = compare_listings(plain, tree, m)
-    m.expect("methods", [methods.get(name) for name in ("text.txt", "zeros.bin", "window+1.txt",
-                                                        "reach/8192.bin", "random.bin")],
-             [f"-{method}-"] * 4 + ["-lh0-"])
-    run(OMBRIX, "extract", setup, "-d", work / "ours")
-    m.extend("ombrix extract", compare_trees(tree, work / "ours"))
-    for peer, extracted in extract_with_peers(plain, work).items():
-        m.extend(peer, compare_trees(tree, extracted))
-    m.report()
+    methods = compare_listings(plain, tree)
+    expect("methods", [methods.get(name) for name in ("text.txt", "zeros.bin", "window+1.txt",
+                                                      "reach/8192.bin", "random.bin")],
+           [f"-{method}-"] * 4 + ["-lh0-"])
+    carried(tree, plain, work, "--method", method, "--base", tree, tree)
 
 
 def deterministic(work: Path) -> None:
     """The same bytes with any number of threads, and with SOURCE_DATE_EPOCH after the files' times
     have changed."""
-    tree, m = corpus(work / "tree"), Mismatches()
+    tree = corpus(work / "tree")
     dated = dict(os.environ, SOURCE_DATE_EPOCH="1600000000")
 
     def pack(name: str, *options: str, env=None) -> bytes:
         run(OMBRIX, "pack", "--plain", *options, "-o", work / name, tree, env=env)
         return (work / name).read_bytes()
-    m.expect("any threads", pack("a.lzh"), pack("b.lzh", "--threads", "1"))
+    expect("any threads", pack("a.lzh"), pack("b.lzh", "--threads", "1"))
     before = pack("c.lzh", env=dated)
     for path in tree.rglob("*"):
         os.utime(path)
-    m.expect("SOURCE_DATE_EPOCH", pack("d.lzh", "--threads", "3", env=dated), before)
-    m.expect("times", {f[4] for f in listed(work / "d.lzh").values()}, {"2020-09-13T12:26:40Z"})
-    m.report()
+    expect("SOURCE_DATE_EPOCH", pack("d.lzh", "--threads", "3", env=dated), before)
+    expect("times", {f[4] for f in listed(work / "d.lzh").values()}, {"2020-09-13T12:26:40Z"})
 
 
 def bad_inputs(work: Path) -> None:
@@ -148,7 +138,6 @@ def bad_inputs(work: Path) -> None:
         data = lha(lh1, tree, "lh5", "one").read_bytes()
         lh1.write_bytes(data[:2] + b"-lh1-" + data[7:])
     out.parent.mkdir()
-    m = Mismatches()
     for options, date, message, status in [  # options, SOURCE_DATE_EPOCH, its message, status
             (["--dir", "D" * 256, tree], "", "directory is longer than 255 bytes", 1),
             ([work / "long"], "", "is longer than 259 bytes", 1),
@@ -162,15 +151,12 @@ def bad_inputs(work: Path) -> None:
         out.write_bytes(b"earlier")
         result = run(OMBRIX, "pack", "-o", out, *options, check=False,
                      env=dict(os.environ, SOURCE_DATE_EPOCH=date))
-        m.expect(f"{options}: status, message, kept, left", (
+        expect(f"{options}: status, message, kept, left", (
             result.returncode, message in result.stderr.decode(errors="replace"),
             out.read_bytes(), os.listdir(out.parent)), (status, True, b"earlier", ["setup.exe"]))
-    m.report()
 
 
 if __name__ == "__main__":
-    main({"deterministic": deterministic,
-          "bad_inputs": bad_inputs,
-          **{f"decode_{method}": lambda work, m=method: decode(m, work) for method in LHA_ADD},
-          **{f"round_trip_{method}": lambda work, m=method: round_trip(m, work)
-             for method in ("lh0", "lh5", "lh6", "lh7")}})
+    main({"deterministic": deterministic, "bad_inputs": bad_inputs,
+          **{f"decode_{method}": partial(decode, method) for method in LHA_ADD},
+          **{f"round_trip_{m}": partial(round_trip, m) for m in ("lh0", "lh5", "lh6", "lh7")}})

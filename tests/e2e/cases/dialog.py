@@ -22,13 +22,6 @@ ROBOTS = {}  # a case's robot that started before its program, by run directory
 WAITING = {"enabled 1": True, "enabled 104": True, "enabled 100": True, "text 102": ""}  # no pass
 
 
-def screenshot(session, run: Path) -> None:
-    left, top, right, bottom = session.robot(*MAIN, "dump")[0][-1]["rect"]
-    subprocess.run(["import", "-display", session.display, "-window", "root", "-crop",
-                    f"{right - left}x{bottom - top}+{left}+{top}", "+repage",
-                    session.state / "dialog.png"], check=True, timeout=30)
-
-
 def browse_early(session, run: Path) -> None:  # waiting before the program starts, it is quick
     ROBOTS[run] = subprocess.Popen([session.wine, session.robot_exe, "--timeout", "60000", *MAIN,
                                     "press", "104"], env=session.environment(), **QUIET)
@@ -69,7 +62,6 @@ CASES = {
             "text 103": "Install Viewer into(&D):", "text 105": "Create a program group",
             "text 106": "Open .vwr files with Viewer", "check 105": 1, "check 106": 1,
             "enabled 105": True, "enabled 106": True}),
-        screenshot,
         (MAIN + ("press", "105", "dump"), {"check 105": 0, "enabled 105": True, "check 106": 1}),
         (MAIN + ("press", "105", "press", "106", "dump"),
          {"check 105": 1, "check 106": 0, "enabled 106": True}),

@@ -11,9 +11,8 @@ import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
-from harness import QUIET, WAIT_S, WITNESS, Case, check, drive, pack, run_cases  # noqa: E402
-from harness import windows_path  # noqa: E402
-from ombrix_testing import text, write_tree  # noqa: E402
+from harness import QUIET, WAIT_S, WITNESS, Case, drive, pack, run_cases, windows_path  # noqa: E402
+from ombrix_testing import expect, text, write_tree  # noqa: E402
 
 TITLE, PROGRAM = "Extraction Test", "Viewer Program\\witness.exe"
 BOX = ("--control", "65535", "find", "#32770", TITLE, "dump", "press")
@@ -58,8 +57,8 @@ def attributes(expected: dict[str, str], *options: str, **fields) -> Case:
 
     def shown(session, run: Path) -> None:
         listing = session.output("cmd", "/c", "attrib", windows_path(run / "target") + "\\*")
-        check("attributes", {line.rsplit("\\", 1)[1]: "".join(line[:11].split())
-                             for line in listing.splitlines()}, expected)
+        expect("attributes", {line.rsplit("\\", 1)[1]: "".join(line[:11].split())
+                              for line in listing.splitlines()}, expected)
     return row([], ["target/ro.txt", "target/plain.txt"], files=ATTRIBUTES, make=make,
                after=shown, **fields)
 
@@ -86,8 +85,8 @@ def testimony(run: Path) -> str:  # the command's short path, once it has said h
         assert time.monotonic() < end, "the command was not started"
         time.sleep(0.1)
     lines = record.read_text(encoding="utf-16-le").splitlines()
-    check("directory, arguments", lines[:1] + lines[2:],
-          [windows_path(run / "target"), "/open", "two words"])
+    expect("directory, arguments", lines[:1] + lines[2:],
+           [windows_path(run / "target"), "/open", "two words"])
     return lines[1]
 
 
@@ -110,16 +109,16 @@ def registered(keys: tuple, *classes: tuple):  # (extension, key, title[, progra
             path = f"{windows_path(run / 'target')}\\{missing[0]}" if missing else short
             expected |= {extension: key, key: title, f"{key}\\DefaultIcon": f"{path},0",
                          f"{key}\\shell\\open\\command": f'"{path}" "%1"'}
-        check("classes", registry(session, *keys), expected)
+        expect("classes", registry(session, *keys), expected)
     return step
 
 
 def on_win32s(session, run: Path) -> None:  # Wine writes WIN.INI no sooner than at the end
-    check("WIN.INI", registry(session, EXTENSIONS, root="HKCU"),
-          {f"{EXTENSIONS}\\w3s": f"{testimony(run)} ^.w3s"})
-    check("classes", registry(session, ".w3s"), {})
+    expect("WIN.INI", registry(session, EXTENSIONS, root="HKCU"),
+           {f"{EXTENSIONS}\\w3s": f"{testimony(run)} ^.w3s"})
+    expect("classes", registry(session, ".w3s"), {})
     member, written = (run.parent / "payload/readme.txt", run / "target/readme.txt")
-    check("TZ=JST-9", written.stat().st_mtime - member.stat().st_mtime // 2 * 2, 9 * 3600)
+    expect("TZ=JST-9", written.stat().st_mtime - member.stat().st_mtime // 2 * 2, 9 * 3600)
 
 
 def start_progman(session, run: Path) -> None:
@@ -131,15 +130,15 @@ def start_progman(session, run: Path) -> None:
 
 def conversed(session, run: Path) -> None:
     short = testimony(run).encode()
-    check("the witness's exit code", PROGMANS.pop(run).wait(timeout=4 * WAIT_S), 0)
+    expect("the witness's exit code", PROGMANS.pop(run).wait(timeout=4 * WAIT_S), 0)
     records = (run.parent / "progman.log").read_bytes().split(b"\0")[:-1]
     # Posted messages keep their order; a sent initiate may overtake those posted before it.
-    check("conversations", (records[0], records.count(b"initiate")), (b"initiate", 2))
-    check("commands", [record for record in records if record != b"initiate"], [
+    expect("conversations", (records[0], records.count(b"initiate")), (b"initiate", 2))
+    expect("commands", [record for record in records if record != b"initiate"], [
         b'execute [CreateGroup("Viewer",0)]\n[AddItem(%s,Viewer 1.0)]' % short, b"terminate",
         b'execute [CreateGroup("Tools",0)]\n[AddItem(%s,Witness, (x),%s)]' % (short, short),
         b"terminate"])
-    check("classes", registry(session, ".omn"), {})  # without $ClassTitle= none
+    expect("classes", registry(session, ".omn"), {})  # without $ClassTitle= none
 
 
 CASES = {
@@ -161,7 +160,7 @@ CASES = {
         files={"bin/witness.exe": WITNESS} | {f"{name}.txt": b"new" for name in "abcde"},
         mtime=TIME, prepare=lambda _, run: [write_tree(run / "target", {f"{n}.txt": b"old"},
                                                        OLD if n > "a" else NEW) for n in "abcd"],
-        after=lambda session, run: check("as they were, started", (
+        after=lambda session, run: expect("as they were, started", (
             [(run / "target" / f"{name}.txt").read_bytes() for name in "acd"],
             b"Call shell32.ShellExecuteA(" in (run.parent / "setup.log").read_bytes()),
             ([b"old"] * 3, False))),
@@ -171,7 +170,7 @@ CASES = {
         [], {"d/ombrix-e2e.txt": "D:/ombrix-e2e.txt"}, files=MACROS,
         prepare=lambda session, run: (drive("D", "d")(session, run), [
             path.unlink(missing_ok=True) for path in landed(session, run)]),
-        after=lambda session, run: check("landed", [
+        after=lambda session, run: expect("landed", [
             path.read_bytes() for path in landed(session, run)], [b"windir", b"temp"])),
     "shift_jis_name": row([], {"target/ポート/日本語.txt": JAPANESE}, files={JAPANESE: b"Japanese"},
                           environment={"LC_ALL": "ja_JP.UTF-8"}),
@@ -202,7 +201,7 @@ CASES = {
         f"$Class=.omn,Untitled,{PROGRAM},x", prepare=start_progman),
     "program_group_with_wines_shell": row(  # which shows the group's folder in a window
         [lambda session, run: testimony(run), ("find", "", "Ombrix Shell Group", "close", "gone"),
-         lambda session, run: check("folder", len(list(session.prefix.glob(SHELL_GROUP))), 1)],
+         lambda session, run: expect("folder", len(list(session.prefix.glob(SHELL_GROUP))), 1)],
         WRITTEN, "$GroupTitle=Groups", f"$Group=Ombrix Shell Group,Witness,{PROGRAM}",
         prepare=lambda session, run: [shutil.rmtree(p) for p in session.prefix.glob(SHELL_GROUP)]),
 }

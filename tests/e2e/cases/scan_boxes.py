@@ -7,13 +7,12 @@ the same core, reports."""
 import random
 import shutil
 import struct
-import subprocess
 import sys
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
 from harness import SAMPLE_FILES, Case, pack, run_cases  # noqa: E402
-from ombrix_testing import lha, text  # noqa: E402
+from ombrix_testing import expect, lha, run, text  # noqa: E402
 
 DEFAULT_CAPTION, LONGEST_TITLE = "Ombrix V2.60.w32.0023", "Forty Characters Fill This Title Exactly"
 NOTICE, SHORT_NOTICE = text(random.Random(1), 3000).decode(), text(random.Random(2), 600).decode()
@@ -64,10 +63,10 @@ def damaged(message: str, exit_code: int, kind: str, at: int = 0, value=0, notic
             struct.pack_into("<I", data, 512, len(data) + 1)
         exe.write_bytes(data)
         command = ["extract", "-d", exe.parent / "host"] if exit_code else ["info"]
-        host = subprocess.run([session.tool, *command, exe], capture_output=True)
+        host = run(session.tool, *command, exe, check=False)
         said = message.replace("<program>", str(exe)).replace("<run:/>", str(exe.parent / "host"))
-        assert (host.returncode, host.stderr.decode()) == (int(bool(kind)), f"ombrix: {said}\n"
-                                                           * bool(kind)), host.stderr
+        expect("ombrix's exit code, message", (host.returncode, host.stderr.decode()),
+               (int(bool(kind)), f"ombrix: {said}\n" * bool(kind)))
     style = {"style": QUESTION, "answer": "7"} if notice else {}  # No
     return Case([box(message, title, **style)], exit_code, make=make, **case)
 

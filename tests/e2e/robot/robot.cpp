@@ -26,10 +26,10 @@ constexpr UINT kReplyMs = 2000;
 // A problem, with an exit code, goes on the same stream, where the harness reads it.
 int Say(const std::wstring& line, int code = 0) {
   const std::wstring text = (code ? L"robot: " : L"") + line + L"\n";
-  std::string bytes(text.size() * 3, '\0');
-  DWORD size = static_cast<DWORD>(
-      WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
-                          static_cast<int>(bytes.size()), nullptr, nullptr));
+  std::string bytes(text.size() * 3 + 1, '\0');
+  DWORD size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, bytes.data(),
+                                   static_cast<int>(bytes.size()), nullptr, nullptr) -
+               1;
   WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), size, &size, nullptr);
   return code;
 }
@@ -51,20 +51,13 @@ std::wstring TextOf(HWND window) {
   return escaped;
 }
 
-std::wstring ClassOf(HWND window) {
-  wchar_t name[256] = {};
-  GetClassNameW(window, name, 256);
-  return name;
-}
-
 // A visible top-level window of the class with the caption ("" matches any) and the control.
 HWND Find(const std::wstring& kind, const std::wstring& caption, int control) {
-  for (HWND window = nullptr;
-       (window = FindWindowExW(nullptr, window, kind.empty() ? nullptr : kind.c_str(), nullptr));) {
+  const wchar_t* name = kind.empty() ? nullptr : kind.c_str();
+  for (HWND window = nullptr; (window = FindWindowExW(nullptr, window, name, nullptr));) {
     if (IsWindowVisible(window) && (caption.empty() || TextOf(window) == caption) &&
-        (control == 0 || GetDlgItem(window, control) != nullptr)) {
+        (control == 0 || GetDlgItem(window, control)))
       return window;
-    }
   }
   return nullptr;
 }
@@ -77,11 +70,13 @@ void Dump(HWND window) {
   Say(L"rect " + std::to_wstring(frame.left) + L" " + std::to_wstring(frame.top) + L" " +
       std::to_wstring(frame.right) + L" " + std::to_wstring(frame.bottom));
   for (HWND item = GetWindow(window, GW_CHILD); item; item = GetWindow(item, GW_HWNDNEXT)) {
-    const std::wstring id = std::to_wstring(GetDlgCtrlID(item)), kind = ClassOf(item);
+    wchar_t kind[256] = {};
+    GetClassNameW(item, kind, 256);
+    const std::wstring id = std::to_wstring(GetDlgCtrlID(item));
     const DWORD style = static_cast<DWORD>(GetWindowLongW(item, GWL_STYLE));
     Say(L"item " + id + L" " + kind + L" " + std::to_wstring(style) + L" " + TextOf(item));
     DWORD_PTR state = 0;
-    if (kind == L"Button") {  // a push button answers 0
+    if (std::wstring(kind) == L"Button") {  // a push button answers 0
       SendMessageTimeoutW(item, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, kReplyMs, &state);
       Say(L"check " + id + L" " + std::to_wstring(state));
     }
@@ -111,9 +106,8 @@ int wmain(int argc, wchar_t** argv) {
       timeoutMs = wcstoul(argv[++i], nullptr, 10);
     } else if (word == L"find" && left >= 2) {
       const std::wstring kind = argv[++i], caption = argv[++i];
-      while ((window = Find(kind, caption, control)) == nullptr) {
+      while (!(window = Find(kind, caption, control)))
         if (!waiting()) return Say(L"no window " + caption + L" of " + kind, 2);
-      }
       Say(L"window");
     } else if (window == nullptr) {
       return Say(word + L" needs a window: find one first", 1);
@@ -135,9 +129,8 @@ int wmain(int argc, wchar_t** argv) {
     } else if (word == L"close") {
       SendNotifyMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
     } else if (word == L"gone") {
-      while (IsWindow(window)) {
+      while (IsWindow(window))
         if (!waiting()) return Say(L"the window stays", 2);
-      }
     } else {
       return Say(L"unknown action or missing argument: " + word, 1);
     }
