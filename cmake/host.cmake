@@ -51,7 +51,7 @@ if(OMBRIX_TESTS)
   enable_testing()
   find_package(Python3 REQUIRED COMPONENTS Interpreter)
   add_test(NAME layers COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/scripts/check-layers.py
-                               ${CMAKE_SOURCE_DIR}/src)
+                               ${CMAKE_SOURCE_DIR})
   add_subdirectory(tests)
 endif()
 include(${CMAKE_SOURCE_DIR}/cmake/fuzz.cmake)

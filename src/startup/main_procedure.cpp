@@ -5,13 +5,12 @@
 #include "base/text.h"
 #include "setup/scan_pass.h"
 #include "startup/command_line.h"
-#include "startup/work_area.h"
-#include "ui/main_dialog.h"
 
 using namespace platform;
 
 // The scan, and the dialog when the scan finds nothing wrong; the program's exit code.
-static int ScanThenShowDialog(void* instance, WorkArea& work, const char* tail) {
+static int ScanThenShowDialog(void* instance, WorkArea& work, const char* tail,
+                              MainDialog showDialog) {
   RunContext& run = work.pass.run;
   TokenList tokens = TokenizeCommandTail(tail);
   const CommandOptions given = ReadOptions(tokens);
@@ -31,10 +30,10 @@ static int ScanThenShowDialog(void* instance, WorkArea& work, const char* tail) 
   char* installDir = run.settings.installDir;
   ExpandPathMacro(installDir, kDirCapacity, "", options.isWin32s);
   if (installDir[0] == '\0') CurrentDirectory(installDir, kDirCapacity);
-  return RunMainDialog(instance, work.pass, work.setup, work.dialog);
+  return showDialog(instance, work.pass, work.setup, work.dialog);
 }
 
-int RunProgram(void* instance, const char* tail) {
+int RunProgram(void* instance, const char* tail, MainDialog showDialog) {
   const int isWin32s = IsWin32s();
   auto* work = static_cast<WorkArea*>(AllocZeroed(sizeof(WorkArea)));
   if (work == nullptr) {
@@ -42,7 +41,7 @@ int RunProgram(void* instance, const char* tail) {
     return 0;
   }
   work->pass.run.options.isWin32s = isWin32s;
-  const int result = ScanThenShowDialog(instance, *work, tail);
+  const int result = ScanThenShowDialog(instance, *work, tail, showDialog);
   Release(work);
   return result;
 }

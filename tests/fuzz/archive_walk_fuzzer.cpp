@@ -47,7 +47,7 @@ void NoteAllocation(const volatile void* block, size_t size) {
 
 }  // namespace
 
-int RunMainDialog(void*, PassArea& area, SetupState& setup, DialogState&) {
+int CheckDialogOpening(void*, PassArea& area, SetupState& setup, DialogState&) {
   const SettingsBlock& s = area.run.settings;
   CheckThat(AllTerminated(s.windowTitle, s.installTitle, s.installDir, s.command,
                           setup.classCheckText, setup.groupCheckText, area.header.memberPath,
@@ -77,7 +77,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return answers >> (hooks.boxes.size() - 1) % 8 & 1 ? platform::kAnswerYes : platform::kAnswerNo;
   };
   try {
-    RunProgram(nullptr, options & kWalkDirectoryArgument ? "-c \"C:\\Program Files\\Given\"" : "");
+    RunProgram(nullptr, options & kWalkDirectoryArgument ? "-c \"C:\\Program Files\\Given\"" : "",
+               CheckDialogOpening);
   } catch (const ProcessEnded& ended) {
     CheckThat(ended.status == 1, "a stop during the scan with a status other than 1");
     ReleaseHeader(static_cast<WorkArea*>(workArea)->pass.header);

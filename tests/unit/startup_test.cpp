@@ -15,7 +15,7 @@ std::vector<std::string> shown;  // what each dialog would have shown
 }  // namespace
 
 // The host has no dialog: this one records what it would show and ends as if cancelled.
-int RunMainDialog(void*, PassArea& area, SetupState&, DialogState&) {
+int RecordDialog(void*, PassArea& area, SetupState&, DialogState&) {
   const RunContext& run = area.run;
   shown.push_back(std::string(run.settings.windowTitle) + "|" + run.settings.installDir + "|" +
                   std::to_string(run.options.autoStart) + std::to_string(run.options.dateCompare) +
@@ -80,7 +80,7 @@ TEST_F(StartupTest, TheMainProcedureShowsTheDialogOnlyAfterASoundScan) {
     bytes.resize(size);
     hooks().moduleFileName = WriteFile("prog.exe", bytes);
     hooks().currentDirectory = "C:\\Current";
-    return RunProgram(nullptr, tail);
+    return RunProgram(nullptr, tail, RecordDialog);
   };
   EXPECT_EQ(program("-n- -c", "Viewer", "C:\\Viewer", kFlagAutoStart | kFlagOverwrite | 0x30), 7);
   EXPECT_EQ(program("", "", "", 0), 7);
@@ -88,7 +88,7 @@ TEST_F(StartupTest, TheMainProcedureShowsTheDialogOnlyAfterASoundScan) {
   EXPECT_EQ(program("", "", "", 0, 0), 0);  // never packed: the image is no member
   EXPECT_EQ(program("", "Truncated", "", 0, 1u << 20, kSettingsOffset + 8), 0);
   hooks().allocationsBeforeFailure = 0;
-  EXPECT_EQ(RunProgram(nullptr, ""), 0);
+  EXPECT_EQ(RunProgram(nullptr, "", RecordDialog), 0);
   const std::string caption = kDefaultCaption, path = "\"" + hooks().moduleFileName + "\" ";
   EXPECT_EQ(shown, (std::vector<std::string>{"Viewer|C:\\Viewer|001", caption + "|C:\\Current|010",
                                              caption + "|D:\\From Line|110"}));

@@ -6,7 +6,8 @@
 
 #include "startup/command_line.h"
 #include "startup/main_procedure.h"
+#include "ui/main_dialog.h"
 
 extern "C" [[noreturn]] void StubEntry() {
-  exit(RunProgram(GetModuleHandleA(nullptr), SkipProgramName(GetCommandLineA())));
+  exit(RunProgram(GetModuleHandleA(nullptr), SkipProgramName(GetCommandLineA()), RunMainDialog));
 }
