@@ -6,7 +6,7 @@
 using namespace platform;
 
 // The volume of the extraction directory decides between long and 8.3 names.
-static int VolumeTakesLongNames(const char* dir) {
+static bool VolumeTakesLongNames(const char* dir) {
   char root[4] = {0, 0, '\\', 0};
   const char* rootArg = nullptr;
   if (dir[0] != '\0' && dir[1] == ':') {
@@ -17,11 +17,11 @@ static int VolumeTakesLongNames(const char* dir) {
   return MaxComponentLength(rootArg) == 255;
 }
 
-// The opening steps. 1 on success; 0 after reporting, with nothing left open.
-static int OpenArchive(PassArea& area, Window window) {
+// The opening steps. false after reporting, with nothing left open.
+static bool OpenArchive(PassArea& area, Window window) {
   RunContext& run = area.run;
   run.dialogWindow = window;
-  run.failed = 0;
+  run.failed = false;
   run.archiveFile = OpenForRead(run.modulePath);
   if (run.archiveFile == kNoFile) return FailOpen(run, run.modulePath);
   // Without the file's size no skip could be checked against its end.
@@ -46,7 +46,7 @@ static int OpenArchive(PassArea& area, Window window) {
   }
   BuildCrcTable(area.crc, kCrcPolynomial);
   header.crcXor = 0;
-  return 1;
+  return true;
 }
 
 void VerifyCheckValue(PassArea& area) {
@@ -54,20 +54,20 @@ void VerifyCheckValue(PassArea& area) {
   if (!run.failed && (run.settings.flags & kFlagCheckValue) &&
       area.header.crcXor != area.header.checkValue) {
     ReportError(run, kTamperedData, run.modulePath);
-    run.failed = 1;
+    run.failed = true;
   }
 }
 
 void ReportDecodeFailure(RunContext& run, DecodeStatus status) {
-  run.failed = 1;
+  run.failed = true;
   if (status == kDecodeWriteFailed) ReportError(run, kWriteError, run.outPath);
   if (status == kDecodeBadTable) ReportError(run, kBadTable, run.modulePath);
   if (status == kDecodeReadFailed) ReportError(run, kReadError, run.modulePath);
 }
 
-int RunArchivePass(PassArea& area, Window window, const ArchiveJob& job) {
+bool RunArchivePass(PassArea& area, Window window, const ArchiveJob& job) {
   RunContext& run = area.run;
-  if (OpenArchive(area, window) == 0) return 0;
+  if (!OpenArchive(area, window)) return false;
   while (ReadMemberHeader(run, area.crc, area.header) == kHeaderRead) {
     area.header.crcXor ^= CurrentHeader(area.header).dataCrc;
     if (!job.member(area, job.context)) break;
@@ -76,5 +76,5 @@ int RunArchivePass(PassArea& area, Window window, const ArchiveJob& job) {
   run.archiveFile = kNoFile;  // a later stop must not close it twice
   if (job.finish != nullptr) job.finish(area, job.context);
   ReleaseHeader(area.header);
-  return run.failed ? 0 : 1;
+  return !run.failed;
 }

@@ -13,7 +13,7 @@ struct PassArea {
   CrcState crc;
   DecoderState decoder;
   HeaderState header;
-  int longNames;  // the extraction volume takes long names
+  bool longNames;  // the extraction volume takes long names
 };
 
 struct ArchiveJob {
@@ -27,9 +27,9 @@ struct ArchiveJob {
 
 // Opens the program file (modulePath), positions it at the archive, reads the check value when
 // the settings ask for one, and walks every member with the job. window owns the boxes of the
-// pass: the dialog, or null during the scan. Returns 1 when nothing failed, 0 otherwise; when the
-// archive cannot be opened or positioned it returns at once, without the job's finish.
-int RunArchivePass(PassArea& area, platform::Window window, const ArchiveJob& job);
+// pass: the dialog, or null during the scan. Returns whether nothing failed; when the archive
+// cannot be opened or positioned it returns at once, without the job's finish.
+bool RunArchivePass(PassArea& area, platform::Window window, const ArchiveJob& job);
 
 // The scan's closing test: when nothing has failed and the settings ask for a check value, the
 // members' CRCs must give it; otherwise "Tampered DATA" is reported and failed set.

@@ -32,7 +32,7 @@ DecodeStatus ExtractMember(PassArea& area, const OutputPathRule& rule) {
     case kOpenSkip:
       return SkipMemberData(run, header), kDecodeDone;
     case kOpenCancel:
-      run.failed = 1;
+      run.failed = true;
       return kDecodeDone;
     case kOpenFailed:
       return kDecodeDone;

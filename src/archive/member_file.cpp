@@ -37,7 +37,7 @@ bool CheckDataCrc(RunContext& run, const CrcState& crc, const HeaderState& heade
   if (crc.crc == CurrentHeader(header).dataCrc) return true;
   if (output != nullptr) DeleteOutput(output);
   ReportError(run, kCrcError, subject);
-  run.failed = 1;
+  run.failed = true;
   return false;
 }
 
@@ -49,7 +49,7 @@ bool FinishMemberFile(RunContext& run, const CrcState& crc, const HeaderState& h
   if (!closed) {
     DeleteOutput(run.outPath);
     ReportError(run, kCloseError, run.outPath);
-    run.failed = 1;
+    run.failed = true;
     return false;
   }
   if (!CheckDataCrc(run, crc, header, run.outPath, run.outPath)) return false;

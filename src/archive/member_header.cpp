@@ -106,7 +106,7 @@ HeaderResult ReadMemberHeader(RunContext& run, CrcState& crc, HeaderState& state
   if (headerSize < 0 || (state.header = static_cast<uint8_t*>(
                              AllocZeroed(static_cast<uint32_t>(headerSize)))) == nullptr) {
     ReportNoMemory(run);
-    run.failed = 1;
+    run.failed = true;
     return kHeaderFailed;
   }
   // A header too small for its fixed part cannot be read without running off the buffer.
@@ -137,12 +137,12 @@ HeaderResult ReadMemberHeader(RunContext& run, CrcState& crc, HeaderState& state
   return kHeaderRead;
 }
 
-int SkipMemberData(RunContext& run, const HeaderState& state) {
+bool SkipMemberData(RunContext& run, const HeaderState& state) {
   // A size beyond the whole file would wrap to a backward seek and walk the archive again.
   const uint32_t packedSize = CurrentHeader(state).packedSize;
   if (packedSize > run.fileEnd) return FailEof(run);
   const int32_t position = Seek(run.archiveFile, static_cast<int32_t>(packedSize), kSeekCur);
   if (position == -1) return FailRead(run);
   if (static_cast<uint32_t>(position) > run.fileEnd) return FailEof(run);
-  return 1;
+  return true;
 }

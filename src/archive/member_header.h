@@ -86,7 +86,7 @@ enum HeaderResult { kHeaderFailed = 0, kHeaderRead = 1, kArchiveEnd = 2 };
 // failure has been reported and failed set.
 HeaderResult ReadMemberHeader(RunContext& run, CrcState& crc, HeaderState& state);
 
-// Seeks past the current member's data. 1 on success, 0 after reporting a failure.
-int SkipMemberData(RunContext& run, const HeaderState& state);
+// Seeks past the current member's data. false after reporting a failure.
+bool SkipMemberData(RunContext& run, const HeaderState& state);
 
 void ReleaseHeader(HeaderState& state);

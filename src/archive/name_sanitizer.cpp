@@ -9,7 +9,7 @@ constexpr uint32_t kLongComponent = 255;
 constexpr uint32_t kShortName = 8;
 constexpr uint32_t kShortExtension = 3;
 
-bool IsRefused(uint8_t byte, int longNames) {
+bool IsRefused(uint8_t byte, bool longNames) {
   const char* set = longNames ? "\"*/:<>?\\|" : "\"*+,./:;<=>?[\\]|\xFF";
   if (!longNames && byte >= 1 && byte <= 32) return true;
   for (; *set != '\0'; ++set) {
@@ -20,7 +20,7 @@ bool IsRefused(uint8_t byte, int longNames) {
 
 }  // namespace
 
-char* SanitizeField(char* text, uint32_t count, int longNames) {
+char* SanitizeField(char* text, uint32_t count, bool longNames) {
   uint32_t i = 0;
   while (i < count && text[i] != '\0') {
     const auto byte = static_cast<uint8_t>(text[i]);
@@ -36,7 +36,7 @@ char* SanitizeField(char* text, uint32_t count, int longNames) {
   return text + i;
 }
 
-char* SanitizeComponent(char* component, int longNames) {
+char* SanitizeComponent(char* component, bool longNames) {
   if (longNames) return SanitizeField(component, kLongComponent, longNames);
   char* dot = nullptr;
   for (char* p = component; *p != '\0'; ++p) {
@@ -54,7 +54,7 @@ char* SanitizeComponent(char* component, int longNames) {
   return end + length;
 }
 
-void SanitizePath(char* path, int longNames) {
+void SanitizePath(char* path, bool longNames) {
   char* to = path;
   const char* from = path;
   if (*from == '/') ++to, ++from;

@@ -9,7 +9,7 @@ static bool HasDrive(const char* path) {
   return path[0] != '\0' && path[1] == ':';
 }
 
-void BuildOutputPath(char* out, const char* dir, char* memberPath, int isWin32s) {
+void BuildOutputPath(char* out, const char* dir, char* memberPath, bool isWin32s) {
   ExpandPathMacro(memberPath, kPathCapacity, LastComponent(memberPath), isWin32s);
   if (HasDrive(memberPath)) {
     CopyText(out, kOutPathCapacity, memberPath);

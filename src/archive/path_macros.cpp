@@ -24,7 +24,7 @@ void WindowsDrive(char* out) {
 }
 
 // The directory a macro stands for, in out (256 bytes); false when it is not to be expanded.
-bool Replacement(Macro macro, const char* fileName, int isWin32s, char* out) {
+bool Replacement(Macro macro, const char* fileName, bool isWin32s, char* out) {
   out[0] = '\0';
   switch (macro) {
     case kWork:
@@ -92,7 +92,7 @@ void ReadRegistryString(const char* subKey, const char* valueName, const char* f
   if (!ReadMachineString(subKey, valueName, out, capacity)) CopyText(out, capacity, fallback);
 }
 
-char* ExpandPathMacro(char* text, uint32_t capacity, const char* fileName, int isWin32s) {
+char* ExpandPathMacro(char* text, uint32_t capacity, const char* fileName, bool isWin32s) {
   int macro = 0;
   uint32_t length = 0;
   for (const char* name = kMacros; macro < kNoMacro; name += length + 1, ++macro) {

@@ -8,7 +8,7 @@
 // turns every separator into a backslash; returns what ConvertSeparators returns. fileName serves
 // %Search%, which stays unexpanded without one. An expansion that would not fit in capacity, or
 // in the 260 bytes a path may have, is not made.
-char* ExpandPathMacro(char* text, uint32_t capacity, const char* fileName, int isWin32s);
+char* ExpandPathMacro(char* text, uint32_t capacity, const char* fileName, bool isWin32s);
 
 // The temporary directory: TEMP, else TMP, else the Windows directory's TEMP (created), else the
 // current directory. Returns its length, or the capacity it needs with out left empty. A variable

@@ -26,13 +26,13 @@ void ReadSettingsBlock(RunContext& run, const char* commandLineDir) {
   }
 }
 
-int ResolveAutoStart(OptionState given, uint8_t flags) {
-  if (given == kOptionOn) return 1;
-  if (given == kOptionOff) return 0;
+bool ResolveAutoStart(OptionState given, uint8_t flags) {
+  if (given == kOptionOn) return true;
+  if (given == kOptionOff) return false;
   return (flags & kFlagAutoStart) != 0;
 }
 
-int ResolveDateCompare(OptionState noDateCompare, uint8_t flags) {
-  if (noDateCompare == kOptionOn) return 0;
+bool ResolveDateCompare(OptionState noDateCompare, uint8_t flags) {
+  if (noDateCompare == kOptionOn) return false;
   return (flags & kFlagNoDateCompare) == 0;
 }

@@ -14,5 +14,5 @@ void ReadSettingsBlock(RunContext& run, const char* commandLineDir);
 enum OptionState : int { kOptionNotGiven = 0, kOptionOn = 1, kOptionOff = 2 };
 
 // The final switches, from the options and the settings flags.
-int ResolveAutoStart(OptionState given, uint8_t flags);
-int ResolveDateCompare(OptionState noDateCompare, uint8_t flags);
+bool ResolveAutoStart(OptionState given, uint8_t flags);
+bool ResolveDateCompare(OptionState noDateCompare, uint8_t flags);

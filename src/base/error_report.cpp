@@ -23,22 +23,22 @@ void ReportError(RunContext& run, const char* message, const char* subject) {
                  kBoxTaskModal | kBoxIconError);
 }
 
-static int Fail(RunContext& run, const char* message, const char* subject) {
+static bool Fail(RunContext& run, const char* message, const char* subject) {
   ReportError(run, message, subject);
-  run.failed = 1;
-  return 0;
+  run.failed = true;
+  return false;
 }
 
-int FailRead(RunContext& run) {
+bool FailRead(RunContext& run) {
   return Fail(run, kReadError, run.modulePath);
 }
-int FailEof(RunContext& run) {
+bool FailEof(RunContext& run) {
   return Fail(run, kUnexpectedEof, run.modulePath);
 }
-int FailHeader(RunContext& run) {
+bool FailHeader(RunContext& run) {
   return Fail(run, kBadHeader, run.modulePath);
 }
-int FailOpen(RunContext& run, const char* name) {
+bool FailOpen(RunContext& run, const char* name) {
   return Fail(run, kOpenError, name);
 }
 

@@ -10,11 +10,11 @@ const char* FormatAboutFile(RunContext& run, const char* message, const char* su
 void ReportError(RunContext& run, const char* message, const char* subject);
 
 // Each reports its message about the program file (FailOpen: about name), sets failed and
-// returns 0, so that callers can write `return FailRead(run);`.
-int FailRead(RunContext& run);
-int FailEof(RunContext& run);
-int FailHeader(RunContext& run);
-int FailOpen(RunContext& run, const char* name);
+// returns false, so that callers can write `return FailRead(run);`.
+bool FailRead(RunContext& run);
+bool FailEof(RunContext& run);
+bool FailHeader(RunContext& run);
+bool FailOpen(RunContext& run, const char* name);
 
 // "Not enough memory", alone, with the error icon: the one message without a subject.
 void ReportNoMemory(RunContext& run);

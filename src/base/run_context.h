@@ -16,10 +16,10 @@ inline constexpr uint32_t kScriptCapacity = 4096;
 
 // Program-wide switches, resolved at start-up from the command line and the settings.
 struct ProgramOptions {
-  int isWin32s;
-  int autoStart;
-  int dateCompare;
-  int overwriteSilently;
+  bool isWin32s;
+  bool autoStart;
+  bool dateCompare;
+  bool overwriteSilently;
 };
 
 struct RunContext {
@@ -27,9 +27,9 @@ struct RunContext {
   ProgramOptions options;
 
   // Pass control
-  uint32_t failed;  // set once anything was reported or refused; ends the pass
+  bool failed;  // set once anything was reported or refused; ends the pass
   uint32_t fileEnd;
-  uint32_t cancelRequested;       // Cancel during extraction, seen at the next progress report
+  bool cancelRequested;           // Cancel during extraction, seen at the next progress report
   platform::Window dialogWindow;  // owner of every box; null during the scan
   platform::FileHandle archiveFile;
   platform::FileHandle outFile;  // the member's file while it is written

@@ -17,5 +17,5 @@ DecodeStatus ReportProgress(const OutputSink& sink, uint32_t done, uint32_t tota
   if (sink.file == platform::kNoFile) return kDecodeDone;
   ShowProgressText(sink.dialog, ProgressPercent(done, total));
   platform::PumpMessages(sink.dialog);
-  return *sink.cancelRequested != 0 ? kDecodeCancelled : kDecodeDone;
+  return *sink.cancelRequested ? kDecodeCancelled : kDecodeDone;
 }

@@ -13,8 +13,8 @@ struct OutputSink {
   char* text;
   uint32_t textCapacity;
   CrcState& crc;
-  platform::Window dialog;          // where the progress line is
-  const uint32_t* cancelRequested;  // set by the dialog's Cancel while messages are let through
+  platform::Window dialog;      // where the progress line is
+  const bool* cancelRequested;  // set by the dialog's Cancel while messages are let through
 };
 
 // Writes n bytes to the sink's file and folds them into the CRC; with no file the bytes replace

@@ -11,7 +11,7 @@ namespace {
 bool ScanMember(PassArea& area, void* context) {
   RunContext& run = area.run;
   const ReservedMember reserved = ReservedMemberOf(area.header.memberPath);
-  if (reserved == kOrdinaryMember) return SkipMemberData(run, area.header) != 0;
+  if (reserved == kOrdinaryMember) return SkipMemberData(run, area.header);
   const bool notice = reserved == kNoticeText;
   // An empty notice must not show whatever scratch held before.
   if (notice) run.scratch[0] = '\0';
@@ -29,7 +29,7 @@ bool ScanMember(PassArea& area, void* context) {
   if (notice) {
     const int answer = ShowMessageBox(run.dialogWindow, run.scratch, run.settings.windowTitle,
                                       kBoxTaskModal | kBoxIconQuestion | kBoxYesNo);
-    if (answer == kAnswerNo) run.failed = 1;
+    if (answer == kAnswerNo) run.failed = true;
   } else {
     ParseSetupScript(run, *static_cast<SetupState*>(context));
   }
@@ -42,6 +42,6 @@ void FinishScan(PassArea& area, void*) {
 
 }  // namespace
 
-int RunScanPass(PassArea& area, SetupState& setup) {
+bool RunScanPass(PassArea& area, SetupState& setup) {
   return RunArchivePass(area, nullptr, {ScanMember, FinishScan, &setup});
 }

@@ -5,6 +5,6 @@
 #include "archive/archive_pass.h"
 #include "setup/setup_state.h"
 
-// 1 when the scan found nothing wrong and the notice, if any, was accepted; 0 otherwise (the
-// reason has been shown).
-int RunScanPass(PassArea& area, SetupState& setup);
+// true when the scan found nothing wrong and the notice, if any, was accepted; false otherwise
+// (the reason has been shown).
+bool RunScanPass(PassArea& area, SetupState& setup);

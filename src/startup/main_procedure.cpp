@@ -25,7 +25,7 @@ static int ScanThenShowDialog(void* instance, WorkArea& work, const char* tail,
   options.autoStart = ResolveAutoStart(given.autoStart, flags);
   options.dateCompare = ResolveDateCompare(given.noDateCompare, flags);
 
-  if (RunScanPass(work.pass, work.setup) == 0) return 0;
+  if (!RunScanPass(work.pass, work.setup)) return 0;
 
   char* installDir = run.settings.installDir;
   ExpandPathMacro(installDir, kDirCapacity, "", options.isWin32s);
@@ -34,7 +34,7 @@ static int ScanThenShowDialog(void* instance, WorkArea& work, const char* tail,
 }
 
 int RunProgram(void* instance, const char* tail, MainDialog showDialog) {
-  const int isWin32s = IsWin32s();
+  const bool isWin32s = IsWin32s();
   auto* work = static_cast<WorkArea*>(AllocZeroed(sizeof(WorkArea)));
   if (work == nullptr) {
     ShowMessageBox(nullptr, kNotEnoughMemory, kDefaultCaption, kBoxTaskModal | kBoxIconError);

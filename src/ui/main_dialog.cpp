@@ -58,8 +58,8 @@ void Initialise(HWND window) {
   ShowCheckBox(window, kGroupBox, setup.groupChecked, setup.groupCheckText);
   ShowCheckBox(window, kClassBox, setup.classChecked, setup.classCheckText);
   CentreOnScreen(window);
-  dialog.state->extracting = 0;
-  run.cancelRequested = 0;
+  dialog.state->extracting = false;
+  run.cancelRequested = false;
   dialog.icon = LoadIconA(dialog.instance, "IDI_ICON1");
   if (run.options.autoStart) SetTimer(window, kAutoStartTimer, kAutoStartDelayMs, nullptr);
 }
@@ -88,7 +88,7 @@ INT_PTR Start(HWND window) {
   for (int id : kDisabledForThePass) EnableWindow(GetDlgItem(window, id), FALSE);
   SetFocus(GetDlgItem(window, IDCANCEL));
   SendDlgItemMessageA(window, IDCANCEL, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
-  dialog.state->extracting = 1;
+  dialog.state->extracting = true;
   RunExtractionPass(*dialog.area, *dialog.setup, window);
   EndDialog(window, 1);
   return TRUE;
@@ -124,7 +124,7 @@ INT_PTR Command(HWND window, int id) {
       return Start(window);
     case IDCANCEL:
       if (dialog.state->extracting) {
-        dialog.area->run.cancelRequested = 1;
+        dialog.area->run.cancelRequested = true;
       } else {
         EndDialog(window, 0);
       }

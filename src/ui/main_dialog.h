@@ -8,7 +8,7 @@
 
 // The dialog's part of the work area.
 struct DialogState {
-  uint32_t extracting;  // set when OK starts the pass; never cleared, the dialog ends after it
+  bool extracting;  // set when OK starts the pass; never cleared, the dialog ends after it
 };
 
 // Shows the dialog modally over the program's instance; its result: 1 after the extraction, 0

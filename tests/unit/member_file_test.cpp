@@ -59,7 +59,7 @@ class MemberFileTest : public CoreTest {
     }
     hooks().boxes.clear(), run().failed = 0;
     hooks().answerBox = [&c](const auto&) { return c.answer; };
-    run().options = {0, 0, c.dateCompare, c.overwriteSilently};
+    run().options = {false, false, c.dateCompare != 0, c.overwriteSilently != 0};
     run().settings.keepAttributes = uint8_t(c.keepAttributes);
     area_->header.attributes = uint16_t(c.attributes);
     area_->crc.crc = uint16_t(c.badCrc);  // the header's data CRC is 0
@@ -71,7 +71,7 @@ class MemberFileTest : public CoreTest {
       WriteOutput(run().outFile, "new", 3);
       const bool finished =
           FinishMemberFile(run(), area_->crc, area_->header, UnixToDosTime(kStamp));
-      EXPECT_EQ(run().failed, finished ? 0u : 1u);
+      EXPECT_EQ(run().failed, !finished);
     }
     const std::string subject = "\"" + outPath_ + "\" ";
     for (const auto& box : hooks().boxes) {

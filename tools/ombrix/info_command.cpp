@@ -108,7 +108,7 @@ int ShowArchiveInfo(const std::string& path, std::ostream& out) {
   };
   job.member = [&out](PassArea& area) {
     PrintMember(out, area.header);
-    return SkipMemberData(area.run, area.header) != 0;
+    return SkipMemberData(area.run, area.header);
   };
   job.walked = [&out](PassArea& area) {
     if (area.run.settings.flags & kFlagCheckValue) PrintCheckValue(out, area);

@@ -80,14 +80,14 @@ int WalkMembers(const std::string& path, const ToolJob& job) {
   // The settings decide about existing files as the stub's do with no options on its command line.
   run.options.dateCompare = ResolveDateCompare(kOptionNotGiven, run.settings.flags);
   run.options.overwriteSilently = (run.settings.flags & kFlagOverwrite) != 0;
-  return RunArchivePass(area, nullptr, {OnMember, OnFinish, &state}) == 1 ? 0 : 1;
+  return RunArchivePass(area, nullptr, {OnMember, OnFinish, &state}) ? 0 : 1;
 }
 
 bool PassOverFailure(PassArea& area, const std::function<DecodeStatus()>& work) {
   RunContext& run = area.run;
   const int32_t dataStart = platform::Seek(run.archiveFile, 0, platform::kSeekCur);
-  const uint32_t failedBefore = run.failed;
-  run.failed = 0;
+  const bool failedBefore = run.failed;
+  run.failed = false;
   const DecodeStatus status = work();
   if (status != kDecodeDone) {
     ReportDecodeFailure(run, status);
@@ -97,8 +97,8 @@ bool PassOverFailure(PassArea& area, const std::function<DecodeStatus()>& work) 
       platform::DeleteOutput(run.outPath);
     }
   }
-  const bool memberFailed = run.failed != 0;
-  run.failed |= failedBefore;
+  const bool memberFailed = run.failed;
+  run.failed = run.failed || failedBefore;
   if (!memberFailed) return true;
   const uint64_t next =
       uint64_t{static_cast<uint32_t>(dataStart)} + CurrentHeader(area.header).packedSize;

@@ -191,7 +191,7 @@ void Pack(const PackOptions& options) {
   archive.Finish();
 
   ToolJob skip;
-  skip.member = [](PassArea& area) { return SkipMemberData(area.run, area.header) != 0; };
+  skip.member = [](PassArea& area) { return SkipMemberData(area.run, area.header); };
   if (WalkMembers(output.WalkPath(), skip) != 0) {
     throw ToolError(FormatMessage(kOutputRejected, options.outPath.c_str()));
   }

@@ -18,7 +18,7 @@ char* BuildStubOutputPath(RunContext& run, char* memberPath, void*) {
 bool ExtractOrdinaryMember(PassArea& area, void*) {
   const DecodeStatus status = ExtractMember(area, {BuildStubOutputPath, nullptr});
   if (status != kDecodeDone) StopAfterDecodeFailure(area.run, status);
-  return area.run.failed == 0;
+  return !area.run.failed;
 }
 
 void FinishExtraction(PassArea& area, void* setup) {
@@ -29,6 +29,6 @@ void FinishExtraction(PassArea& area, void* setup) {
 
 }  // namespace
 
-int RunExtractionPass(PassArea& area, SetupState& setup, HWND dialog) {
+bool RunExtractionPass(PassArea& area, SetupState& setup, HWND dialog) {
   return RunArchivePass(area, dialog, {ExtractOrdinaryMember, FinishExtraction, &setup});
 }

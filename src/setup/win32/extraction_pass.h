@@ -9,4 +9,4 @@
 
 // Returns 1 when nothing failed, 0 otherwise (the failure has been shown, owned by dialog). The
 // setup actions run after a failed walk too; the command only after a good one.
-int RunExtractionPass(PassArea& area, SetupState& setup, HWND dialog);
+bool RunExtractionPass(PassArea& area, SetupState& setup, HWND dialog);
