@@ -5,6 +5,7 @@ inline constexpr char kDefaultCaption[] = "Ombrix V2.60.w32.0023";
 inline constexpr char kNotEnoughMemory[] = "Not enough memory";
 inline constexpr char kOpenError[] = "Open ERROR";
 inline constexpr char kReadError[] = "Read ERROR";
+// Spelled as users have always seen it, and as scripts that read the box may match it.
 inline constexpr char kUnexpectedEof[] = "Unexpeted EOF";
 inline constexpr char kBadHeader[] = "Bad header";
 inline constexpr char kTamperedData[] = "Tampered DATA";
