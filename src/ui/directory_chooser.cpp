@@ -8,44 +8,42 @@
 
 namespace {
 
-// The hook has no parameter of its own to reach the run by; one chooser runs at a time.
-RunContext* chooserRun;
+// The hook has no parameter of its own to reach the chooser's fields by; one chooser runs at a
+// time.
+ChooserState* openChooser;
 
 }  // namespace
 
-int ChooseDirectory(HWND owner, HINSTANCE instance, RunContext& run) {
-  chooserRun = &run;
-  run.scratch[0] = '\0';
+bool ChooseDirectory(HWND owner, HINSTANCE instance, ChooserState& chooser) {
+  openChooser = &chooser;
+  chooser.fileName[0] = '\0';
   OPENFILENAMEA request = {};
   // The size of the record before its later extensions, which the old-style dialog expects.
   request.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
   request.hwndOwner = owner;
   request.hInstance = instance;
-  request.lpstrFile = run.scratch;
+  request.lpstrFile = chooser.fileName;
   request.nMaxFile = kPathCapacity;
   request.lpstrTitle = kChooserTitle;
   request.Flags =
       OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_ENABLEHOOK | OFN_ENABLETEMPLATE | OFN_PATHMUSTEXIST;
   request.lpfnHook = GetDirDlgHookProc;
   request.lpTemplateName = "GetDirDialog";
-  return GetOpenFileNameA(&request);
+  return GetOpenFileNameA(&request) != 0;
 }
 
 UINT_PTR CALLBACK GetDirDlgHookProc(HWND chooser, UINT message, WPARAM wParam, LPARAM) {
   if (message != WM_COMMAND || LOWORD(wParam) != IDOK) return 0;
   const int focus = GetDlgCtrlID(GetFocus());
   if (focus == lst2 || focus == cmb2) return 0;
-  RunContext& run = *chooserRun;
+  ChooserState& state = *openChooser;
   // The box takes 255 characters: a longer directory is refused rather than cut, and the chooser
   // stays open on it.
-  char directory[kDirCapacity];
-  const DWORD length = GetCurrentDirectoryA(kDirCapacity, directory);
+  const DWORD length = GetCurrentDirectoryA(kDirCapacity, state.directory);
   if (length == 0 || length >= kDirCapacity) {
-    MessageBoxA(chooser, kInvalidDirectory, run.settings.windowTitle,
-                MB_TASKMODAL | MB_ICONWARNING);
+    MessageBoxA(chooser, kInvalidDirectory, state.caption, MB_TASKMODAL | MB_ICONWARNING);
     return 1;
   }
-  CopyText(run.outPath, kOutPathCapacity, directory);
   // The common dialog ends when its hook posts IDABORT, and GetOpenFileNameA then returns the
   // lParam given here.
   PostMessageA(chooser, WM_COMMAND, IDABORT, 1);

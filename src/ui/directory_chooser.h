@@ -3,11 +3,11 @@
 
 #include <windows.h>
 
-#include "base/run_context.h"
+#include "ui/main_dialog.h"
 
-// Runs the chooser over owner. Nonzero when a directory was chosen, which is then in
-// run.outPath; 0 when the user cancelled or the chooser could not be shown.
-int ChooseDirectory(HWND owner, HINSTANCE instance, RunContext& run);
+// Runs the chooser over owner. true when a directory was chosen, which is then in
+// chooser.directory; false when the user cancelled or the chooser could not be shown.
+bool ChooseDirectory(HWND owner, HINSTANCE instance, ChooserState& chooser);
 
 // The chooser's hook, exported by name: OK takes the directory the chooser shows, unless the
 // focus is in one of its lists, where OK opens the entry as the common dialog does.

@@ -97,18 +97,19 @@ INT_PTR Start(HWND window) {
 // The chosen directory goes into the box, in quotes when it holds a blank; OK takes them off.
 void Browse(HWND window) {
   KillTimer(window, kAutoStartTimer);
-  RunContext& run = dialog.area->run;
+  ChooserState& chooser = dialog.state->chooser;
+  chooser.caption = dialog.area->run.settings.windowTitle;
   dialog.choosing = true;
-  const int chosen = ChooseDirectory(window, dialog.instance, run);
+  const bool chosen = ChooseDirectory(window, dialog.instance, chooser);
   dialog.choosing = false;
-  if (chosen == 0) return;
-  char* shown = run.scratch;
+  if (!chosen) return;
+  char shown[kDirCapacity + 2];
   shown[0] = '\0';
   bool blank = false;
-  for (const char* c = run.outPath; *c != '\0'; ++c) blank = blank || *c == ' ';
-  if (blank) AppendText(shown, kScratchCapacity, "\"");
-  AppendText(shown, kScratchCapacity, run.outPath);
-  if (blank) AppendText(shown, kScratchCapacity, "\"");
+  for (const char* c = chooser.directory; *c != '\0'; ++c) blank = blank || *c == ' ';
+  if (blank) AppendText(shown, sizeof shown, "\"");
+  AppendText(shown, sizeof shown, chooser.directory);
+  if (blank) AppendText(shown, sizeof shown, "\"");
   SetDlgItemTextA(window, kDirectoryBox, shown);
 }
 
