@@ -39,14 +39,14 @@ find_package(CLI11 CONFIG REQUIRED)
 # same writer that packs distributables.
 file(GLOB OMBRIX_TOOL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/ombrix/*.cpp)
 list(REMOVE_ITEM OMBRIX_TOOL_SOURCES ${CMAKE_SOURCE_DIR}/tools/ombrix/main.cpp)
-# The stub of the win32 tree, built into the tool when it exists; regenerated at every build and
-# rewritten only when the stub has changed.
+# The stub of the win32 tree, built into the tool; regenerated at every build and rewritten only
+# when the stub has changed.
 set(OMBRIX_EMBEDDED_STUB ${CMAKE_BINARY_DIR}/generated/embedded_stub.cpp)
 add_custom_target(embedded_stub_source
   COMMAND ${CMAKE_COMMAND} -DSTUB=${OMBRIX_WIN32_DIR}/ombrix-sfx.exe
           -DOUTPUT=${OMBRIX_EMBEDDED_STUB} -P ${CMAKE_SOURCE_DIR}/cmake/embed_stub.cmake
   BYPRODUCTS ${OMBRIX_EMBEDDED_STUB}
-  COMMENT "Embedding the stub of ${OMBRIX_WIN32_DIR}, if built")
+  COMMENT "Embedding the stub of ${OMBRIX_WIN32_DIR}")
 add_library(ombrix_tool STATIC ${OMBRIX_TOOL_SOURCES} ${OMBRIX_EMBEDDED_STUB})
 add_dependencies(ombrix_tool embedded_stub_source)
 target_include_directories(ombrix_tool PUBLIC ${CMAKE_SOURCE_DIR}/tools)
