@@ -1,6 +1,7 @@
 // Memory, the end of the process, and message boxes, for a program that runs in a terminal.
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "platform/posix/posix_platform.h"
 #include "platform/posix/posix_system.h"
