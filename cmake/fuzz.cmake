@@ -14,11 +14,14 @@ set(OMBRIX_FUZZ_INCLUDES ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tools ${OMB
                          ${CMAKE_SOURCE_DIR}/tests/support)
 
 # The core once more, with the coverage feedback that guides the fuzzer; ombrix_core stays as the
-# tool and the tests have it.
-add_library(ombrix_fuzz_core STATIC ${OMBRIX_CORE_SOURCES} ${OMBRIX_POSIX_SOURCES})
+# tool and the tests have it. The targets run the posix platform under the tests' double.
+add_library(ombrix_fuzz_core STATIC ${OMBRIX_CORE_SOURCES})
 target_include_directories(ombrix_fuzz_core PUBLIC ${OMBRIX_FUZZ_INCLUDES})
 target_compile_options(ombrix_fuzz_core PRIVATE ${OMBRIX_WARNINGS})
 target_compile_options(ombrix_fuzz_core PUBLIC -fsanitize=fuzzer-no-link)
+add_library(ombrix_fuzz_platform OBJECT ${OMBRIX_POSIX_SOURCES} ${OMBRIX_PLATFORM_DOUBLE})
+target_link_libraries(ombrix_fuzz_platform PUBLIC ombrix_fuzz_core)
+target_compile_options(ombrix_fuzz_platform PRIVATE ${OMBRIX_WARNINGS})
 
 # The host tool over that core, with the same feedback, for the target of its `pack`.
 add_library(ombrix_fuzz_tool STATIC ${OMBRIX_TOOL_SOURCES} ${LZH_ENCODER_SOURCES}
@@ -33,15 +36,16 @@ foreach(source IN LISTS OMBRIX_FUZZ_TARGET_SOURCES)
   get_filename_component(name ${source} NAME_WE)
   string(REGEX REPLACE "_fuzzer$" "" name ${name})
   add_executable(fuzz_${name} ${source})
-  target_link_libraries(fuzz_${name} PRIVATE ombrix_fuzz_tool)
+  target_link_libraries(fuzz_${name} PRIVATE ombrix_fuzz_tool ombrix_fuzz_platform)
   target_compile_options(fuzz_${name} PRIVATE ${OMBRIX_WARNINGS} -fsanitize=fuzzer)
   target_link_options(fuzz_${name} PRIVATE -fsanitize=fuzzer)
 endforeach()
 
 # Seeds come from the tool's archive writer and the tests' block encoder.
 add_executable(fuzz_seed_writer ${OMBRIX_FUZZ_DIR}/seed_writer.cpp
-                                ${CMAKE_SOURCE_DIR}/tests/support/lzh_block_writer.cpp)
-target_link_libraries(fuzz_seed_writer PRIVATE ombrix_tool)
+                                ${CMAKE_SOURCE_DIR}/tests/support/lzh_block_writer.cpp
+                                ${OMBRIX_POSIX_SEAM})
+target_link_libraries(fuzz_seed_writer PRIVATE ombrix_tool ombrix_posix)
 target_include_directories(fuzz_seed_writer PRIVATE ${OMBRIX_FUZZ_INCLUDES})
 target_compile_options(fuzz_seed_writer PRIVATE ${OMBRIX_WARNINGS})
 

@@ -12,10 +12,20 @@ if(OMBRIX_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
-file(GLOB OMBRIX_POSIX_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/posix/*.cpp)
-add_library(ombrix_core STATIC ${OMBRIX_CORE_SOURCES} ${OMBRIX_POSIX_SOURCES})
+add_library(ombrix_core STATIC ${OMBRIX_CORE_SOURCES})
 target_include_directories(ombrix_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_compile_options(ombrix_core PRIVATE ${OMBRIX_WARNINGS})
+
+# The posix platform, as objects that every program links whole, so that where it stands among the
+# libraries does not matter. The operations that tests wrap reach it through the tool's own seam
+# (OMBRIX_POSIX_SEAM), or through the tests' double (tests/support/platform_double.cpp).
+set(OMBRIX_POSIX_SEAM ${CMAKE_SOURCE_DIR}/src/platform/posix/posix_seam.cpp)
+file(GLOB OMBRIX_POSIX_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/posix/*.cpp)
+list(REMOVE_ITEM OMBRIX_POSIX_SOURCES ${OMBRIX_POSIX_SEAM})
+set(OMBRIX_PLATFORM_DOUBLE ${CMAKE_SOURCE_DIR}/tests/support/platform_double.cpp)
+add_library(ombrix_posix OBJECT ${OMBRIX_POSIX_SOURCES})
+target_include_directories(ombrix_posix PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_compile_options(ombrix_posix PRIVATE ${OMBRIX_WARNINGS})
 
 # The encoder the packer compresses members with; the stub only ever decodes.
 file(GLOB LZH_ENCODER_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/lzh_encoder/*.cpp)
@@ -29,22 +39,22 @@ find_package(CLI11 CONFIG REQUIRED)
 # same writer that packs distributables.
 file(GLOB OMBRIX_TOOL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/ombrix/*.cpp)
 list(REMOVE_ITEM OMBRIX_TOOL_SOURCES ${CMAKE_SOURCE_DIR}/tools/ombrix/main.cpp)
-# The stub of the win32 tree, built into the tool when it exists; regenerated at every build and
-# rewritten only when the stub has changed.
+# The stub of the win32 tree, built into the tool; regenerated at every build and rewritten only
+# when the stub has changed.
 set(OMBRIX_EMBEDDED_STUB ${CMAKE_BINARY_DIR}/generated/embedded_stub.cpp)
 add_custom_target(embedded_stub_source
   COMMAND ${CMAKE_COMMAND} -DSTUB=${OMBRIX_WIN32_DIR}/ombrix-sfx.exe
           -DOUTPUT=${OMBRIX_EMBEDDED_STUB} -P ${CMAKE_SOURCE_DIR}/cmake/embed_stub.cmake
   BYPRODUCTS ${OMBRIX_EMBEDDED_STUB}
-  COMMENT "Embedding the stub of ${OMBRIX_WIN32_DIR}, if built")
+  COMMENT "Embedding the stub of ${OMBRIX_WIN32_DIR}")
 add_library(ombrix_tool STATIC ${OMBRIX_TOOL_SOURCES} ${OMBRIX_EMBEDDED_STUB})
 add_dependencies(ombrix_tool embedded_stub_source)
 target_include_directories(ombrix_tool PUBLIC ${CMAKE_SOURCE_DIR}/tools)
 target_link_libraries(ombrix_tool PUBLIC ombrix_core lzh_encoder CLI11::CLI11)
 target_compile_options(ombrix_tool PRIVATE ${OMBRIX_WARNINGS})
 
-add_executable(ombrix ${CMAKE_SOURCE_DIR}/tools/ombrix/main.cpp)
-target_link_libraries(ombrix PRIVATE ombrix_tool)
+add_executable(ombrix ${CMAKE_SOURCE_DIR}/tools/ombrix/main.cpp ${OMBRIX_POSIX_SEAM})
+target_link_libraries(ombrix PRIVATE ombrix_tool ombrix_posix)
 target_compile_options(ombrix PRIVATE ${OMBRIX_WARNINGS})
 
 if(OMBRIX_TESTS)

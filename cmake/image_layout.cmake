@@ -1,6 +1,8 @@
 # Post-link step of the stub: the image writer, a host program, puts our MZ header, the zero
 # settings range and the DOS program in front and moves the PE headers and sections behind
-# them. It runs inside the cross build, so it is compiled here with the host compiler.
+# them. It runs inside the cross build, so it is compiled here with the host compiler, and with the
+# sanitizers: the host tree's image tests run this same program (tests/image/image.cmake), and a
+# fault of its own stops the stub's build rather than leave a damaged image.
 find_program(OMBRIX_HOST_CXX NAMES g++ c++ clang++ REQUIRED)
 
 set(OMBRIX_IMAGEWRITER_DIR ${CMAKE_SOURCE_DIR}/tools/imagewriter)
@@ -11,7 +13,8 @@ set(OMBRIX_DOS_MESSAGE ${CMAKE_SOURCE_DIR}/src/resources/dos_stub_message.txt)
 
 add_custom_command(
   OUTPUT ${OMBRIX_IMAGEWRITER}
-  COMMAND ${OMBRIX_HOST_CXX} -std=c++20 -O2 ${OMBRIX_WARNINGS}
+  COMMAND ${OMBRIX_HOST_CXX} -std=c++20 -O2 ${OMBRIX_WARNINGS} -fsanitize=address,undefined
+          -fno-sanitize-recover=undefined
           -I${CMAKE_SOURCE_DIR}/src -I${CMAKE_SOURCE_DIR}/tools
           ${OMBRIX_IMAGEWRITER_SOURCES} -o ${OMBRIX_IMAGEWRITER}
   DEPENDS ${OMBRIX_IMAGEWRITER_SOURCES} ${OMBRIX_IMAGEWRITER_HEADERS}

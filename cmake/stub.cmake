@@ -79,7 +79,7 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   add_dependencies(ombrix-sfx ombrix-sfx-rebased)
 endif()
 
-include(cmake/image_layout.cmake OPTIONAL)
+include(cmake/image_layout.cmake)
 
 # The end-to-end tests' programs, one from each source: the robot, and the witness, which stands
 # at the other end of the stub's setup actions (a GUI program: the stub starts it).

@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   auto& hooks = ResetPlatform();
   if (data[0] & kDecoderCancel) hooks.onPump = [&run] { run.cancelRequested = 1; };
   // Failing from an early call on, outright or after half of the bytes.
-  using platform::posix::Fault;
+  using platform_double::Fault;
   if (data[0] & kDecoderWriteFails) hooks.callsBeforeFailure[Fault::kWrite] = data[1] & 3;
   if (data[0] & kDecoderReadFails) hooks.callsBeforeFailure[Fault::kRead] = data[2] & 3;
   hooks.failHalfway = data[0] & kDecoderFailHalfway;

@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform_double.h"
 #include "process_ended.h"
-#include "platform/posix/posix_hooks.h"
 
 // Aborts, so that the fuzzer keeps the input.
 inline void CheckThat(bool condition, const char* message) {
@@ -39,12 +39,10 @@ inline std::string OwnPath(const char* name, const std::vector<uint8_t>& bytes =
   return path;
 }
 
-inline platform::posix::Hooks& ResetPlatform() {
-  platform::posix::ResetHooks();
-  auto& hooks = platform::posix::GetHooks();
-  hooks.endProcess = [](int status) { throw ProcessEnded{status}; };
-  hooks.answerBox = [](const auto&) { return platform::kAnswerYes; };
-  return hooks;
+inline platform_double::Hooks& ResetPlatform() {
+  platform_double::ResetHooks();
+  platform::posix::AnswerBoxesWith([](const char*) { return platform::kAnswerYes; });
+  return platform_double::GetHooks();
 }
 
 // command_line: the line. setup_script: an options byte and the script. decoder: a control byte

@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   auto& hooks = ResetPlatform();
   hooks.codePage932 = options & kOutputShiftJis, hooks.environment["TZ"] = texts[2];
   hooks.searchPath[texts[1].substr(texts[1].find_last_of("/\\:\xFF") + 1)] = "D:\\FOUND\\x";
-  hooks.callsBeforeFailure[platform::posix::Fault::kMakeDirectory] = 0;  // none made anywhere
+  hooks.callsBeforeFailure[platform_double::Fault::kMakeDirectory] = 0;  // none made anywhere
   RunContext run{};
   char member[kPathCapacity], inside[kPathCapacity];
   CopyText(run.extractDir, kDirCapacity, texts[0].c_str());

@@ -12,7 +12,7 @@
 #include "ombrix/commands.h"
 #include "setup/fatal_stop.h"
 
-using platform::posix::GetHooks;
+using platform_double::GetHooks;
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -20,9 +20,8 @@ std::vector<uint8_t> ReadFileBytes(const std::string& path) {
 }
 
 void CoreTest::SetUp() {
-  platform::posix::ResetHooks();
-  hooks().endProcess = [](int status) { throw ProcessEnded{status}; };
-  hooks().answerBox = [](const auto&) { return platform::kAnswerYes; };
+  platform_double::ResetHooks();
+  platform::posix::AnswerBoxesWith([](const char*) { return platform::kAnswerYes; });
   area_ = std::make_unique<PassArea>();
   run().archiveFile = run().outFile = platform::kNoFile;
   BuildCrcTable(area_->crc, kCrcPolynomial);

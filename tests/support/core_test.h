@@ -13,7 +13,7 @@
 #include "decode/bit_reader.h"
 #include "ombrix/lzh_writer.h"
 #include "ombrix/tool_error.h"
-#include "platform/posix/posix_hooks.h"
+#include "platform_double.h"
 #include "process_ended.h"
 
 inline const std::string kSep(1, static_cast<char>(kDirSeparator));
@@ -45,7 +45,7 @@ class CoreTest : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
-  platform::posix::Hooks& hooks() { return platform::posix::GetHooks(); }
+  platform_double::Hooks& hooks() { return platform_double::GetHooks(); }
   RunContext& run() { return area_->run; }
   std::string WriteFile(const std::string& name, const std::vector<uint8_t>& bytes) const;
   // The texts of the boxes shown, or of what was set into a dialog item.

@@ -10,7 +10,7 @@
 
 namespace {
 
-using platform::posix::GetHooks;
+using platform_double::GetHooks;
 
 Member With(Member member, const std::function<void(Member&)>& change) {
   change(member);

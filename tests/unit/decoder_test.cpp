@@ -154,7 +154,7 @@ TEST_F(DecoderTest, CancelAndFailedWritesAndReadsStop) {
   EXPECT_EQ(ItemTexts(kProgressItem).size(), 2u);
   EXPECT_TRUE(BoxTexts().empty());
   hooks().onPump = nullptr, run().cancelRequested = 0;
-  hooks().callsBeforeFailure = {{platform::posix::Fault::kWrite, 1}};  // the second flush
+  hooks().callsBeforeFailure = {{platform_double::Fault::kWrite, 1}};  // the second flush
   hooks().failHalfway = true;
   run().dialogWindow = &hooks();
   ExpectStop('5', member, uint32_t(member.size()));

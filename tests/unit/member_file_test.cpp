@@ -94,7 +94,10 @@ TEST_F(MemberFileTest, TimeStampsBecomeDosTimes) {
       {4107542400, Dos(2100, 3, 1, 0, 0, 0)},  // 2100 is no leap year
       {315532799, Dos(1980, 1, 1, 0, 0, 0)},   // DOS has nothing earlier
   };
-  for (const auto& [seconds, dos] : stamps) EXPECT_EQ(UnixToDosTime(seconds), dos) << seconds;
+  for (const auto& [seconds, dos] : stamps) {
+    EXPECT_EQ(UnixToDosTime(seconds), dos) << seconds;
+    EXPECT_EQ(DosToUnixTime(dos), std::max(seconds, kDosFirstSecond) / 2 * 2) << seconds;
+  }
 
   const std::string tz99 = std::string(98, 'X') + "1", tz100 = "X" + tz99;
   // clang-format off

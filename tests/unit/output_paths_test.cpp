@@ -11,7 +11,7 @@
 
 namespace {
 
-using platform::posix::Hooks;
+using platform_double::Hooks;
 using OutputPathTest = CoreTest;
 
 TEST_F(OutputPathTest, NamesAreFittedToTheVolume) {
@@ -87,7 +87,7 @@ TEST_F(OutputPathTest, MacrosExpandInOrderWithTheirFallBacks) {
   };
   // clang-format on
   for (const MacroCase& c : cases) {
-    platform::posix::ResetHooks();
+    platform_double::ResetHooks();
     hooks().searchPath = {{"f.dll", "D:\\BIN\\f.dll"},
                           {"f", "D:\\" + std::string(253, 's') + "\\f"}};
     if (c.arrange) c.arrange(hooks());

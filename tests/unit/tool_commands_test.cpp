@@ -12,7 +12,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using platform::posix::Fault;
+using platform_double::Fault;
 
 constexpr uint32_t kTime = 1700000000;  // 2023-11-14T22:13:20Z
 
@@ -72,7 +72,7 @@ TEST_F(ToolCommandsTest, PackWritesWhatTheStubReadsOrRefusesAndKeepsTheEarlierFi
   const std::string flags = "pack --stub stub.exe --flags 4 tree/sub/b.bin tree/a.txt -o ";
   hooks().calls.clear();
   Check(flags + "flags.exe", 0, "");
-  const int writes = hooks().calls[platform::posix::Fault::kWrite];
+  const int writes = hooks().calls[Fault::kWrite];
   Check("test flags.exe", 0, "b.bin: OK\na.txt: OK\n");
 
   const std::string d200(200, 'd');

@@ -8,7 +8,7 @@
 #include "ombrix/member_walk.h"
 #include "ombrix/tool_error.h"
 #include "ombrix/tool_messages.h"
-#include "platform/posix/posix_hooks.h"
+#include "platform/posix/posix_system.h"
 
 namespace {
 
@@ -18,21 +18,19 @@ constexpr uint8_t kWrappableLevel = 2;
 // in the words that fit it.
 class CapturedBoxes {
  public:
-  CapturedBoxes() : hooks_(platform::posix::GetHooks()), saved_(hooks_.answerBox) {
-    hooks_.answerBox = [this](const platform::posix::MessageBoxRecord& box) {
-      if (text_.empty()) text_ = box.text;
-      return platform::kAnswerYes;
-    };
-  }
-  ~CapturedBoxes() { hooks_.answerBox = saved_; }
+  CapturedBoxes()
+      : saved_(platform::posix::AnswerBoxesWith([this](const char* text) {
+          if (text_.empty()) text_ = text;
+          return platform::kAnswerYes;
+        })) {}
+  ~CapturedBoxes() { platform::posix::AnswerBoxesWith(saved_); }
   CapturedBoxes(const CapturedBoxes&) = delete;
   CapturedBoxes& operator=(const CapturedBoxes&) = delete;
 
   const std::string& text() const { return text_; }
 
  private:
-  platform::posix::Hooks& hooks_;
-  std::function<int(const platform::posix::MessageBoxRecord&)> saved_;
+  platform::posix::BoxAnswer saved_;
   std::string text_;
 };
 

@@ -3,14 +3,13 @@
 #include <iostream>
 
 #include "ombrix/tool_messages.h"
-#include "platform/posix/posix_hooks.h"
+#include "platform/posix/posix_system.h"
 
 void UseToolPlatform() {
-  auto& hooks = platform::posix::GetHooks();
-  hooks.answerBox = [](const platform::posix::MessageBoxRecord& box) {
-    std::cerr << kToolErrorPrefix << box.text << '\n';
+  platform::posix::AnswerBoxesWith([](const char* text) {
+    std::cerr << kToolErrorPrefix << text << '\n';
     return platform::kAnswerYes;
-  };
+  });
 }
 
 int RunToolCommand(const std::function<int()>& body) {

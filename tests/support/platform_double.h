@@ -1,16 +1,16 @@
-// Controls of the posix platform: how its user interface answers, and the faults it injects.
-// The host tool keeps the defaults; tests script the answers and record what was shown.
+// The posix platform as the tests and fuzz targets run it: the real operations underneath, with
+// faults a test injects and a record of what the program did.
 #pragma once
 
-#include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/posix/posix_system.h"
 
-namespace platform::posix {
+namespace platform_double {
 
 // The operations on files whose calls a test can make fail.
 enum class Fault {
@@ -25,35 +25,18 @@ enum class Fault {
 };
 
 struct MessageBoxRecord {
-  Window owner;
+  platform::Window owner;
   std::string text;
   std::string caption;
   uint32_t style;
 };
 
-struct Hooks {
-  // Answers each message box after it has been recorded; unset, the text goes to standard
-  // error and the answer is Yes.
+// The system the platform pretends, and what the double adds to it.
+struct Hooks : platform::posix::WindowsSystem {
+  // Answers each message box after it has been recorded; unset, the platform answers.
   std::function<int(const MessageBoxRecord&)> answerBox;
-  // Takes the place of ending the process; must not return (tests throw).
-  std::function<void(int)> endProcess;
   // Runs at every message pump, as the messages it dispatches would (a Cancel, say).
   std::function<void()> onPump;
-
-  std::string moduleFileName;
-  std::string currentDirectory;
-  // The system the core asks about: by default a Windows system of its own, whose directories
-  // lie on drive C: and so, once the host tool has dropped the drive, inside its target.
-  std::map<std::string, std::string> environment{{"TEMP", "C:\\WINDOWS\\TEMP"}};
-  std::string windowsDirectory = "C:\\WINDOWS";
-  std::string systemDirectory = "C:\\WINDOWS\\SYSTEM";
-  // "subkey\\value" to its text; search-path names to where they are found.
-  std::map<std::string, std::string> registry{
-      {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\ProgramFilesDir", "C:\\Program Files"}};
-  std::map<std::string, std::string> searchPath;
-  uint32_t maxComponentLength = 255;
-  bool win32s = false;
-  bool codePage932 = false;  // lead bytes of Shift-JIS
 
   // Faults: a negative budget never runs out.
   int64_t allocationsBeforeFailure = -1;
@@ -72,7 +55,8 @@ struct Hooks {
   int pumpCount = 0;
 };
 
+// The hooks, which are also the system the platform pretends.
 Hooks& GetHooks();
 void ResetHooks();
 
-}  // namespace platform::posix
+}  // namespace platform_double

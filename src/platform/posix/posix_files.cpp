@@ -1,0 +1,109 @@
+// Files on Linux, as the Win32 calls that the seam stands for treat them.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+
+#include "platform/dos_time.h"
+#include "platform/posix/posix_platform.h"
+
+namespace platform {
+
+FileHandle OpenForRead(const char* path) {
+  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  return fd < 0 ? kNoFile : fd;
+}
+
+void CloseRead(FileHandle file) {
+  ::close(static_cast<int>(file));
+}
+
+// Directories, read-only files and the rest, as Windows would report them.
+uint32_t FileAttributes(const char* path) {
+  struct stat info {};
+  if (::stat(path, &info) != 0) return kNoAttributes;
+  if (S_ISDIR(info.st_mode)) return kAttributeDirectory;
+  return (info.st_mode & S_IWUSR) ? 0x20 : 0x21;
+}
+
+uint32_t ExistingFileTime(const char* path) {
+  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return 0xFFFFFFFF;
+  struct stat info {};
+  const bool known = ::fstat(fd, &info) == 0;
+  ::close(fd);
+  const int64_t seconds = info.st_mtime;
+  if (!known || seconds < kDosFirstSecond || seconds >= kDosEndSecond) return 0;
+  return DayToDosTime(static_cast<uint32_t>(seconds / 86400),
+                      static_cast<uint32_t>(seconds % 86400));
+}
+
+namespace posix {
+
+int32_t Seek(FileHandle file, int32_t offset, int origin) {
+  const int whence = origin == kSeekSet ? SEEK_SET : origin == kSeekCur ? SEEK_CUR : SEEK_END;
+  const off_t position = ::lseek(static_cast<int>(file), offset, whence);
+  // _llseek works in 32-bit signed positions.
+  if (position < 0 || position > INT32_MAX) return -1;
+  return static_cast<int32_t>(position);
+}
+
+int32_t Read(FileHandle file, void* buffer, uint32_t count) {
+  uint32_t done = 0;
+  while (done < count) {
+    const ssize_t got =
+        ::read(static_cast<int>(file), static_cast<char*>(buffer) + done, count - done);
+    if (got < 0) return -1;
+    if (got == 0) break;
+    done += static_cast<uint32_t>(got);
+  }
+  return static_cast<int32_t>(done);
+}
+
+FileHandle CreateOutputFile(const char* path) {
+  const int fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  return fd < 0 ? kNoFile : fd;
+}
+
+bool WriteOutput(FileHandle file, const void* bytes, uint32_t count) {
+  uint32_t done = 0;
+  while (done < count) {
+    const ssize_t put =
+        ::write(static_cast<int>(file), static_cast<const char*>(bytes) + done, count - done);
+    if (put <= 0) return false;
+    done += static_cast<uint32_t>(put);
+  }
+  return true;
+}
+
+bool CloseOutput(FileHandle file) {
+  return ::close(static_cast<int>(file)) == 0;
+}
+
+void DeleteOutput(const char* path) {
+  ::unlink(path);
+}
+
+// A DOS time has no zone; the stub's files get it as UTC, and so do the tool's.
+void SetOutputTime(FileHandle file, uint32_t dosDateTime) {
+  const time_t seconds = DosToUnixTime(dosDateTime);
+  const timespec times[2] = {{seconds, 0}, {seconds, 0}};
+  ::futimens(static_cast<int>(file), times);
+}
+
+void MakeDirectory(const char* path) {
+  ::mkdir(path, 0777);
+}
+
+// Read-only is the one attribute a Linux file can carry: it takes away the write permissions.
+void SetAttributes(const char* path, uint32_t attributes) {
+  struct stat info {};
+  if (::stat(path, &info) != 0) return;
+  const mode_t writable = S_IWUSR | S_IWGRP | S_IWOTH;
+  const mode_t mode = (attributes & 0x01) ? info.st_mode & ~writable : info.st_mode | S_IWUSR;
+  ::chmod(path, mode & 07777);
+}
+
+}  // namespace posix
+}  // namespace platform
