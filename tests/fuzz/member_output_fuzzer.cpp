@@ -72,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (kind == 'f' || kind == 'r') OwnPath("existing", {'o'});
   const timespec times[2] = {{time_t(existing), 0}, {time_t(existing), 0}};
   utimensat(AT_FDCWD, run.outPath, times, 0), chmod(run.outPath, kind == 'r' ? 0400 : 0700);
-  run.options = {0, 0, options & kOutputDateCompare, options & kOutputSilently, 0};
+  run.options = {0, 0, options & kOutputDateCompare, options & kOutputSilently};
   run.settings.keepAttributes = options & kOutputKeep;
   const int answers[] = {platform::kAnswerYes, platform::kAnswerNo, platform::kAnswerCancel, 0};
   hooks.answerBox = [answer = answers[options >> kOutputAnswerShift]](auto&) { return answer; };

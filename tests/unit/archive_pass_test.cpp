@@ -2,7 +2,6 @@
 // scan makes of an archive: each box it shows, in order, and its verdict.
 #include <functional>
 
-#include "base/messages.h"
 #include "base/text.h"
 #include "core_test.h"
 #include "ombrix/extract_command.h"
@@ -92,12 +91,18 @@ std::vector<uint8_t> Patched(ptrdiff_t at, uint32_t value, int bytes = 2) {
   });
 }
 
-// A row of the catalogue: what it tries, the archive, and the verdict: the exit code, the window
-// title in the end, and each box's message (CoreTest::BoxMessages); arrange sets up the rest.
+// How a scan and the extraction after it end: the exit code, the window title in the end, and
+// each box's message (CoreTest::BoxMessages).
+struct Verdict {
+  int exit;
+  std::string title, boxes;
+};
+
+// A row of the catalogue: what it tries, the archive, its verdict; arrange sets up the rest.
 struct Row {
   std::string what;
   std::vector<uint8_t> archive;
-  std::string verdict;
+  Verdict verdict;
   std::function<void(PassArea&)> arrange = [](PassArea&) {};
 };
 
@@ -121,137 +126,111 @@ std::vector<Row> FixedRows() {
   const std::vector<Member> members = {script, notice, TextMember("", "a")};
   // A size that a 16-bit walk would wrap back to the first extended header with.
   const auto wrap = uint32_t(0x10000 + 26 - EncodeMemberHeader(TextMember("", "f")).size());
+  const Verdict bad = {0, "T", "; Bad header"}, sound = {1, "T", ""};
+  const Verdict readError = {1, "T", "; Read ERROR"};
   // clang-format off
   std::vector<Row> rows = {
-      {"packed size 0xFFFFFFFF", Patched(kPackedSizeOffset, 0xFFFFFFFF, 4), "0 T; Unexpeted EOF"},
-      {"stored size 0xFFFFFFFF", Patched(kUnpackedSizeOffset, 0xFFFFFFFF, 4), "1 T; Read ERROR"},
+      {"packed size 0xFFFFFFFF", Patched(kPackedSizeOffset, 0xFFFFFFFF, 4), {0, "T", "; Unexpeted EOF"}},
+      {"stored size 0xFFFFFFFF", Patched(kUnpackedSizeOffset, 0xFFFFFFFF, 4), readError},
       {"notice size 0xFFFFFFFF", Archive({With(TextMember("", "!"), [](Member& m) {
-         m.unpackedSize = 0xFFFFFFFF; })}), "1 T; Read ERROR"},
-      {"chain wrapping back to its start", Patched(-2, wrap), "0 T; Bad header"},
-      {"chain past the header", Patched(-2, 3), "0 T; Bad header"},
-      {"extended header of size 1", Patched(kFirstExtSizeOffset, 1), "0 T; Bad header"},
-      {"extended header of size 2", Patched(kFirstExtSizeOffset, 2), "0 T; Bad header"},
-      {"name of 259 bytes", Archive({TextMember("", std::string(259, 'n'))}), "1 T"},
-      {"name of 260 bytes", Archive({TextMember("", std::string(260, 'n'))}), "0 T; Bad header"},
-      {"name of 600 bytes", Archive({TextMember("", std::string(600, 'n'))}), "0 T; Bad header"},
+         m.unpackedSize = 0xFFFFFFFF; })}), readError},
+      {"chain wrapping back to its start", Patched(-2, wrap), bad},
+      {"chain past the header", Patched(-2, 3), bad},
+      {"extended header of size 2", Patched(kFirstExtSizeOffset, 2), bad},
+      {"name of 259 bytes", Archive({TextMember("", std::string(259, 'n'))}), sound},
+      {"name of 260 bytes", Archive({TextMember("", std::string(260, 'n'))}), bad},
+      {"directory of 600 bytes", Archive({TextMember(std::string(600, 'd') + kSep, "f")}), bad},
+      {"header size 25", Patched(kHeaderSizeOffset, 25), bad},  // sizes 0, 1 and < 0: DamagedRows
+      {"header size 26", Patched(kHeaderSizeOffset, 26), bad},
+      {"header size 32767", Patched(kHeaderSizeOffset, 32767), bad},
       {"script of 4096 bytes", Archive({TextMember("", "$", std::string(4078, '.') +
-         "\n$WindowTitle=ABCD")}), "1 ABC"},
+         "\n$WindowTitle=ABCD")}), {1, "ABC", ""}},
       {"script of 70000 bytes", Archive({TextMember("", "$", ("$WindowTitle=Early\n" +
          std::string(65536, '.')).substr(0, 65536) + "\n$WindowTitle=Late\n" +
-         std::string(70000 - 65536 - 18, '.'))}), "1 Late"},
+         std::string(70000 - 65536 - 18, '.'))}), {1, "Late", ""}},
       {"notice holding a zero byte", Archive({TextMember("", "!", std::string("Before\0After",
-         12))}), "1 T; Before"},
-      {"", plain, "0 T; Open ERROR", [](PassArea& area) { area.run.modulePath[1] = 'X'; }},
-      {"", plain, "0 T; Unexpeted EOF", [](PassArea& a) { a.run.settings.archiveOffset = 4000; }},
-      {"", plain, "0 T; Not enough memory", [](auto&) { GetHooks().allocationsBeforeFailure = 0; }},
-      {"no header CRC", Archive([](Member& m) { m.withHeaderCrc = false; }), "0 T; Bad header"},
-      {"", {}, "0 T; Tampered DATA", checked(0x1234)},
-      {"", {0x34, 0x12, 0x00}, "0 T; Tampered DATA", checked(0)},
-      {"CRC of 0 bytes", Patched(kFirstExtSizeOffset, 3), "0 T; Bad header"},
-      {"attributes of 1 byte", Archive([](Member& m) { m.extraHeaders = {{kExtAttributes, {1}}}; }),
-       "0 T; Bad header"},
+         12))}), {1, "T", "; Before"}},
+      {"no program file", plain, {0, "T", "; Open ERROR"}, [](PassArea& a) { a.run.modulePath[1] = 'X'; }},
+      {"no memory", plain, {0, "T", "; Not enough memory"},
+       [](auto&) { GetHooks().allocationsBeforeFailure = 0; }},
+      {"no header CRC", Archive([](Member& m) { m.withHeaderCrc = false; }), bad},
+      {"no check value", {}, {0, "T", "; Tampered DATA"}, checked(0x1234)},
+      {"CRC of 0 bytes", Patched(kFirstExtSizeOffset, 3), bad},
+      {"attributes of 1 byte", Archive([](Member& m) { m.extraHeaders = {{kExtAttributes, {1}}}; }), bad},
       // Archives without members, or that end early, are no error.
-      {"", {}, "1 T", checked(0)}, {"", {0, 0, 0}, "1 T", checked(0)},
+      {"empty", {}, sound, checked(0)}, {"end mark", {0, 0, 0}, sound, checked(0)},
       // Only a notice at the top is one; an empty notice must not show what an earlier one left.
-      {"", Archive({TextMember("x" + kSep, "!"), notice, TextMember("y" + kSep, "!"),
-                    TextMember("", "!", "")}), "1 T; Read.; "},
+      {"notices", Archive({TextMember("x" + kSep, "!"), notice, TextMember("y" + kSep, "!"),
+                           TextMember("", "!", "")}), {1, "T", "; Read.; "}},
       // The check value covers the reserved members; a script is read as it is met.
-      {"", Archive(members, CheckValueOf(members)), "1 T; Read.", checked(0)},
-      {"", Archive(members, CheckValueOf(std::span(members).subspan(2))),
-       "0 T; Read.; Tampered DATA", checked(0)},
+      {"checked", Archive(members, CheckValueOf(members)), {1, "T", "; Read."}, checked(0)},
+      {"checked without the reserved members", Archive(members,
+         CheckValueOf(std::span(members).subspan(2))), {0, "T", "; Read.; Tampered DATA"}, checked(0)},
       // After No the headers are still checked; a later script is decoded but ends the walk,
       // unread, and the check value is not tested.
-      {"", Archive({notice, TextMember("", "a"), corrupt}, 0), "0 T; Read.; Bad header", declined},
-      {"", Archive({notice, TextMember("", "a"), script, corrupt}, 0), "0 T; Read.", declined},
+      {"declined", Archive({notice, TextMember("", "a"), corrupt}, 0), {0, "T", "; Read.; Bad header"},
+       declined},
+      {"declined before a script", Archive({notice, TextMember("", "a"), script, corrupt}, 0),
+       {0, "T", "; Read."}, declined},
   };
   // clang-format on
   for (const auto& [index, byte] :
        {std::pair<int, char>{0, '+'}, {1, 'L'}, {2, 'z'}, {4, '_'}, {3, '3'}, {3, '8'}, {3, 'D'}}) {
     rows.push_back({std::string("method ") + byte,
-                    Patched(ptrdiff_t(kMethodOffset) + index, uint8_t(byte), 1),
-                    "0 T; Bad header"});
-  }
-  for (const int size : {0, 1, 25, 26, 32767, 32768}) {
-    rows.push_back({"header size " + std::to_string(size), Patched(kHeaderSizeOffset, size),
-                    size == 0       ? "1 T"
-                    : size == 32768 ? "0 T; Not enough memory"
-                                    : "0 T; Bad header"});
+                    Patched(ptrdiff_t(kMethodOffset) + index, uint8_t(byte), 1), bad});
   }
   return rows;
 }
 
-// The verdict of the rules for a walk in which member i (notice, script, a.txt, b.txt) meets
-// fate(i): '+' sound, 'e' the archive ends before it, 'h' a bad header, 'm' a header size too
-// large to allocate, 'r' a failed read of a reserved member's data, 'o' data past the end, 'c' a
-// wrong CRC, which only the extraction finds.
-std::string ByRules(const std::function<char(size_t)>& fate) {
-  static const char* const kMessages[] = {"Bad header", kNotEnoughMemory, "Read ERROR",
-                                          "Unexpeted EOF", "CRC ERROR x/a.txt"};  // of "hmroc"
-  std::string title = "T", boxes;
-  for (size_t i = 0; i < 4; ++i) {
-    const char f = fate(i);
-    if (f == 'e') break;
-    if (f != '+') {
-      boxes += "; " + std::string(kMessages[std::string_view("hmroc").find(f)]);
-      if (f == 'c') break;
-      return (f == 'r' ? "1 " : "0 ") + title + boxes;
-    }
-    if (i == 0) boxes += "; Read me.";
-    if (i == 1) title = "S";
-  }
-  return "1 " + title + boxes;
+// A notice, a script and a file, cut or damaged at each boundary the walk treats apart: before a
+// header, in its size, in its fixed part and its extended headers, in reserved data, in file
+// data, at the end mark.
+std::vector<Row> DamagedRows() {
+  const std::vector<Member> members = {TextMember("", "!", "Read me."),
+                                       TextMember("", "$", "$WindowTitle=S\r\n"),
+                                       TextMember("", "a.txt", "alpha")};
+  const std::vector<uint8_t> whole = BuildArchive(members);
+  const auto start = [&](size_t i) {  // of member i's header; 3 is the end mark
+    return BuildArchive(std::span(members).first(i), {.endMark = false}).size();
+  };
+  const auto cut = [&](size_t size) {
+    return std::vector<uint8_t>(whole.begin(), whole.begin() + size);
+  };
+  const auto changed = [&](size_t at, uint8_t value) {
+    std::vector<uint8_t> archive = whole;
+    archive.at(at) = value;
+    return archive;
+  };
+  const size_t notice = start(0), script = start(1), file = start(2), end = start(3);
+  const size_t fileData = end - 5;
+  const Verdict bad = {0, "T", "; Bad header"}, read = {1, "S", "; Read me."};
+  // clang-format off
+  return {
+      {"cut in the first header size", cut(notice + 1), {1, "T", ""}},
+      {"cut in the first fixed part", cut(notice + 2), bad},
+      {"cut in the first extended headers", cut(script - 9), bad},
+      {"cut in the notice", cut(script - 1), {1, "T", "; Read ERROR"}},
+      {"cut before the script", cut(script), {1, "T", "; Read me."}},
+      {"cut in the script", cut(file - 1), {1, "T", "; Read me.; Read ERROR"}},
+      {"cut before the file", cut(file), read},
+      {"cut in the file's header", cut(file + 10), {0, "S", "; Read me.; Bad header"}},
+      {"cut in the file", cut(end - 1), {0, "S", "; Read me.; Unexpeted EOF"}},
+      {"cut before the end mark", cut(end), read},
+      {"whole", whole, read},
+      {"notice header size 0", changed(notice, 0), {1, "T", ""}},
+      {"notice header's time changed", changed(notice + kTimeStampOffset, 1), bad},
+      {"file header size 0", changed(file, 0), read},
+      {"file header size 0x80xx", changed(file + 1, 0x80), {0, "S", "; Read me.; Not enough memory"}},
+      {"file header size 5", changed(file, 5), {0, "S", "; Read me.; Bad header"}},
+      {"file name changed", changed(fileData - 4, 'b'), {0, "S", "; Read me.; Bad header"}},
+      {"file data changed", changed(fileData, 'A'), {1, "S", "; Read me.; CRC ERROR x/a.txt"}},
+  };
+  // clang-format on
 }
 
 TEST_F(ArchivePassTest, TheCatalogueOfDamagedArchives) {
-  // A real archive, as the packer makes it, and where its members lie.
-  WriteFile("stub.exe", Bytes("MZ" + std::string(1198, 'S')));
-  std::string script = "$WindowTitle=S\r\n";
-  while (script.size() < 400) script += "A remark of the script.\r\n";
-  WriteFile("notice.txt", Bytes("Read me.")), WriteFile("setup.txt", Bytes(script));
-  WriteFile("a.txt", Bytes("alpha")), WriteFile("b.txt", Bytes(std::string(200, 'b') + "end"));
-  RunTool("pack --stub=stub.exe -o real.exe --notice=notice.txt --script=setup.txt a.txt b.txt");
-  const std::vector<uint8_t> full = ReadFileBytes("real.exe");
-  const std::vector<uint8_t> real(full.begin() + 1200, full.end());
-  struct Span {
-    size_t header, data, end;
-  };
-  std::vector<Span> spans;  // of the notice, the script, a.txt and b.txt
-  for (size_t at = 0; real[at] != 0; at = spans.back().end) {
-    uint32_t packed;
-    std::memcpy(&packed, &real[at + kPackedSizeOffset], 4);
-    const size_t size = real[at] | real[at + 1] << 8;
-    spans.push_back({at, at + size, at + size + packed});
-  }
-  ASSERT_EQ(spans.size(), 4u);
-
-  std::vector<Row> catalogue = FixedRows();
-  for (size_t cut = 0; cut <= real.size(); ++cut) {
-    const auto fate = [&](size_t i) {
-      const Span& s = spans[i];
-      return cut < s.header + 2 ? 'e'
-             : cut < s.data     ? 'h'
-             : cut < s.end      ? (i < 2 ? 'r' : 'o')
-                                : '+';
-    };
-    catalogue.push_back({"cut at " + std::to_string(cut),
-                         std::vector<uint8_t>(real.begin(), real.begin() + cut), ByRules(fate)});
-  }
-  for (size_t at = 0; at < real.size(); ++at) {
-    const auto member = size_t(
-        std::find_if(spans.begin(), spans.end(), [at](const Span& s) { return at < s.end; }) -
-        spans.begin());
-    const bool header = member < 4 && at < spans[member].data;
-    if (!header && member != 2 && member != 4) continue;  // data decoded only by the scan
-    for (int bit = 0; bit < 8; ++bit) {
-      std::vector<uint8_t> flipped = real;
-      flipped[at] ^= uint8_t(1 << bit);
-      const size_t sizeAt = member < 4 ? spans[member].header : 0;
-      const auto size = int16_t(flipped[sizeAt] | flipped[sizeAt + 1] << 8);
-      const char fate = !header ? 'c' : size < 0 ? 'm' : size == 0 ? 'e' : 'h';
-      catalogue.push_back({"bit " + std::to_string(bit) + " of byte " + std::to_string(at), flipped,
-                           ByRules([&](size_t i) { return i < member ? '+' : fate; })});
-    }
-  }
+  std::vector<Row> catalogue = FixedRows(), damaged = DamagedRows();
+  catalogue.insert(catalogue.end(), damaged.begin(), damaged.end());
   for (const Row& row : catalogue) {
     SetUp();
     UseArchive(row.archive);
@@ -267,18 +246,9 @@ TEST_F(ArchivePassTest, TheCatalogueOfDamagedArchives) {
     } catch (const ProcessEnded&) {
       ReleaseHeader(area_->header);  // a stop leaves it to the end of the process
     }
-    // No box has an owner, each has the title of its moment.
-    for (const auto& box : hooks().boxes) {
-      const bool error = box.text[0] == '"' || box.text == kNotEnoughMemory;
-      EXPECT_EQ(box.style, platform::kBoxTaskModal |
-                               (error ? platform::kBoxIconError
-                                      : platform::kBoxIconQuestion | platform::kBoxYesNo));
-      EXPECT_TRUE(!box.owner && (box.caption == "T" || box.caption == run().settings.windowTitle));
-    }
-    EXPECT_EQ(
-        std::to_string(exit) + " " + run().settings.windowTitle + BoxMessages(run().modulePath),
-        row.verdict)
-        << row.what;
+    EXPECT_EQ(exit, row.verdict.exit) << row.what;
+    EXPECT_EQ(run().settings.windowTitle, row.verdict.title) << row.what;
+    EXPECT_EQ(BoxMessages(run().modulePath), row.verdict.boxes) << row.what;
   }
 }
 

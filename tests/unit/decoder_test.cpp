@@ -126,25 +126,6 @@ TEST_F(DecoderTest, ProgressShowsTheWholePercent) {
                                       "Extract... 98%"}));
 }
 
-// The scan's two texts: each flush or stored chunk replaces the text, which ends at a zero byte
-// and is cut to its buffer.
-TEST_F(DecoderTest, TextSinksHoldTheTextOfTheLastPiece) {
-  LzhBlockWriter script('5');
-  script.Write("B11");
-  for (const char c : std::string("$Command=go")) script.Literal(uint8_t(c));
-  const std::tuple<uint8_t, char, std::vector<uint8_t>, uint32_t, std::string> cases[] = {
-      {kNoticeText, '0', Bytes(std::string("Hi\0x", 4)), 4, "Hi"},
-      {kScriptText, '0', Bytes(std::string(5000, 's')), 5000, std::string(4095, 's')},
-      {kNoticeText, '0', Bytes(std::string(65536, 'a') + std::string(2000, 'b')), 67536,
-       std::string(1023, 'b')},
-      {kScriptText, '5', script.bytes(), 11, "$Command=go"},
-  };
-  for (const auto& [kind, method, data, size, kept] : cases) {
-    DecodeToFile(method, data, size, UINT32_MAX, kind);
-    EXPECT_EQ(std::string(kind == kNoticeText ? run().scratch : run().script), kept);
-  }
-}
-
 // Cancel stops at the next progress report; a failed write is a Write ERROR owned by the dialog; a
 // member past the file's end is a Read ERROR, for a stored size of 2 GiB before any read.
 TEST_F(DecoderTest, CancelAndFailedWritesAndReadsStop) {
