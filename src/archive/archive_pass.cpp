@@ -22,17 +22,18 @@ static bool OpenArchive(PassArea& area, Window window) {
   RunContext& run = area.run;
   run.dialogWindow = window;
   run.failed = false;
-  run.archiveFile = OpenForRead(run.modulePath);
-  if (run.archiveFile == kNoFile) return FailOpen(run, run.modulePath);
+  run.program.file = OpenForRead(run.program.path);
+  if (run.program.file == kNoFile) return FailOpen(run, run.program.path);
   // Without the file's size no skip could be checked against its end.
-  const int32_t end = Seek(run.archiveFile, 0, kSeekEnd);
-  run.fileEnd = static_cast<uint32_t>(end);
+  const int32_t end = Seek(run.program.file, 0, kSeekEnd);
+  run.program.end = static_cast<uint32_t>(end);
   const int32_t position =
-      end == -1 ? -1
-                : Seek(run.archiveFile, static_cast<int32_t>(run.settings.archiveOffset), kSeekSet);
-  if (position == -1 || static_cast<uint32_t>(position) > run.fileEnd) {
-    CloseRead(run.archiveFile);
-    run.archiveFile = kNoFile;
+      end == -1
+          ? -1
+          : Seek(run.program.file, static_cast<int32_t>(run.settings.archiveOffset), kSeekSet);
+  if (position == -1 || static_cast<uint32_t>(position) > run.program.end) {
+    CloseRead(run.program.file);
+    run.program.file = kNoFile;
     return position == -1 ? FailRead(run) : FailEof(run);
   }
   area.longNames = VolumeTakesLongNames(run.extractDir);
@@ -41,7 +42,7 @@ static bool OpenArchive(PassArea& area, Window window) {
     // The count read is not tested: a short archive keeps what the bytes held before.
     uint8_t value[2] = {static_cast<uint8_t>(header.checkValue),
                         static_cast<uint8_t>(header.checkValue >> 8)};
-    Read(run.archiveFile, value, 2);
+    Read(run.program.file, value, 2);
     header.checkValue = static_cast<uint16_t>(value[0] | value[1] << 8);
   }
   BuildCrcTable(area.crc, kCrcPolynomial);
@@ -53,16 +54,16 @@ void VerifyCheckValue(PassArea& area) {
   RunContext& run = area.run;
   if (!run.failed && (run.settings.flags & kFlagCheckValue) &&
       area.header.crcXor != area.header.checkValue) {
-    ReportError(run, kTamperedData, run.modulePath);
+    ReportError(run, kTamperedData, run.program.path);
     run.failed = true;
   }
 }
 
 void ReportDecodeFailure(RunContext& run, DecodeStatus status) {
   run.failed = true;
-  if (status == kDecodeWriteFailed) ReportError(run, kWriteError, run.outPath);
-  if (status == kDecodeBadTable) ReportError(run, kBadTable, run.modulePath);
-  if (status == kDecodeReadFailed) ReportError(run, kReadError, run.modulePath);
+  if (status == kDecodeWriteFailed) ReportError(run, kWriteError, run.output.path);
+  if (status == kDecodeBadTable) ReportError(run, kBadTable, run.program.path);
+  if (status == kDecodeReadFailed) ReportError(run, kReadError, run.program.path);
 }
 
 bool RunArchivePass(PassArea& area, Window window, const ArchiveJob& job) {
@@ -72,8 +73,8 @@ bool RunArchivePass(PassArea& area, Window window, const ArchiveJob& job) {
     area.header.crcXor ^= CurrentHeader(area.header).dataCrc;
     if (!job.member(area, job.context)) break;
   }
-  CloseRead(run.archiveFile);
-  run.archiveFile = kNoFile;  // a later stop must not close it twice
+  CloseRead(run.program.file);
+  run.program.file = kNoFile;  // a later stop must not close it twice
   if (job.finish != nullptr) job.finish(area, job.context);
   ReleaseHeader(area.header);
   return !run.failed;

@@ -25,7 +25,7 @@ struct ArchiveJob {
   void* context;
 };
 
-// Opens the program file (modulePath), positions it at the archive, reads the check value when
+// Opens the program file, positions it at the archive, reads the check value when
 // the settings ask for one, and walks every member with the job. window owns the boxes of the
 // pass: the dialog, or null during the scan. Returns whether nothing failed; when the archive
 // cannot be opened or positioned it returns at once, without the job's finish.
@@ -38,12 +38,13 @@ void VerifyCheckValue(PassArea& area);
 // The current member's output file as a sink, its progress shown in the pass's dialog.
 inline OutputSink FileSink(PassArea& area) {
   RunContext& run = area.run;
-  return {run.outFile, nullptr, 0, area.crc, run.dialogWindow, &run.cancelRequested};
+  return {run.output.file, nullptr, 0, area.crc, run.dialogWindow, &run.cancelRequested};
 }
 
 // Decodes the current member, the archive file standing at its data, into sink.
 inline DecodeStatus DecodeCurrentMember(PassArea& area, const OutputSink& sink) {
-  return DecodeMemberData(sink, area.decoder, area.run.archiveFile, CurrentMemberData(area.header));
+  return DecodeMemberData(sink, area.decoder, area.run.program.file,
+                          CurrentMemberData(area.header));
 }
 
 // Sets failed and shows what ended the decoding of the current member: nothing for Cancel,

@@ -16,12 +16,12 @@ DecodeStatus ExtractMember(PassArea& area, const OutputPathRule& rule) {
                     ? rule.build(run, header.memberPath, rule.context)
                     : nullptr;
   if (names == nullptr) return SkipMemberData(run, header), kDecodeDone;
-  ConvertSeparators(run.outPath, '/');
+  ConvertSeparators(run.output.path, '/');
   SanitizePath(names, area.longNames);
-  ShortenForDisplay(run.scratch, kScratchCapacity, run.outPath, kStatusWidth);
+  ShortenForDisplay(run.scratch, kScratchCapacity, run.output.path, kStatusWidth);
   platform::SetItemText(run.dialogWindow, kStatusItem, run.scratch);
   ShowProgressText(run.dialogWindow, 0);
-  CreateParentDirectories(run.outPath);
+  CreateParentDirectories(run.output.path);
   MemberHeader& fixed = CurrentHeader(header);
   if (run.options.isWin32s) fixed.timeStamp = AdjustForTimeZone(fixed.timeStamp);
   const uint32_t memberTime = UnixToDosTime(fixed.timeStamp);

@@ -4,8 +4,8 @@
 
 #include "archive/archive_pass.h"
 
-// Fills run.outPath for the member at memberPath, which it may rewrite on the way, and returns
-// where in outPath the names begin that are to be fitted to the volume; null when the member is
+// Fills run.output.path for the member at memberPath, which it may rewrite on the way, and returns
+// where in output.path the names begin that are to be fitted to the volume; null when the member is
 // not to be written (the rule has said why).
 struct OutputPathRule {
   char* (*build)(RunContext& run, char* memberPath, void* context);

@@ -10,8 +10,8 @@
 
 enum OpenResult { kOpenFailed, kOpenCreated, kOpenSkip, kOpenCancel };
 
-// Decides about an existing file at outPath by the date comparison, the silent overwrite or the
-// user's answer to "Overwrite?", then creates the output file into outFile. memberTime is the
+// Decides about an existing file at output.path by the date comparison, the silent overwrite or the
+// user's answer to "Overwrite?", then creates the output file into output.file. memberTime is the
 // member's packed DOS time.
 OpenResult OpenMemberFile(RunContext& run, uint32_t memberTime);
 

@@ -98,7 +98,7 @@ HeaderResult ReadMemberHeader(RunContext& run, CrcState& crc, HeaderState& state
   uint8_t sizeBytes[2];
   // A short read is the archive's end; a failing one is not, or a damaged disk would pass for a
   // complete archive and the members after it would be silently missing.
-  const int32_t got = Read(run.archiveFile, sizeBytes, 2);
+  const int32_t got = Read(run.program.file, sizeBytes, 2);
   if (got == -1) return FailRead(run), kHeaderFailed;
   if (got != 2) return kArchiveEnd;
   const auto headerSize = static_cast<int16_t>(LoadU16(sizeBytes));
@@ -115,7 +115,7 @@ HeaderResult ReadMemberHeader(RunContext& run, CrcState& crc, HeaderState& state
   header[0] = sizeBytes[0];
   header[1] = sizeBytes[1];
   const auto rest = static_cast<uint32_t>(headerSize - 2);
-  if (Read(run.archiveFile, header + 2, rest) != static_cast<int32_t>(rest)) {
+  if (Read(run.program.file, header + 2, rest) != static_cast<int32_t>(rest)) {
     return FailHeader(run), kHeaderFailed;
   }
   if (FindMethod(CurrentHeader(state).method) == nullptr) return FailHeader(run), kHeaderFailed;
@@ -140,9 +140,9 @@ HeaderResult ReadMemberHeader(RunContext& run, CrcState& crc, HeaderState& state
 bool SkipMemberData(RunContext& run, const HeaderState& state) {
   // A size beyond the whole file would wrap to a backward seek and walk the archive again.
   const uint32_t packedSize = CurrentHeader(state).packedSize;
-  if (packedSize > run.fileEnd) return FailEof(run);
-  const int32_t position = Seek(run.archiveFile, static_cast<int32_t>(packedSize), kSeekCur);
+  if (packedSize > run.program.end) return FailEof(run);
+  const int32_t position = Seek(run.program.file, static_cast<int32_t>(packedSize), kSeekCur);
   if (position == -1) return FailRead(run);
-  if (static_cast<uint32_t>(position) > run.fileEnd) return FailEof(run);
+  if (static_cast<uint32_t>(position) > run.program.end) return FailEof(run);
   return true;
 }

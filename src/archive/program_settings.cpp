@@ -7,7 +7,7 @@ using namespace platform;
 
 void ReadSettingsBlock(RunContext& run, const char* commandLineDir) {
   // No error is reported here: an unreadable block shows up as a failed scan.
-  const FileHandle file = OpenForRead(run.modulePath);
+  const FileHandle file = OpenForRead(run.program.path);
   if (file != kNoFile) {
     if (Seek(file, kSettingsOffset, kSeekSet) != -1) Read(file, &run.settings, kSettingsSize);
     CloseRead(file);

@@ -30,13 +30,13 @@ static bool Fail(RunContext& run, const char* message, const char* subject) {
 }
 
 bool FailRead(RunContext& run) {
-  return Fail(run, kReadError, run.modulePath);
+  return Fail(run, kReadError, run.program.path);
 }
 bool FailEof(RunContext& run) {
-  return Fail(run, kUnexpectedEof, run.modulePath);
+  return Fail(run, kUnexpectedEof, run.program.path);
 }
 bool FailHeader(RunContext& run) {
-  return Fail(run, kBadHeader, run.modulePath);
+  return Fail(run, kBadHeader, run.program.path);
 }
 bool FailOpen(RunContext& run, const char* name) {
   return Fail(run, kOpenError, name);

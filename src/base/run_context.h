@@ -1,6 +1,6 @@
-// What every subsystem of a run shares: the settings, the program-wide switches, the files of the
-// pass under way and the names that reports give them, the failure flag, and the texts that
-// several subsystems write and read. Error reports read it; the fatal stop cleans up from it.
+// What every subsystem of a run shares: the settings and the program-wide switches, the program
+// file being read and the member being written, the failure flag, the dialog's fields that the
+// passes read, and the texts that several subsystems write and read.
 #pragma once
 
 #include <cstdint>
@@ -22,21 +22,32 @@ struct ProgramOptions {
   bool overwriteSilently;
 };
 
+// The program file, which holds the settings block and the archive: the subject of every message
+// about the archive.
+struct ProgramFile {
+  char path[kPathCapacity];
+  platform::FileHandle file;  // open during a pass
+  uint32_t end;               // its size, which no skip may pass
+};
+
+// The file of the member being written.
+struct MemberOutput {
+  char path[kOutPathCapacity];
+  platform::FileHandle file;  // open while the member's data is written
+};
+
 struct RunContext {
   SettingsBlock settings;
   ProgramOptions options;
-
-  // Pass control
+  ProgramFile program;
+  MemberOutput output;
   bool failed;  // set once anything was reported or refused; ends the pass
-  uint32_t fileEnd;
-  bool cancelRequested;           // Cancel during extraction, seen at the next progress report
-  platform::Window dialogWindow;  // owner of every box; null during the scan
-  platform::FileHandle archiveFile;
-  platform::FileHandle outFile;  // the member's file while it is written
 
-  char modulePath[kPathCapacity];  // the program file: subject of messages about the archive
-  char outPath[kOutPathCapacity];
+  // The dialog's, read by the passes.
+  platform::Window dialogWindow;  // owner of every box; null during the scan
+  bool cancelRequested;           // Cancel during extraction, seen at the next progress report
   char extractDir[kDirCapacity];
+
   char scratch[kScratchCapacity];  // messages, status texts, the notice
   char script[kScriptCapacity];    // the setup script as decoded
 };

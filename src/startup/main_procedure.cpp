@@ -16,8 +16,8 @@ static int ScanThenShowDialog(void* instance, WorkArea& work, const char* tail,
   const CommandOptions given = ReadOptions(tokens);
   FreeTokens(tokens);
   ProgramOptions& options = run.options;
-  ModuleFileName(run.modulePath, kPathCapacity);
-  run.modulePath[kPathCapacity - 1] = '\0';
+  ModuleFileName(run.program.path, kPathCapacity);
+  run.program.path[kPathCapacity - 1] = '\0';
   ReadSettingsBlock(run, given.dirGiven ? given.dir : nullptr);
 
   const uint8_t flags = run.settings.flags;

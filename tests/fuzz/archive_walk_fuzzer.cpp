@@ -52,7 +52,7 @@ int CheckDialogOpening(void*, PassArea& area, SetupState& setup, DialogState&) {
   CheckThat(AllTerminated(s.windowTitle, s.installTitle, s.installDir, s.command,
                           setup.classCheckText, setup.groupCheckText, area.header.memberPath,
                           area.run.scratch, area.run.script) &&
-                area.header.header == nullptr && area.run.archiveFile == platform::kNoFile,
+                area.header.header == nullptr && area.run.program.file == platform::kNoFile,
             "the dialog opens on a text without its end, or with the header or program file left");
   return 0;
 }

@@ -29,30 +29,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (data[0] & kDecoderReadFails) hooks.callsBeforeFailure[Fault::kRead] = data[2] & 3;
   hooks.failHalfway = data[0] & kDecoderFailHalfway;
   BuildCrcTable(area->crc, kCrcPolynomial);
-  CopyText(run.modulePath, kPathCapacity, OwnPath("program.exe", file).c_str());
-  CopyText(run.outPath, kOutPathCapacity, OwnPath("member.out").c_str());
-  run.archiveFile = platform::OpenForRead(run.modulePath);
-  run.outFile =
-      sink == kOrdinaryMember ? platform::CreateOutputFile(run.outPath) : platform::kNoFile;
+  CopyText(run.program.path, kPathCapacity, OwnPath("program.exe", file).c_str());
+  CopyText(run.output.path, kOutPathCapacity, OwnPath("member.out").c_str());
+  run.program.file = platform::OpenForRead(run.program.path);
+  run.output.file =
+      sink == kOrdinaryMember ? platform::CreateOutputFile(run.output.path) : platform::kNoFile;
   OutputSink output = FileSink(*area);
   if (sink != kOrdinaryMember) {
     output.text = sink == kNoticeText ? run.scratch : run.script;
     output.textCapacity = sink == kNoticeText ? kScratchCapacity : kScriptCapacity;
   }
   try {
-    const DecodeStatus status = DecodeMemberData(output, area->decoder, run.archiveFile,
+    const DecodeStatus status = DecodeMemberData(output, area->decoder, run.program.file,
                                                  {*FindMethod(name), packed, unpacked});
     if (status != kDecodeDone) StopAfterDecodeFailure(run, status);
-    const int32_t position = platform::Seek(run.archiveFile, 0, platform::kSeekCur);
-    platform::CloseRead(run.archiveFile);
+    const int32_t position = platform::Seek(run.program.file, 0, platform::kSeekCur);
+    platform::CloseRead(run.program.file);
     // A stored copy reads its size exactly, the decoder no further; a last match may overrun 255.
     CheckThat(name[3] == '0' ? position == int32_t(unpacked) : uint32_t(position) <= packed,
               "read too far");
     CheckThat(
         sink == kOrdinaryMember || (AllTerminated(run.scratch, run.script) && area->crc.crc == 0),
         "a text sink is not terminated or changed the CRC");
-    if (sink == kOrdinaryMember && platform::CloseOutput(run.outFile)) {
-      std::ifstream in(run.outPath, std::ios::binary);
+    if (sink == kOrdinaryMember && platform::CloseOutput(run.output.file)) {
+      std::ifstream in(run.output.path, std::ios::binary);
       const std::vector<uint8_t> output{std::istreambuf_iterator<char>(in), {}};
       CheckThat(output.size() >= unpacked &&
                     output.size() - unpacked <= (name[3] == '0' ? 0 : 255) &&
@@ -60,11 +60,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 "the decoder wrote the wrong amount, or a CRC not of the bytes written");
     }
   } catch (const ProcessEnded& ended) {
-    CheckThat(ended.status == 1 && run.outFile == platform::kNoFile &&
-                  run.archiveFile == platform::kNoFile && access(run.outPath, F_OK) != 0,
+    CheckThat(ended.status == 1 && run.output.file == platform::kNoFile &&
+                  run.program.file == platform::kNoFile && access(run.output.path, F_OK) != 0,
               "the stop ended with another status, left a file open or kept the partial output");
   }
-  unlink(run.outPath);
+  unlink(run.output.path);
   CheckThat(LowestFreeDescriptor() == freeAtStart, "an input left a descriptor open or closed one");
   return 0;
 }

@@ -31,22 +31,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   char member[kPathCapacity], inside[kPathCapacity];
   CopyText(run.extractDir, kDirCapacity, texts[0].c_str());
   CopyText(member, kPathCapacity, texts[1].c_str()), CopyText(inside, kPathCapacity, member);
-  BuildOutputPath(run.outPath, run.extractDir, member, options & kOutputWin32s);
-  CheckThat(AllTerminated(run.outPath, member), "a path without its end");
-  ConvertSeparators(run.outPath, '/');
-  char* names = run.outPath + (run.outPath[0] != '\0' && run.outPath[1] == ':' ? 2 : 0);
-  const std::string built = run.outPath;
+  BuildOutputPath(run.output.path, run.extractDir, member, options & kOutputWin32s);
+  CheckThat(AllTerminated(run.output.path, member), "a path without its end");
+  ConvertSeparators(run.output.path, '/');
+  char* names = run.output.path + (run.output.path[0] != '\0' && run.output.path[1] == ':' ? 2 : 0);
+  const std::string built = run.output.path;
   SanitizePath(names, options & kOutputLongNames);
-  const std::string once = run.outPath;
+  const std::string once = run.output.path;
   SanitizePath(names, options & kOutputLongNames);
-  CheckThat(once == run.outPath && once.size() <= built.size() &&
+  CheckThat(once == run.output.path && once.size() <= built.size() &&
                 std::ranges::count(once, '/') == std::ranges::count(built, '/'),
             "fitting names again changes them, or fitting added, dropped or grew a component");
   char shown[40];
-  ShortenForDisplay(shown, sizeof shown, run.outPath, 32);
+  ShortenForDisplay(shown, sizeof shown, run.output.path, 32);
   CheckThat(AllTerminated(shown) && (once.size() < 32 ? once == shown : !strncmp(shown, ".../", 4)),
             "the status line is neither the path nor its title");
-  CreateParentDirectories(run.outPath);
+  CreateParentDirectories(run.output.path);
   ConvertSeparators(inside, '/');
   const char* kept = NameInsideTarget(inside);
   CheckThat(
@@ -66,29 +66,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             "a TZ without hours moved the time");
 
   // What lies at the path already, and what becomes of it.
-  CopyText(run.outPath, kOutPathCapacity, OwnPath("existing").c_str());
+  CopyText(run.output.path, kOutPathCapacity, OwnPath("existing").c_str());
   const char kind = kOutputExisting[existing & 3];
-  if (kind == 'd') mkdir(run.outPath, 0700);
+  if (kind == 'd') mkdir(run.output.path, 0700);
   if (kind == 'f' || kind == 'r') OwnPath("existing", {'o'});
   const timespec times[2] = {{time_t(existing), 0}, {time_t(existing), 0}};
-  utimensat(AT_FDCWD, run.outPath, times, 0), chmod(run.outPath, kind == 'r' ? 0400 : 0700);
+  utimensat(AT_FDCWD, run.output.path, times, 0), chmod(run.output.path, kind == 'r' ? 0400 : 0700);
   run.options = {0, 0, options & kOutputDateCompare, options & kOutputSilently};
   run.settings.keepAttributes = options & kOutputKeep;
   const int answers[] = {platform::kAnswerYes, platform::kAnswerNo, platform::kAnswerCancel, 0};
   hooks.answerBox = [answer = answers[options >> kOutputAnswerShift]](auto&) { return answer; };
-  const uint32_t existingTime = platform::ExistingFileTime(run.outPath);
+  const uint32_t existingTime = platform::ExistingFileTime(run.output.path);
   const int freeAtStart = LowestFreeDescriptor();
   const OpenResult result = OpenMemberFile(run, dos);
-  if (result == kOpenCreated) CheckThat(platform::CloseOutput(run.outFile), "no file to close");
+  if (result == kOpenCreated) CheckThat(platform::CloseOutput(run.output.file), "no file to close");
   struct stat info {};
-  const bool old = stat(run.outPath, &info) == 0 && (kind == 'd' || info.st_size == 1);
+  const bool old = stat(run.output.path, &info) == 0 && (kind == 'd' || info.st_size == 1);
   CheckThat((result == kOpenCreated) == (kind != 'd' && info.st_size == 0) &&
                 (result != kOpenFailed || kind == 'd') && (kind != '-' || hooks.boxes.empty()) &&
                 (result == kOpenCreated || old) &&
                 (result != kOpenSkip || !hooks.boxes.empty() ||
                  (run.options.dateCompare && existingTime >= dos)),
             "a file made, kept or asked about against the settings and the answer");
-  std::filesystem::remove(run.outPath);
+  std::filesystem::remove(run.output.path);
   CheckThat(LowestFreeDescriptor() == freeAtStart, "a file left open");
   return 0;
 }

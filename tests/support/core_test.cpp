@@ -23,7 +23,7 @@ void CoreTest::SetUp() {
   platform_double::ResetHooks();
   platform::posix::AnswerBoxesWith([](const char*) { return platform::kAnswerYes; });
   area_ = std::make_unique<PassArea>();
-  run().archiveFile = run().outFile = platform::kNoFile;
+  run().program.file = run().output.file = platform::kNoFile;
   BuildCrcTable(area_->crc, kCrcPolynomial);
   tempDir_ = std::filesystem::temp_directory_path() / ("ombrix-test-" + std::to_string(::getpid()));
   std::filesystem::remove_all(tempDir_);
@@ -33,7 +33,7 @@ void CoreTest::SetUp() {
 }
 
 void CoreTest::TearDown() {
-  if (run().archiveFile != platform::kNoFile) platform::CloseRead(run().archiveFile);
+  if (run().program.file != platform::kNoFile) platform::CloseRead(run().program.file);
   ReleaseHeader(area_->header);
   std::filesystem::current_path(tempDir_.parent_path());
   std::filesystem::remove_all(tempDir_);
@@ -80,7 +80,7 @@ void CoreTest::UseArchive(const std::vector<uint8_t>& archive, uint8_t flags) {
   CopyText(run().settings.windowTitle, sizeof run().settings.windowTitle, "T");
   std::memcpy(&file[kSettingsOffset], &run().settings, kSettingsSize);
   file.insert(file.end(), archive.begin(), archive.end());
-  CopyText(run().modulePath, kPathCapacity, WriteFile("program.exe", file).c_str());
+  CopyText(run().program.path, kPathCapacity, WriteFile("program.exe", file).c_str());
 }
 
 std::vector<uint8_t> CoreTest::DecodeToFile(char method, const std::vector<uint8_t>& data,
@@ -88,12 +88,12 @@ std::vector<uint8_t> CoreTest::DecodeToFile(char method, const std::vector<uint8
                                             uint8_t sink) {
   std::vector<uint8_t> file = data;
   file.insert(file.end(), {'N', 'E', 'X', 'T'});
-  CopyText(run().modulePath, kPathCapacity, WriteFile("program.exe", file).c_str());
-  if (run().archiveFile != platform::kNoFile) platform::CloseRead(run().archiveFile);
-  run().archiveFile = platform::OpenForRead(run().modulePath);
-  CopyText(run().outPath, kOutPathCapacity, outPath_.c_str());
-  run().outFile =
-      sink == kOrdinaryMember ? platform::CreateOutputFile(run().outPath) : platform::kNoFile;
+  CopyText(run().program.path, kPathCapacity, WriteFile("program.exe", file).c_str());
+  if (run().program.file != platform::kNoFile) platform::CloseRead(run().program.file);
+  run().program.file = platform::OpenForRead(run().program.path);
+  CopyText(run().output.path, kOutPathCapacity, outPath_.c_str());
+  run().output.file =
+      sink == kOrdinaryMember ? platform::CreateOutputFile(run().output.path) : platform::kNoFile;
   const char name[5] = {'-', 'l', 'h', method, '-'};
   packedSize = packedSize == UINT32_MAX ? uint32_t(data.size()) : packedSize;
   OutputSink output = FileSink(*area_);
@@ -101,12 +101,12 @@ std::vector<uint8_t> CoreTest::DecodeToFile(char method, const std::vector<uint8
     output.text = sink == kNoticeText ? run().scratch : run().script;
     output.textCapacity = sink == kNoticeText ? kScratchCapacity : kScriptCapacity;
   }
-  const DecodeStatus status = DecodeMemberData(output, area_->decoder, run().archiveFile,
+  const DecodeStatus status = DecodeMemberData(output, area_->decoder, run().program.file,
                                                {*FindMethod(name), packedSize, unpackedSize});
   // A failure ends the stub as it ends it.
   if (status != kDecodeDone) StopAfterDecodeFailure(run(), status);
-  if (sink == kOrdinaryMember) platform::CloseOutput(run().outFile);
-  run().outFile = platform::kNoFile;
+  if (sink == kOrdinaryMember) platform::CloseOutput(run().output.file);
+  run().output.file = platform::kNoFile;
   return ReadFileBytes(outPath_);
 }
 

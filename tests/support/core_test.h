@@ -56,7 +56,7 @@ class CoreTest : public ::testing::Test {
   std::string BoxMessages(const std::string& program) const;
   // "\"subject\" message", as ReportError shows it; the subject is the program file unless given.
   std::string ErrorText(const char* message, const std::string& subject = "") const {
-    return "\"" + (subject.empty() ? std::string(area_->run.modulePath) : subject) + "\" " +
+    return "\"" + (subject.empty() ? std::string(area_->run.program.path) : subject) + "\" " +
            message;
   }
 

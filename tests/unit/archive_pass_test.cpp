@@ -150,7 +150,7 @@ std::vector<Row> FixedRows() {
          std::string(70000 - 65536 - 18, '.'))}), {1, "Late", ""}},
       {"notice holding a zero byte", Archive({TextMember("", "!", std::string("Before\0After",
          12))}), {1, "T", "; Before"}},
-      {"no program file", plain, {0, "T", "; Open ERROR"}, [](PassArea& a) { a.run.modulePath[1] = 'X'; }},
+      {"no program file", plain, {0, "T", "; Open ERROR"}, [](PassArea& a) { a.run.program.path[1] = 'X'; }},
       {"no memory", plain, {0, "T", "; Not enough memory"},
        [](auto&) { GetHooks().allocationsBeforeFailure = 0; }},
       {"no header CRC", Archive([](Member& m) { m.withHeaderCrc = false; }), bad},
@@ -239,16 +239,16 @@ TEST_F(ArchivePassTest, TheCatalogueOfDamagedArchives) {
     try {
       SetupState setup{};
       if ((exit = RunScanPass(*area_, setup)) != 0) {  // the extraction reads the block anew
-        std::vector<uint8_t> file = ReadFileBytes(run().modulePath);
+        std::vector<uint8_t> file = ReadFileBytes(run().program.path);
         std::memcpy(&file[kSettingsOffset], &run().settings, kSettingsSize);
-        WriteFile("program.exe", file), ExtractArchive(run().modulePath, "x");
+        WriteFile("program.exe", file), ExtractArchive(run().program.path, "x");
       }
     } catch (const ProcessEnded&) {
       ReleaseHeader(area_->header);  // a stop leaves it to the end of the process
     }
     EXPECT_EQ(exit, row.verdict.exit) << row.what;
     EXPECT_EQ(run().settings.windowTitle, row.verdict.title) << row.what;
-    EXPECT_EQ(BoxMessages(run().modulePath), row.verdict.boxes) << row.what;
+    EXPECT_EQ(BoxMessages(run().program.path), row.verdict.boxes) << row.what;
   }
 }
 

@@ -44,7 +44,7 @@ TEST_F(DecoderTest, TakesJustTheMembersBytes) {
   for (const auto& [method, data, size, output, following] : cases) {
     const std::vector<uint8_t> written = DecodeToFile(method, data, size);
     std::string rest(10, '\0');
-    rest.resize(size_t(platform::Read(run().archiveFile, rest.data(), 10)));
+    rest.resize(size_t(platform::Read(run().program.file, rest.data(), 10)));
     EXPECT_EQ(std::string(written.begin(), written.end()) + "|" + rest, output + "|" + following);
   }
 }

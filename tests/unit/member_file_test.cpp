@@ -36,7 +36,7 @@ class MemberFileTest : public CoreTest {
   void SetUp() override {
     CoreTest::SetUp();
     area_->header.header = static_cast<uint8_t*>(AllocZeroed(sizeof(MemberHeader)));
-    CopyText(run().outPath, kOutPathCapacity, outPath_.c_str());
+    CopyText(run().output.path, kOutPathCapacity, outPath_.c_str());
     CopyText(run().settings.windowTitle, sizeof run().settings.windowTitle, "Setup");
     run().dialogWindow = this;
   }
@@ -68,7 +68,7 @@ class MemberFileTest : public CoreTest {
     std::string outcome = kResults[opened];
     if (opened == kOpenCreated) {
       if (FileAttributes(outPath_.c_str()) == 0x21) outcome += " still-read-only";
-      WriteOutput(run().outFile, "new", 3);
+      WriteOutput(run().output.file, "new", 3);
       const bool finished =
           FinishMemberFile(run(), area_->crc, area_->header, UnixToDosTime(kStamp));
       EXPECT_EQ(run().failed, !finished);

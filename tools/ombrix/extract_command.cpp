@@ -24,7 +24,7 @@ char* BuildContainedOutputPath(RunContext& run, char* memberPath, void* refused)
     *static_cast<bool*>(refused) = true;
     return nullptr;
   }
-  char* out = run.outPath;
+  char* out = run.output.path;
   CopyText(out, kOutPathCapacity, run.extractDir);
   AppendText(out, kOutPathCapacity, "/");
   char* names = out + TextLength(out);

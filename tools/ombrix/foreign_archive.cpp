@@ -35,7 +35,7 @@ class CapturedBoxes {
 };
 
 uint32_t FilePosition(const PassArea& area) {
-  return static_cast<uint32_t>(platform::Seek(area.run.archiveFile, 0, platform::kSeekCur));
+  return static_cast<uint32_t>(platform::Seek(area.run.program.file, 0, platform::kSeekCur));
 }
 
 // Where the first member's header starts: behind the check value, if the settings have one.

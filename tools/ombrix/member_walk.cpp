@@ -68,8 +68,8 @@ int WalkMembers(const std::string& path, const ToolJob& job) {
   ToolPassArea holder;
   PassArea& area = *holder.area;
   RunContext& run = area.run;
-  run.outFile = platform::kNoFile;
-  CopyText(run.modulePath, kPathCapacity, path.c_str());
+  run.output.file = platform::kNoFile;
+  CopyText(run.program.path, kPathCapacity, path.c_str());
   CopyText(run.extractDir, kDirCapacity, job.extractDir.c_str());
   WalkState state{job, HasSettingsBlock(path)};
   if (state.hasSettings) {
@@ -85,16 +85,16 @@ int WalkMembers(const std::string& path, const ToolJob& job) {
 
 bool PassOverFailure(PassArea& area, const std::function<DecodeStatus()>& work) {
   RunContext& run = area.run;
-  const int32_t dataStart = platform::Seek(run.archiveFile, 0, platform::kSeekCur);
+  const int32_t dataStart = platform::Seek(run.program.file, 0, platform::kSeekCur);
   const bool failedBefore = run.failed;
   run.failed = false;
   const DecodeStatus status = work();
   if (status != kDecodeDone) {
     ReportDecodeFailure(run, status);
-    if (run.outFile != platform::kNoFile) {
-      platform::CloseOutput(run.outFile);
-      run.outFile = platform::kNoFile;
-      platform::DeleteOutput(run.outPath);
+    if (run.output.file != platform::kNoFile) {
+      platform::CloseOutput(run.output.file);
+      run.output.file = platform::kNoFile;
+      platform::DeleteOutput(run.output.path);
     }
   }
   const bool memberFailed = run.failed;
@@ -102,8 +102,8 @@ bool PassOverFailure(PassArea& area, const std::function<DecodeStatus()>& work) 
   if (!memberFailed) return true;
   const uint64_t next =
       uint64_t{static_cast<uint32_t>(dataStart)} + CurrentHeader(area.header).packedSize;
-  return status != kDecodeReadFailed && dataStart != -1 && next <= run.fileEnd &&
-         platform::Seek(run.archiveFile, static_cast<int32_t>(next), platform::kSeekSet) != -1;
+  return status != kDecodeReadFailed && dataStart != -1 && next <= run.program.end &&
+         platform::Seek(run.program.file, static_cast<int32_t>(next), platform::kSeekSet) != -1;
 }
 
 CLI::App* AddArchiveCommand(CLI::App& app, const char* name, const char* description,

@@ -10,7 +10,7 @@ namespace {
 // The member goes under the extraction directory, or where a drive, a root or a macro at the
 // start of its path sends it; every name after a drive is fitted to the volume.
 char* BuildStubOutputPath(RunContext& run, char* memberPath, void*) {
-  char* out = run.outPath;
+  char* out = run.output.path;
   BuildOutputPath(out, run.extractDir, memberPath, run.options.isWin32s);
   return out[0] != '\0' && out[1] == ':' ? out + 2 : out;
 }
