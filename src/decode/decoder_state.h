@@ -25,8 +25,8 @@ struct DecoderState {
   uint16_t treeRight[kTreeNodes];
   uint16_t literalTable[4096];
   uint16_t smallTable[256];
-  uint16_t np;
-  uint16_t pBit;
+  uint16_t positionSlots;
+  uint16_t slotCountWidth;
   uint16_t bitBuf;
   uint8_t subBitBuf;
   uint8_t bitCount;

@@ -10,11 +10,11 @@ inline constexpr uint32_t kWindowMask = kWindowSize - 1;
 inline constexpr uint32_t kLiteralLimit = 256;
 inline constexpr uint32_t kMinMatch = 3;
 
-// Sets np and pBit for the method, starts the bit reader at the member's data and leaves
-// blockLeft at 0, so that the first symbol reads a block header.
+// Sets the position code's shape for the method, starts the bit reader at the member's data and
+// leaves blockLeft at 0, so that the first symbol reads a block header.
 static BitReader PrepareDecoder(RunContext& run, DecoderState& state, const Method& method) {
-  state.np = method.np;
-  state.pBit = method.pBit;
+  state.positionSlots = method.positionSlots;
+  state.slotCountWidth = method.slotCountWidth;
   state.blockLeft = 0;
   return StartBitReader(run, state);
 }
@@ -23,7 +23,7 @@ static void ReadBlockHeader(BitReader& reader, DecoderState& state) {
   state.blockLeft = static_cast<uint16_t>(TakeBits(reader, 16));
   ReadSmallLengths(reader, state, kCodeLengthSymbols, 5, 3);
   ReadLiteralLengths(reader, state);
-  ReadSmallLengths(reader, state, state.np, state.pBit, kNoZeroRun);
+  ReadSmallLengths(reader, state, state.positionSlots, state.slotCountWidth, kNoZeroRun);
 }
 
 // blockLeft counts the current block's symbols still to come; a block size of 0 means 65536.
@@ -43,8 +43,8 @@ static inline uint32_t DecodeSymbol(BitReader& reader, uint32_t& blockLeft, Deco
 // Codes 0 and 1 are the positions themselves; a code c above them is 2^(c-1) plus c-1 more
 // bits. Worked out without a branch, since which one comes next cannot be foreseen.
 static inline uint32_t DecodePosition(BitReader& reader, const DecoderState& state) {
-  const uint32_t code =
-      LookUpSymbol(reader, state, state.smallTable, kSmallTableBits, state.np, state.smallLengths);
+  const uint32_t code = LookUpSymbol(reader, state, state.smallTable, kSmallTableBits,
+                                     state.positionSlots, state.smallLengths);
   const uint32_t extraBits = code - (code != 0);
   const auto extra = static_cast<uint32_t>(reader.cache >> 1 >> (kCacheBits - 1 - extraBits));
   ShiftInBits(reader, extraBits);

@@ -10,8 +10,8 @@
 #include <memory>
 
 #include "archive/archive_pass.h"
+#include "archive_builder.h"
 #include "decode/bit_reader.h"
-#include "ombrix/lzh_writer.h"
 #include "ombrix/tool_error.h"
 #include "platform/posix/posix_hooks.h"
 
