@@ -7,7 +7,7 @@ file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/pe_fixture.c "int counter = 1;\nint Start
 add_custom_command(OUTPUT ${fixture} COMMAND ${OMBRIX_MINGW_CC} -Os -nostdlib -Wl,-e,_Start
   -Wl,--build-id ${CMAKE_CURRENT_BINARY_DIR}/pe_fixture.c -o ${fixture} VERBATIM)
 file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/imagewriter/*.cpp)
-add_executable(imagewriter ${sources} ${fixture})
+add_executable(imagewriter ${sources} ${CMAKE_SOURCE_DIR}/tools/ombrix/whole_file.cpp ${fixture})
 target_include_directories(imagewriter PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tools)
 target_compile_options(imagewriter PRIVATE ${OMBRIX_WARNINGS})
 foreach(case IN ITEMS stub_layout stub_resources dos_program image_writer)

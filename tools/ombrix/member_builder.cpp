@@ -8,7 +8,7 @@ MemberRecord BuildMember(const MemberSource& source, const MemberCompression& co
                          const EncoderProgress& progress) {
   StoredName name = StoredNameOf(source);
   if (source.isDirectory) return DirectoryMember(std::move(name.dirName), source.timeStamp);
-  std::vector<uint8_t> bytes = ReadWholeFile(source.diskPath.string(), kVanished);
+  std::vector<uint8_t> bytes = ReadInputFile(source.diskPath.string(), kVanished);
   if (bytes.size() > kMaxEncoderInput) {
     throw ToolError(FormatMessage(kFileTooLarge, source.diskPath.c_str()));
   }

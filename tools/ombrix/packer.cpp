@@ -30,7 +30,7 @@ std::vector<uint8_t> StubWithSettings(const std::string& stubPath, PackSettings 
     if (embedded.empty()) throw ToolError(kStubRequired);
     stub.assign(embedded.begin(), embedded.end());
   } else {
-    stub = ReadWholeFile(stubPath, kNotFound);
+    stub = ReadInputFile(stubPath, kNotFound);
   }
   const std::string name = stubPath.empty() ? kEmbeddedStubName : stubPath;
   if (stub.size() < 2 || stub[0] != 'M' || stub[1] != 'Z') {
