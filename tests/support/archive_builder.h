@@ -13,7 +13,8 @@ using HeaderEdit = std::function<void(std::vector<uint8_t>& header)>;
 
 struct Member : MemberRecord {
   Member() = default;
-  Member(MemberRecord record) : MemberRecord(std::move(record)) {}  // NOLINT: every record is one
+  // Implicit: a record is a member without edits.
+  Member(MemberRecord record) : MemberRecord(std::move(record)) {}
 
   // Run on the header bytes as the tool writes them: the first before the header CRC is
   // computed (the CRC then covers the change), the second after it has been stored (the CRC no
