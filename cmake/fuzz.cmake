@@ -41,8 +41,9 @@ foreach(source IN LISTS OMBRIX_FUZZ_TARGET_SOURCES)
   target_link_options(fuzz_${name} PRIVATE -fsanitize=fuzzer)
 endforeach()
 
-# Seeds come from the tool's archive writer and the tests' block encoder.
+# Seeds come from the tests' archive builder and block encoder.
 add_executable(fuzz_seed_writer ${OMBRIX_FUZZ_DIR}/seed_writer.cpp
+                                ${CMAKE_SOURCE_DIR}/tests/support/archive_builder.cpp
                                 ${CMAKE_SOURCE_DIR}/tests/support/lzh_block_writer.cpp
                                 ${OMBRIX_POSIX_SEAM})
 target_link_libraries(fuzz_seed_writer PRIVATE ombrix_tool ombrix_posix)

@@ -8,8 +8,8 @@
 //   accepted;
 // - a literal/length count above 510, or a zero run that would pass entry 509: there is no
 //   entry to hold those lengths;
-// - a constant symbol that the code does not have (19 or more, np or more, 510 or 511): it
-//   would decode to nothing.
+// - a constant symbol that the code does not have (19 or more, positionSlots or more, 510 or
+//   511): it would decode to nothing.
 
 static void FillEntries(uint16_t* entries, uint32_t count, uint16_t value) {
   for (uint32_t i = 0; i < count; ++i) entries[i] = value;

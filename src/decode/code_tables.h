@@ -27,8 +27,8 @@ inline uint16_t MakeEntry(uint32_t symbol, uint32_t length) {
 // The readers below record "bad table" in the reader's status for streams no encoder writes and
 // then leave the tables as they were, so that nothing is ever written outside them.
 
-// Reads a small code's lengths (the code-length code: 19, 5, 3; the position code: np, pBit,
-// kNoZeroRun) into smallLengths and builds smallTable.
+// Reads a small code's lengths (the code-length code: 19, 5, 3; the position code:
+// positionSlots, slotCountWidth, kNoZeroRun) into smallLengths and builds smallTable.
 void ReadSmallLengths(BitReader& reader, DecoderState& state, uint32_t symbolCount,
                       uint32_t countWidth, uint32_t zeroRunIndex);
 

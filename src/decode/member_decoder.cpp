@@ -16,7 +16,7 @@ static void ReadBlockHeader(BitReader& reader, DecoderState& state, uint32_t& bl
   if (reader.status != kDecodeDone) return;
   ReadLiteralLengths(reader, state);
   if (reader.status != kDecodeDone) return;
-  ReadSmallLengths(reader, state, method.np, method.pBit, kNoZeroRun);
+  ReadSmallLengths(reader, state, method.positionSlots, method.slotCountWidth, kNoZeroRun);
 }
 
 // blockLeft counts the current block's symbols still to come; a block size of 0 means 65536.
@@ -39,8 +39,8 @@ static inline uint32_t DecodeSymbol(BitReader& reader, uint32_t& blockLeft, Deco
 // bits. Worked out without a branch, since which one comes next cannot be foreseen.
 static inline uint32_t DecodePosition(BitReader& reader, const DecoderState& state,
                                       const Method& method) {
-  const uint32_t code =
-      LookUpSymbol(reader, state, state.smallTable, kSmallTableBits, method.np, state.smallLengths);
+  const uint32_t code = LookUpSymbol(reader, state, state.smallTable, kSmallTableBits,
+                                     method.positionSlots, state.smallLengths);
   const uint32_t extraBits = code - (code != 0);
   const auto extra = static_cast<uint32_t>(reader.cache >> 1 >> (kCacheBits - 1 - extraBits));
   ShiftInBits(reader, extraBits);

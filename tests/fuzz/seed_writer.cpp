@@ -1,10 +1,10 @@
 // Writes the first inputs of each fuzz target into OUTDIR/<target>/, members made by the tests'
-// block encoder and distributables by the tool's archive writer.
+// block encoder and distributables by the tests' archive builder.
 #include <algorithm>
 
+#include "archive_builder.h"
 #include "fuzz_harness.h"
 #include "lzh_block_writer.h"
-#include "ombrix/lzh_writer.h"
 #include "ombrix/settings_writer.h"
 
 using Bytes = std::vector<uint8_t>;

@@ -4,7 +4,6 @@
 
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 
 #include "base/text.h"
@@ -13,11 +12,6 @@
 #include "setup/fatal_stop.h"
 
 using platform_double::GetHooks;
-
-std::vector<uint8_t> ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 void CoreTest::SetUp() {
   platform_double::ResetHooks();

@@ -10,9 +10,10 @@
 #include <memory>
 
 #include "archive/archive_pass.h"
+#include "archive_builder.h"
 #include "decode/bit_reader.h"
-#include "ombrix/lzh_writer.h"
 #include "ombrix/tool_error.h"
+#include "ombrix/whole_file.h"
 #include "platform_double.h"
 #include "process_ended.h"
 
@@ -26,7 +27,10 @@ inline int LowestFreeDescriptor() {
 inline std::vector<uint8_t> Bytes(const std::string& text) {
   return {text.begin(), text.end()};
 }
-std::vector<uint8_t> ReadFileBytes(const std::string& path);
+// Empty when there is no such file.
+inline std::vector<uint8_t> ReadFileBytes(const std::string& path) {
+  return ReadWholeFile(path).value_or(std::vector<uint8_t>{});
+}
 inline Member TextMember(const std::string& dirName, const std::string& fileName,
                          const std::string& text = "data") {
   return StoredFileMember(dirName, fileName, Bytes(text), 1700000000, kAttrArchive);

@@ -72,7 +72,7 @@ void LzhBlockWriter::PutCodeLengthCode(const std::vector<uint8_t>& lengths) {
 }
 
 void LzhBlockWriter::PutPositionCode(const std::vector<uint8_t>& lengths) {
-  position_ = PutSmallLengths(lengths, positionCount_ == 17 ? 5 : 4, false);
+  position_ = PutSmallLengths(lengths, method_.slotCountWidth, false);
 }
 
 void LzhBlockWriter::PutLiteralCode(const std::vector<uint8_t>& lengths) {
@@ -112,7 +112,8 @@ void LzhBlockWriter::Write(const char* words) {
     const char kind = *at;
     const auto number = static_cast<uint32_t>(std::strtoul(at + 1, &next, 10));
     if (kind == 'B' || kind == 'D')
-      StartBlock(uint16_t(number), (kind == 'B' ? EveryoneCodes : DeepCodes)(positionCount_));
+      StartBlock(uint16_t(number),
+                 (kind == 'B' ? EveryoneCodes : DeepCodes)(method_.positionSlots));
     for (uint32_t i = 0; kind == 'L' && i < number; ++i) {
       random = random * 1103515245 + 12345;
       Literal(uint8_t(random >> 16));

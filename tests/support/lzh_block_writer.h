@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "decode/methods.h"
+
 struct LzhCodes {
-  std::vector<uint8_t> codeLength, literal, position;  // of 19, 510 and np symbols
+  std::vector<uint8_t> codeLength, literal, position;  // of 19, 510 and positionSlots symbols
 };
 
 // Complete codes: every symbol has one of 3 to 9 bits, or in the deep codes the lengths 249 to 256
@@ -16,7 +18,7 @@ LzhCodes DeepCodes(uint32_t positionCount);
 
 class LzhBlockWriter {
  public:
-  explicit LzhBlockWriter(char method) : positionCount_(method >= '6' ? 17 : 14) {}
+  explicit LzhBlockWriter(char method) : method_(*FindMethod(method)) {}
 
   void Put(uint32_t value, uint32_t width);  // the low width bits, most significant first
   // A block header for size symbols (0 meaning 65536) in the stream's form; each code then
@@ -45,6 +47,6 @@ class LzhBlockWriter {
   std::vector<uint8_t> bytes_;
   uint32_t used_ = 0;  // bits used in the last byte, 0 meaning all 8
   Code codeLength_, literal_, position_;
-  uint32_t positionCount_;
+  const Method& method_;
   std::vector<uint8_t> expected_;
 };

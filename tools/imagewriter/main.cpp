@@ -8,7 +8,7 @@
 #include <exception>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,13 +17,14 @@
 #include "imagewriter/image_rewrite.h"
 #include "imagewriter/link_tables.h"
 #include "imagewriter/pe_image.h"
+#include "ombrix/whole_file.h"
 
 namespace {
 
-std::vector<uint8_t> ReadWholeFile(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) throw std::runtime_error("cannot open " + path.string());
-  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+std::vector<uint8_t> ReadFile(const std::filesystem::path& path) {
+  std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path);
+  if (!bytes) throw std::runtime_error("cannot open " + path.string());
+  return std::move(*bytes);
 }
 
 // Through a temporary file, so that a failed write never leaves half an image behind.
@@ -51,10 +52,10 @@ int main(int argc, char** argv) {
   }
   const std::filesystem::path imagePath = argv[1];
   try {
-    std::vector<uint8_t> linked = ReadWholeFile(imagePath);
+    std::vector<uint8_t> linked = ReadFile(imagePath);
     if (exports) imagewriter::PointExportDirectory(linked);
-    if (hasRebased) imagewriter::AddBaseRelocations(linked, ReadWholeFile(*(rebased + 1)));
-    const std::vector<uint8_t> message = ReadWholeFile(argv[2]);
+    if (hasRebased) imagewriter::AddBaseRelocations(linked, ReadFile(*(rebased + 1)));
+    const std::vector<uint8_t> message = ReadFile(argv[2]);
     const std::vector<uint8_t> dosProgram =
         imagewriter::BuildDosProgram(imagewriter::ConvertToDosText(
             std::string_view(reinterpret_cast<const char*>(message.data()), message.size())));

@@ -6,13 +6,13 @@
 
 #include <vector>
 
+#include "decode/methods.h"
 #include "lzh_encoder/bit_writer.h"
-#include "lzh_encoder/encoder_method.h"
 #include "lzh_encoder/lzh_items.h"
 
 class BlockSplitter {
  public:
-  BlockSplitter(BitWriter& bits, const EncoderMethod& method) : bits_(bits), method_(method) {}
+  BlockSplitter(BitWriter& bits, const Method& method) : bits_(bits), method_(method) {}
 
   // Takes the items that follow those given before; writes the blocks that are settled.
   void Add(std::span<const Item> items);
@@ -25,6 +25,6 @@ class BlockSplitter {
   void WriteBlocks(bool keepLast);
 
   BitWriter& bits_;
-  const EncoderMethod method_;
+  const Method method_;
   std::vector<Item> held_;
 };

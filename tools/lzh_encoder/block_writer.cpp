@@ -125,7 +125,7 @@ void PutLiteralCode(BitWriter& bits, const PrefixCode& literals) {
 
 }  // namespace
 
-void WriteBlock(BitWriter& bits, std::span<const Item> items, const EncoderMethod& method) {
+void WriteBlock(BitWriter& bits, std::span<const Item> items, const Method& method) {
   assert(!items.empty() && items.size() <= kMaxBlockItems);
   ItemCounts counts = CountItems(items, method.positionSlots);
   GiveTwoSymbols(counts.symbols);

@@ -4,8 +4,8 @@
 
 #include <span>
 
+#include "decode/methods.h"
 #include "lzh_encoder/bit_writer.h"
-#include "lzh_encoder/encoder_method.h"
 #include "lzh_encoder/lzh_items.h"
 
 // At most 65535 items: a block size field of 0 would mean 65536 to the stub, which not every
@@ -13,4 +13,4 @@
 inline constexpr uint32_t kMaxBlockItems = 65535;
 
 // Writes a block of 1 to kMaxBlockItems items with codes made for exactly those items.
-void WriteBlock(BitWriter& bits, std::span<const Item> items, const EncoderMethod& method);
+void WriteBlock(BitWriter& bits, std::span<const Item> items, const Method& method);

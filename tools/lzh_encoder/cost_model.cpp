@@ -34,7 +34,7 @@ CostModel ModelOfCounts(std::span<const uint32_t> symbolCounts,
 
 }  // namespace
 
-CostModel InitialCostModel(const EncoderMethod& method, std::span<const uint8_t> bytes) {
+CostModel InitialCostModel(const Method& method, std::span<const uint8_t> bytes) {
   // Literals as often as their bytes occur, about half the items; a length the rarer the longer
   // it is; every slot alike.
   std::vector<uint32_t> symbolCounts(kLiteralSymbols, 0);
@@ -47,7 +47,7 @@ CostModel InitialCostModel(const EncoderMethod& method, std::span<const uint8_t>
   return ModelOfCounts(symbolCounts, slotCounts);
 }
 
-CostModel CostModelOf(std::span<const Item> items, const EncoderMethod& method) {
+CostModel CostModelOf(std::span<const Item> items, const Method& method) {
   const ItemCounts counts = CountItems(items, method.positionSlots);
   return ModelOfCounts(counts.symbols, counts.slots);
 }

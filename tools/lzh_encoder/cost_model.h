@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <span>
 
-#include "lzh_encoder/encoder_method.h"
+#include "decode/methods.h"
 #include "lzh_encoder/lzh_items.h"
 
 // Costs are in sixteenths of a bit, so that symbols whose codes would differ by a fraction of a
@@ -23,11 +23,11 @@ struct CostModel {
 };
 
 // Guesses for the start of a member, from the bytes it starts with.
-CostModel InitialCostModel(const EncoderMethod& method, std::span<const uint8_t> bytes);
+CostModel InitialCostModel(const Method& method, std::span<const uint8_t> bytes);
 
 // The costs by how often the items use each symbol; one they do not use costs more than their
 // rarest one.
-CostModel CostModelOf(std::span<const Item> items, const EncoderMethod& method);
+CostModel CostModelOf(std::span<const Item> items, const Method& method);
 
 // What items cost by the model, in bits times kCostScale.
 uint64_t ItemsCost(std::span<const Item> items, const CostModel& model);

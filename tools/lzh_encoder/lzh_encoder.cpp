@@ -43,7 +43,7 @@ std::unique_ptr<MatchFinder> MakeFinder(const LevelSettings& settings, uint32_t 
 }
 
 std::unique_ptr<Parser> MakeParser(const LevelSettings& settings, MatchFinder& finder,
-                                   const EncoderMethod& method) {
+                                   const Method& method) {
   if (settings.optimal) return std::make_unique<OptimalParser>(finder, method, settings.parser);
   return std::make_unique<LazyParser>(finder, method, settings.parser);
 }
@@ -55,7 +55,7 @@ bool LooksIncompressible(std::span<const Item> items, const CostModel& model, ui
 
 // Appends the bytes from start to end as literals; says whether they are worth parsing again.
 bool SendAsLiterals(std::span<const uint8_t> data, uint32_t start, uint32_t end,
-                    const EncoderMethod& method, MatchFinder& finder, std::vector<Item>& out) {
+                    const Method& method, MatchFinder& finder, std::vector<Item>& out) {
   bool repeats = false;
   for (uint32_t position = start; position < end; ++position) {
     out.push_back(LiteralItem(data[position]));
@@ -66,14 +66,14 @@ bool SendAsLiterals(std::span<const uint8_t> data, uint32_t start, uint32_t end,
 
 }  // namespace
 
-std::vector<uint8_t> EncodeLzh(std::span<const uint8_t> data, const EncoderMethod& method,
-                               int level, const EncoderProgress& progress) {
+std::vector<uint8_t> EncodeLzh(std::span<const uint8_t> data, const Method& method, int level,
+                               const EncoderProgress& progress) {
   assert(data.size() <= kMaxEncoderInput);
   assert(level >= kMinLevel && level <= kMaxLevel);
   BitWriter bits;
   if (data.empty()) return bits.Finish();
   const LevelSettings& settings = kLevels[level - kMinLevel];
-  const std::unique_ptr<MatchFinder> finder = MakeFinder(settings, method.maxDistance);
+  const std::unique_ptr<MatchFinder> finder = MakeFinder(settings, 1u << method.reachBits);
   finder->Reset(data);
   const std::unique_ptr<Parser> parser = MakeParser(settings, *finder, method);
   BlockSplitter splitter(bits, method);

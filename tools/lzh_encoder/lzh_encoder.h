@@ -7,7 +7,7 @@
 #include <span>
 #include <vector>
 
-#include "lzh_encoder/encoder_method.h"
+#include "decode/methods.h"
 
 inline constexpr int kMinLevel = 1;
 inline constexpr int kMaxLevel = 9;
@@ -23,5 +23,5 @@ using EncoderProgress = std::function<void(uint64_t bytes)>;
 // method's distance back, no match running past the member's end. Levels from kMinLevel to
 // kMaxLevel trade speed for size. The same bytes, method and level always give the same data.
 // data holds at most kMaxEncoderInput bytes.
-std::vector<uint8_t> EncodeLzh(std::span<const uint8_t> data, const EncoderMethod& method,
-                               int level, const EncoderProgress& progress);
+std::vector<uint8_t> EncodeLzh(std::span<const uint8_t> data, const Method& method, int level,
+                               const EncoderProgress& progress);

@@ -6,8 +6,8 @@
 #include <span>
 #include <vector>
 
+#include "decode/methods.h"
 #include "lzh_encoder/cost_model.h"
-#include "lzh_encoder/encoder_method.h"
 #include "lzh_encoder/lzh_items.h"
 #include "lzh_encoder/match_finder.h"
 
@@ -20,7 +20,7 @@ struct ParserSettings {
 
 class Parser {
  public:
-  Parser(MatchFinder& finder, const EncoderMethod& method, ParserSettings settings)
+  Parser(MatchFinder& finder, const Method& method, ParserSettings settings)
       : finder_(finder), method_(method), settings_(settings) {}
   virtual ~Parser() = default;
   Parser(const Parser&) = delete;
@@ -41,6 +41,6 @@ class Parser {
   }
 
   MatchFinder& finder_;
-  const EncoderMethod method_;
+  const Method method_;
   const ParserSettings settings_;
 };

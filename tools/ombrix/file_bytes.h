@@ -7,4 +7,4 @@
 
 // Throws ToolError: with missingMessage (a format taking the path) when there is no such file,
 // otherwise saying that it cannot be read.
-std::vector<uint8_t> ReadWholeFile(const std::string& path, const char* missingMessage);
+std::vector<uint8_t> ReadInputFile(const std::string& path, const char* missingMessage);

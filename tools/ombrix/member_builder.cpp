@@ -4,18 +4,18 @@
 #include "ombrix/tool_error.h"
 #include "ombrix/tool_messages.h"
 
-Member BuildMember(const MemberSource& source, const MemberCompression& compression,
-                   const EncoderProgress& progress) {
+MemberRecord BuildMember(const MemberSource& source, const MemberCompression& compression,
+                         const EncoderProgress& progress) {
   StoredName name = StoredNameOf(source);
   if (source.isDirectory) return DirectoryMember(std::move(name.dirName), source.timeStamp);
-  std::vector<uint8_t> bytes = ReadWholeFile(source.diskPath.string(), kVanished);
+  std::vector<uint8_t> bytes = ReadInputFile(source.diskPath.string(), kVanished);
   if (bytes.size() > kMaxEncoderInput) {
     throw ToolError(FormatMessage(kFileTooLarge, source.diskPath.c_str()));
   }
   const uint8_t attributes = kAttrArchive | (source.readOnly ? kAttrReadOnly : 0);
-  Member member = StoredFileMember(std::move(name.dirName), std::move(name.fileName),
-                                   std::move(bytes), source.timeStamp, attributes);
-  if (!compression.method || member.data.empty()) return member;
+  MemberRecord member = StoredFileMember(std::move(name.dirName), std::move(name.fileName),
+                                         std::move(bytes), source.timeStamp, attributes);
+  if (compression.method->kind != MethodKind::kCompressed || member.data.empty()) return member;
   std::vector<uint8_t> packed =
       EncodeLzh(member.data, *compression.method, compression.level, progress);
   // Stored wins ties: it is read faster.

@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "archive/member_header.h"
-#include "ombrix/lzh_writer.h"
+#include "ombrix/member_record.h"
 #include "ombrix/tool_error.h"
 #include "ombrix/tool_messages.h"
 

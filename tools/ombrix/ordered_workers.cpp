@@ -35,7 +35,7 @@ class Workers {
 
   void TakeAll() {
     for (size_t index = 0; index < work_.count; ++index) {
-      std::optional<Member> member;
+      std::optional<MemberRecord> member;
       {
         std::unique_lock lock(mutex_);
         while (!results_[index] && !errors_[index]) {
@@ -67,7 +67,7 @@ class Workers {
         if (stop_ || next_ >= work_.count) return;
         index = next_++;
       }
-      std::optional<Member> member;
+      std::optional<MemberRecord> member;
       std::exception_ptr error;
       try {
         member = work_.make(index, stop_);
@@ -84,7 +84,7 @@ class Workers {
   }
 
   const OrderedWork& work_;
-  std::vector<std::optional<Member>> results_;
+  std::vector<std::optional<MemberRecord>> results_;
   std::vector<std::exception_ptr> errors_;
   std::vector<std::thread> threads_;
   std::mutex mutex_;

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <functional>
 
-#include "ombrix/lzh_writer.h"
+#include "ombrix/member_record.h"
 
 struct OrderedWork {
   size_t count = 0;
@@ -14,9 +14,9 @@ struct OrderedWork {
   // make(i) runs on a worker thread; what it throws is thrown again by RunOrdered when member i's
   // turn comes. Once stopping is set, nothing it makes will be taken, and it may give up early
   // by throwing anything.
-  std::function<Member(size_t index, const std::atomic<bool>& stopping)> make;
+  std::function<MemberRecord(size_t index, const std::atomic<bool>& stopping)> make;
   // take(i, member) runs on the calling thread, for i from 0 up.
-  std::function<void(size_t index, Member&& member)> take;
+  std::function<void(size_t index, MemberRecord&& member)> take;
   // Runs on the calling thread now and then while it waits for the next member.
   std::function<void()> waiting;
 };

@@ -11,11 +11,11 @@
 namespace {
 
 // The methods the stub reads that the packer writes, by the names the option takes.
-const std::map<std::string, std::optional<EncoderMethod>> kMethods = {
-    {"lh0", std::nullopt},
-    {"lh5", FindEncoderMethod('5')},
-    {"lh6", FindEncoderMethod('6')},
-    {"lh7", FindEncoderMethod('7')},
+const std::map<std::string, const Method*> kMethods = {
+    {"lh0", FindMethod('0')},
+    {"lh5", FindMethod('5')},
+    {"lh6", FindMethod('6')},
+    {"lh7", FindMethod('7')},
 };
 
 void AddSettingsOptions(CLI::App* pack, PackOptions& options, CLI::Option* plain) {

@@ -30,7 +30,7 @@ std::vector<uint8_t> StubWithSettings(const std::string& stubPath, PackSettings 
     if (embedded.empty()) throw ToolError(kStubRequired);
     stub.assign(embedded.begin(), embedded.end());
   } else {
-    stub = ReadWholeFile(stubPath, kNotFound);
+    stub = ReadInputFile(stubPath, kNotFound);
   }
   const std::string name = stubPath.empty() ? kEmbeddedStubName : stubPath;
   if (stub.size() < 2 || stub[0] != 'M' || stub[1] != 'Z') {
@@ -94,7 +94,7 @@ class ArchiveOutput {
     if (checkValue) Append(std::vector<uint8_t>(2, 0));
   }
 
-  void Add(const Member& member) {
+  void Add(const MemberRecord& member) {
     crcXor_ ^= member.dataCrc;
     const std::vector<uint8_t> header = EncodeMemberHeader(member);
     Append(header);
@@ -128,7 +128,7 @@ class ArchiveOutput {
   uint16_t crcXor_ = 0;
 };
 
-void WarnIfCut(const PackSources& gathered, size_t index, const Member& member) {
+void WarnIfCut(const PackSources& gathered, size_t index, const MemberRecord& member) {
   const std::optional<ReservedText>& text = gathered.reserved[index];
   if (!text || member.unpackedSize < text->capacity) return;
   std::cerr << FormatMessage(kTextWillBeCut, text->field, gathered.sources[index].diskPath.c_str(),
@@ -148,7 +148,7 @@ void WriteMembers(const PackOptions& options, const PackSources& gathered, Archi
   work.make = [&](size_t index, const std::atomic<bool>& stopping) {
     const MemberSource& source = gathered.sources[index];
     uint64_t reported = 0;
-    Member member = BuildMember(source, options.compression, [&](uint64_t bytes) {
+    MemberRecord member = BuildMember(source, options.compression, [&](uint64_t bytes) {
       if (stopping) throw Abandoned{};
       reported += bytes;
       done += bytes;
@@ -157,7 +157,7 @@ void WriteMembers(const PackOptions& options, const PackSources& gathered, Archi
     if (reported < source.size) done += source.size - reported;
     return member;
   };
-  work.take = [&](size_t index, Member&& member) {
+  work.take = [&](size_t index, MemberRecord&& member) {
     WarnIfCut(gathered, index, member);
     archive.Add(member);
     bar.Show(done);

@@ -21,7 +21,7 @@ struct PackOptions {
   std::vector<std::string> paths;
   // Members of another archiver's archive, carried as they are after the notice and the script.
   std::optional<std::string> foreignArchive;
-  MemberCompression compression{FindEncoderMethod('7'), kDefaultLevel};
+  MemberCompression compression{FindMethod('7'), kDefaultLevel};
   unsigned threads = 1;
   uint32_t latestTime = kNoLatestTime;
 };

@@ -1,19 +1,17 @@
-// Writes LZH archives with level-2 member headers: the archive area that the stub walks, and
-// plain .lzh files. Tests use the same writer to build deliberately broken archives.
+// The members the tool writes, into distributables and plain .lzh files alike: each a level-2
+// header, which EncodeMemberHeader alone lays out, and the data behind it.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "archive/member_header.h"
 
-// Byte offsets inside a member header, for edits.
+// Byte offsets inside a member header.
 inline constexpr size_t kHeaderSizeOffset = offsetof(MemberHeader, headerSize);
 inline constexpr size_t kMethodOffset = offsetof(MemberHeader, method);
 inline constexpr size_t kPackedSizeOffset = offsetof(MemberHeader, packedSize);
@@ -23,7 +21,6 @@ inline constexpr size_t kDosAttributeOffset = offsetof(MemberHeader, dosAttribut
 inline constexpr size_t kHeaderLevelOffset = offsetof(MemberHeader, headerLevel);
 inline constexpr size_t kDataCrcOffset = offsetof(MemberHeader, dataCrc);
 inline constexpr size_t kOsIdOffset = offsetof(MemberHeader, osId);
-inline constexpr size_t kFirstExtSizeOffset = offsetof(MemberHeader, firstExtSize);
 
 inline constexpr uint8_t kDirSeparator = 0xFF;
 inline constexpr uint8_t kAttrReadOnly = 0x01;
@@ -37,14 +34,12 @@ inline constexpr uint8_t kAttrArchive = 0x20;
 // level-2 readers refuse a header with anything else there.
 inline constexpr uint8_t kOsWindows = 'W';
 
-using HeaderEdit = std::function<void(std::vector<uint8_t>& header)>;
-
 struct ExtHeader {
   uint8_t type;
   std::vector<uint8_t> data;  // stored as is; the size field is data.size() + 3
 };
 
-struct Member {
+struct MemberRecord {
   std::string method = "-lh0-";  // any 5 bytes
   std::vector<uint8_t> data;     // the bytes stored after the header, already packed
   uint32_t unpackedSize = 0;
@@ -60,19 +55,13 @@ struct Member {
   std::optional<uint16_t> attributes;   // the 0x40 extended header
   bool withHeaderCrc = true;            // false leaves the required CRC extended header out
   std::vector<ExtHeader> extraHeaders;  // follow the ones above, in this order
-  // Run on the finished header bytes: the first before the header CRC is computed (the CRC
-  // then covers the change), the second after it has been stored (the CRC no longer matches
-  // unless the edit leaves the bytes alone). Either may resize the header; the first must not
-  // move the CRC field.
-  HeaderEdit editBeforeCrc;
-  HeaderEdit editAfterCrc;
 };
 
 // A stored (-lh0-) file member; attributes go into the extended header.
-Member StoredFileMember(std::string dirName, std::string fileName, std::vector<uint8_t> bytes,
-                        uint32_t timeStamp, uint8_t attributes);
+MemberRecord StoredFileMember(std::string dirName, std::string fileName, std::vector<uint8_t> bytes,
+                              uint32_t timeStamp, uint8_t attributes);
 // A directory (-lhd-) member; dirName ends with kDirSeparator.
-Member DirectoryMember(std::string dirName, uint32_t timeStamp);
+MemberRecord DirectoryMember(std::string dirName, uint32_t timeStamp);
 
 // Turns "a/b/" or "a/b" into the stored form "a\xFFb\xFF".
 std::string ToStoredDirName(std::string_view slashPath);
@@ -80,17 +69,4 @@ std::string ToStoredDirName(std::string_view slashPath);
 void PutU16(std::vector<uint8_t>& bytes, size_t offset, uint16_t value);
 void PutU32(std::vector<uint8_t>& bytes, size_t offset, uint32_t value);
 
-std::vector<uint8_t> EncodeMemberHeader(const Member& member);
-
-// The XOR of the members' data CRCs, which the archive area carries first when the settings ask
-// for a check value.
-uint16_t CheckValueOf(std::span<const Member> members);
-
-struct ArchiveLayout {
-  bool checkValue = false;
-  bool endMark = true;
-};
-
-// An archive area in memory: the check value if asked for, each member's header and data, the
-// end mark.
-std::vector<uint8_t> BuildArchive(std::span<const Member> members, ArchiveLayout layout = {});
+std::vector<uint8_t> EncodeMemberHeader(const MemberRecord& member);

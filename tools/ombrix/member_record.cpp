@@ -1,4 +1,4 @@
-#include "ombrix/lzh_writer.h"
+#include "ombrix/member_record.h"
 
 #include <stdexcept>
 
@@ -14,9 +14,9 @@ void PutU32(std::vector<uint8_t>& bytes, size_t offset, uint32_t value) {
   PutU16(bytes, offset + 2, static_cast<uint16_t>(value >> 16));
 }
 
-Member StoredFileMember(std::string dirName, std::string fileName, std::vector<uint8_t> bytes,
-                        uint32_t timeStamp, uint8_t attributes) {
-  Member member;
+MemberRecord StoredFileMember(std::string dirName, std::string fileName, std::vector<uint8_t> bytes,
+                              uint32_t timeStamp, uint8_t attributes) {
+  MemberRecord member;
   member.unpackedSize = static_cast<uint32_t>(bytes.size());
   member.dataCrc = Crc16(bytes);
   member.data = std::move(bytes);
@@ -27,8 +27,8 @@ Member StoredFileMember(std::string dirName, std::string fileName, std::vector<u
   return member;
 }
 
-Member DirectoryMember(std::string dirName, uint32_t timeStamp) {
-  Member member;
+MemberRecord DirectoryMember(std::string dirName, uint32_t timeStamp) {
+  MemberRecord member;
   member.method = "-lhd-";
   member.timeStamp = timeStamp;
   member.attributes = kAttrDirectory;
@@ -63,7 +63,7 @@ static std::span<const uint8_t> Bytes(const std::string& text) {
   return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
 }
 
-std::vector<uint8_t> EncodeMemberHeader(const Member& member) {
+std::vector<uint8_t> EncodeMemberHeader(const MemberRecord& member) {
   if (member.method.size() != 5) throw std::invalid_argument("a method is 5 bytes");
   if (member.data.size() > UINT32_MAX) throw std::length_error("member data too long");
   std::vector<uint8_t> header(kFixedHeaderSize, 0);
@@ -101,29 +101,6 @@ std::vector<uint8_t> EncodeMemberHeader(const Member& member) {
   if (header.size() > 0xFFFF) throw std::length_error("member header too long");
   PutU16(header, kHeaderSizeOffset, static_cast<uint16_t>(header.size()));
 
-  if (member.editBeforeCrc) member.editBeforeCrc(header);
   if (crcField) PutU16(header, *crcField, Crc16(header));
-  if (member.editAfterCrc) member.editAfterCrc(header);
   return header;
-}
-
-uint16_t CheckValueOf(std::span<const Member> members) {
-  uint16_t value = 0;
-  for (const Member& member : members) value ^= member.dataCrc;
-  return value;
-}
-
-std::vector<uint8_t> BuildArchive(std::span<const Member> members, ArchiveLayout layout) {
-  std::vector<uint8_t> archive;
-  if (layout.checkValue) {
-    archive.resize(2);
-    PutU16(archive, 0, CheckValueOf(members));
-  }
-  for (const Member& member : members) {
-    const std::vector<uint8_t> header = EncodeMemberHeader(member);
-    archive.insert(archive.end(), header.begin(), header.end());
-    archive.insert(archive.end(), member.data.begin(), member.data.end());
-  }
-  if (layout.endMark) archive.push_back(0);
-  return archive;
 }
