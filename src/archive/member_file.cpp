@@ -32,6 +32,14 @@ OpenResult OpenMemberFile(RunContext& run, uint32_t memberTime) {
   return kOpenCreated;
 }
 
+void DiscardMemberFile(RunContext& run) {
+  const FileHandle file = run.output.file;
+  run.output.file = kNoFile;
+  if (file == 0 || file == kNoFile) return;  // 0: none was ever opened
+  CloseOutput(file);
+  DeleteOutput(run.output.path);
+}
+
 bool CheckDataCrc(RunContext& run, const CrcState& crc, const HeaderState& header,
                   const char* subject, const char* output) {
   if (crc.crc == CurrentHeader(header).dataCrc) return true;

@@ -20,6 +20,10 @@ OpenResult OpenMemberFile(RunContext& run, uint32_t memberTime);
 bool FinishMemberFile(RunContext& run, const CrcState& crc, const HeaderState& header,
                       uint32_t memberTime);
 
+// Closes and deletes the member's file when one is open, as a member that failed halfway leaves
+// it; the handle is marked closed first, so that nothing reached afterwards can touch it.
+void DiscardMemberFile(RunContext& run);
+
 // The CRC verdict: true when the data's CRC is the header's; otherwise the file named output, if
 // any, is deleted, "CRC ERROR" about subject is shown and failed set.
 bool CheckDataCrc(RunContext& run, const CrcState& crc, const HeaderState& header,

@@ -1,23 +1,16 @@
 #include "setup/fatal_stop.h"
 
-using namespace platform;
+#include "archive/member_file.h"
 
-static bool IsOpen(FileHandle file) {
-  return file != 0 && file != kNoFile;
-}
+using namespace platform;
 
 void StopAfterDecodeFailure(RunContext& run, DecodeStatus status) {
   ReportDecodeFailure(run, status);
-  // The partial output goes before the archive closes, and both handles are marked invalid
-  // first, so that nothing reached during the exit can touch them.
-  const FileHandle out = run.output.file;
+  // The partial output goes before the archive closes, and the archive's handle is marked
+  // closed first, so that nothing reached during the exit can touch it.
   const FileHandle archive = run.program.file;
-  run.output.file = kNoFile;
   run.program.file = kNoFile;
-  if (IsOpen(out)) {
-    CloseOutput(out);
-    DeleteOutput(run.output.path);
-  }
-  if (IsOpen(archive)) CloseRead(archive);
+  DiscardMemberFile(run);
+  if (archive != 0 && archive != kNoFile) CloseRead(archive);
   EndProcess(1);
 }

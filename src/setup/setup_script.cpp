@@ -10,12 +10,16 @@ constexpr char kKeywords[] =
     "$WindowTitle=\0$InstallTitle=\0$InstallDir=\0$ClassTitle=\0$Class=\0$GroupTitle=\0"
     "$Group=\0$Command=\0$AskRegist=";
 
-// The four fields of an action line, each into its destination; false when one does not fit.
+// The four fields of an action line, in order, each into its destination and every one taken
+// even after one that does not fit; false when one does not.
 template <size_t a, size_t b, size_t c, size_t d>
 bool TakeFields(const char* line, char (&first)[a], char (&second)[b], char (&third)[c],
                 char (&fourth)[d]) {
-  const bool fit = TakeField(&line, first, a) & TakeField(&line, second, b);
-  return fit & TakeField(&line, third, c) & TakeField(&line, fourth, d);
+  bool fit = TakeField(&line, first, a);
+  fit &= TakeField(&line, second, b);
+  fit &= TakeField(&line, third, c);
+  fit &= TakeField(&line, fourth, d);
+  return fit;
 }
 
 }  // namespace

@@ -72,7 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (kind == 'f' || kind == 'r') OwnPath("existing", {'o'});
   const timespec times[2] = {{time_t(existing), 0}, {time_t(existing), 0}};
   utimensat(AT_FDCWD, run.output.path, times, 0), chmod(run.output.path, kind == 'r' ? 0400 : 0700);
-  run.options = {0, 0, options & kOutputDateCompare, options & kOutputSilently};
+  run.options = {false, false, (options & kOutputDateCompare) != 0,
+                 (options & kOutputSilently) != 0};
   run.settings.keepAttributes = options & kOutputKeep;
   const int answers[] = {platform::kAnswerYes, platform::kAnswerNo, platform::kAnswerCancel, 0};
   hooks.answerBox = [answer = answers[options >> kOutputAnswerShift]](auto&) { return answer; };

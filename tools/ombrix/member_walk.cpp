@@ -3,6 +3,7 @@
 #include <fstream>
 #include <memory>
 
+#include "archive/member_file.h"
 #include "archive/program_settings.h"
 #include "base/messages.h"
 #include "base/text.h"
@@ -91,11 +92,7 @@ bool PassOverFailure(PassArea& area, const std::function<DecodeStatus()>& work) 
   const DecodeStatus status = work();
   if (status != kDecodeDone) {
     ReportDecodeFailure(run, status);
-    if (run.output.file != platform::kNoFile) {
-      platform::CloseOutput(run.output.file);
-      run.output.file = platform::kNoFile;
-      platform::DeleteOutput(run.output.path);
-    }
+    DiscardMemberFile(run);
   }
   const bool memberFailed = run.failed;
   run.failed = run.failed || failedBefore;
