@@ -5,17 +5,13 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "lzh_encoder/huffman_code.h"
+
 namespace {
 
-// Shorter codes first, equal lengths in symbol order.
-std::vector<uint32_t> CanonicalCodes(const std::vector<uint8_t>& lengths) {
-  uint32_t next[18] = {}, count[18] = {};
-  for (uint8_t length : lengths) ++count[length];
-  for (uint32_t length = 2; length < 18; ++length)
-    next[length] = (next[length - 1] + count[length - 1]) << 1;
-  std::vector<uint32_t> codes(lengths.size());
-  for (size_t symbol = 0; symbol < lengths.size(); ++symbol)
-    codes[symbol] = next[lengths[symbol]]++;
+std::vector<uint16_t> CanonicalCodes(const std::vector<uint8_t>& lengths) {
+  std::vector<uint16_t> codes(lengths.size());
+  AssignCanonicalCodes(lengths, codes);
   return codes;
 }
 
@@ -38,13 +34,6 @@ LzhCodes DeepCodes(uint32_t positionCount) {
   for (uint32_t k = 0; k < positionCount; ++k)
     codes.position[k] = uint8_t(std::min(k + 1, positionCount - 1));
   return codes;
-}
-
-void LzhBlockWriter::Put(uint32_t value, uint32_t width) {
-  for (uint32_t bit = width; bit-- > 0; used_ = (used_ + 1) % 8) {
-    if (used_ == 0) bytes_.push_back(0);
-    if ((value >> bit) & 1) bytes_.back() |= static_cast<uint8_t>(0x80 >> used_);
-  }
 }
 
 void LzhBlockWriter::PutSymbol(const Code& code, uint32_t symbol) {

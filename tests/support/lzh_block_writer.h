@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "decode/methods.h"
+#include "lzh_encoder/bit_writer.h"
 
 struct LzhCodes {
   std::vector<uint8_t> codeLength, literal, position;  // of 19, 510 and positionSlots symbols
@@ -20,7 +21,7 @@ class LzhBlockWriter {
  public:
   explicit LzhBlockWriter(char method) : method_(*FindMethod(method)) {}
 
-  void Put(uint32_t value, uint32_t width);  // the low width bits, most significant first
+  void Put(uint32_t value, uint32_t width) { bits_.Put(value, width); }  // most significant first
   // A block header for size symbols (0 meaning 65536) in the stream's form; each code then
   // serves the symbols that follow.
   void StartBlock(uint16_t size, const LzhCodes& codes);
@@ -33,19 +34,18 @@ class LzhBlockWriter {
   // codes, "L<n>" puts n pseudo-random literals, "M<length>,<position>" a match.
   void Write(const char* words);
 
-  const std::vector<uint8_t>& bytes() const { return bytes_; }  // the last byte padded with 0s
+  std::vector<uint8_t> bytes() const { return BitWriter(bits_).Finish(); }  // padded with 0s
   const std::vector<uint8_t>& expected() const { return expected_; }
 
  private:
   struct Code {
     std::vector<uint8_t> lengths;
-    std::vector<uint32_t> values;
+    std::vector<uint16_t> values;
   };
   Code PutSmallLengths(const std::vector<uint8_t>& lengths, uint32_t countWidth, bool zeroRun);
   void PutSymbol(const Code& code, uint32_t symbol);
 
-  std::vector<uint8_t> bytes_;
-  uint32_t used_ = 0;  // bits used in the last byte, 0 meaning all 8
+  BitWriter bits_;
   Code codeLength_, literal_, position_;
   const Method& method_;
   std::vector<uint8_t> expected_;
