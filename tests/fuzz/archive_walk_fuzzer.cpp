@@ -69,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!(options & kWalkKeepArchiveOffset)) std::memcpy(&file[kSettingsOffset], &kAfterBlock, 4);
   FixUp(file, options & kWalkFixHeaderCrcs);
   const int freeAtStart = LowestFreeDescriptor();
-  auto& hooks = ResetPlatform();
+  auto& hooks = platform_double::ResetHooks();
   hooks.moduleFileName = OwnPath("program.exe", file);
   hooks.codePage932 = (options & kWalkShiftJis) != 0;
   hooks.allocationsBeforeFailure = (options >> 4) - 1;

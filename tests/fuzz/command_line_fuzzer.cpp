@@ -8,7 +8,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<char> line(data, data + size);  // and its terminator: a read past it is caught
   line.push_back('\0');
-  ResetPlatform();
+  platform_double::ResetHooks();
   const char* tail = SkipProgramName(line.data());
   CheckThat(tail >= line.data() && tail <= &line.back(), "the tail lies outside the line");
   TokenList tokens = TokenizeCommandTail(tail);

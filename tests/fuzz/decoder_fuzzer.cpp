@@ -1,18 +1,14 @@
 // One member's data decoded or copied into a file or a text, the program file standing at it and
 // going on past it, as the archive pass hands it over.
-#include <iterator>
 #include <memory>
 
-#include "archive/archive_pass.h"
-#include "base/text.h"
-#include "decode/member_decoder.h"
+#include "decode_into_sink.h"
 #include "fuzz_harness.h"
 #include "reference_crc.h"
-#include "setup/fatal_stop.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 4) return -1;
-  const char name[5] = {'-', 'l', 'h', kDecoderMethods[data[0] & 3], '-'};
+  const char method = kDecoderMethods[data[0] & 3];
   const auto sink = uint8_t((data[0] >> 2 & 3) % 3);
   const uint32_t unpacked = (data[1] | data[2] << 8 | data[3] << 16) % ((1 << 18) + 1);
   const auto packed = uint32_t(size - 4);
@@ -21,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   auto area = std::make_unique<PassArea>();
   RunContext& run = area->run;
   const int freeAtStart = LowestFreeDescriptor();
-  auto& hooks = ResetPlatform();
+  auto& hooks = platform_double::ResetHooks();
   if (data[0] & kDecoderCancel) hooks.onPump = [&run] { run.cancelRequested = 1; };
   // Failing from an early call on, outright or after half of the bytes.
   using platform_double::Fault;
@@ -29,33 +25,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (data[0] & kDecoderReadFails) hooks.callsBeforeFailure[Fault::kRead] = data[2] & 3;
   hooks.failHalfway = data[0] & kDecoderFailHalfway;
   BuildCrcTable(area->crc, kCrcPolynomial);
-  CopyText(run.program.path, kPathCapacity, OwnPath("program.exe", file).c_str());
-  CopyText(run.output.path, kOutPathCapacity, OwnPath("member.out").c_str());
-  run.program.file = platform::OpenForRead(run.program.path);
-  run.output.file =
-      sink == kOrdinaryMember ? platform::CreateOutputFile(run.output.path) : platform::kNoFile;
-  OutputSink output = FileSink(*area);
-  if (sink != kOrdinaryMember) {
-    output.text = sink == kNoticeText ? run.scratch : run.script;
-    output.textCapacity = sink == kNoticeText ? kScratchCapacity : kScriptCapacity;
-  }
   try {
-    const DecodeStatus status = DecodeMemberData(output, area->decoder, run.program.file,
-                                                 {*FindMethod(name), packed, unpacked});
-    if (status != kDecodeDone) StopAfterDecodeFailure(run, status);
+    DecodeIntoSink(*area, OwnPath("program.exe", file).c_str(), OwnPath("member.out").c_str(),
+                   method, packed, unpacked, sink);
     const int32_t position = platform::Seek(run.program.file, 0, platform::kSeekCur);
     platform::CloseRead(run.program.file);
     // A stored copy reads its size exactly, the decoder no further; a last match may overrun 255.
-    CheckThat(name[3] == '0' ? position == int32_t(unpacked) : uint32_t(position) <= packed,
+    CheckThat(method == '0' ? position == int32_t(unpacked) : uint32_t(position) <= packed,
               "read too far");
     CheckThat(
         sink == kOrdinaryMember || (AllTerminated(run.scratch, run.script) && area->crc.crc == 0),
         "a text sink is not terminated or changed the CRC");
     if (sink == kOrdinaryMember && platform::CloseOutput(run.output.file)) {
-      std::ifstream in(run.output.path, std::ios::binary);
-      const std::vector<uint8_t> output{std::istreambuf_iterator<char>(in), {}};
+      const std::vector<uint8_t> output = ReadFileBytes(run.output.path);
       CheckThat(output.size() >= unpacked &&
-                    output.size() - unpacked <= (name[3] == '0' ? 0 : 255) &&
+                    output.size() - unpacked <= (method == '0' ? 0 : 255) &&
                     area->crc.crc == ReferenceCrc16(output),
                 "the decoder wrote the wrong amount, or a CRC not of the bytes written");
     }

@@ -1,13 +1,10 @@
 // What every fuzz target needs around the core, and the layout of the inputs, control bytes first.
 #pragma once
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 
+#include "host_files.h"
 #include "platform_double.h"
 #include "process_ended.h"
 
@@ -21,11 +18,6 @@ bool AllTerminated(const char (&... texts)[capacity]) {
   return ((std::char_traits<char>::find(texts, capacity, '\0') != nullptr) && ...);
 }
 
-inline int LowestFreeDescriptor() {  // an input must leave it as it found it
-  const int probe = open("/dev/null", O_RDONLY | O_CLOEXEC);
-  return close(probe), probe;
-}
-
 // A file in a directory of this process's own, written with bytes when they are given.
 inline std::string OwnPath(const char* name, const std::vector<uint8_t>& bytes = {}) {
   static const struct Directory {
@@ -34,15 +26,8 @@ inline std::string OwnPath(const char* name, const std::vector<uint8_t>& bytes =
     ~Directory() { std::filesystem::remove_all(path); }
   } directory;
   const std::string path = directory.path + "/" + name;
-  if (!bytes.empty())
-    std::ofstream(path).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  if (!bytes.empty()) WriteBytes(path, bytes);
   return path;
-}
-
-inline platform_double::Hooks& ResetPlatform() {
-  platform_double::ResetHooks();
-  platform::posix::AnswerBoxesWith([](const char*) { return platform::kAnswerYes; });
-  return platform_double::GetHooks();
 }
 
 // command_line: the line. setup_script: an options byte and the script. decoder: a control byte

@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string texts[3];  // the directory, the member's path, TZ
   std::istringstream rest(std::string(data + 9, data + size));
   for (std::string& text : texts) std::getline(rest, text, '\0');
-  auto& hooks = ResetPlatform();
+  auto& hooks = platform_double::ResetHooks();
   hooks.codePage932 = options & kOutputShiftJis, hooks.environment["TZ"] = texts[2];
   hooks.searchPath[texts[1].substr(texts[1].find_last_of("/\\:\xFF") + 1)] = "D:\\FOUND\\x";
   hooks.callsBeforeFailure[platform_double::Fault::kMakeDirectory] = 0;  // none made anywhere

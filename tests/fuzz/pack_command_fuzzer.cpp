@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const std::string& argument : arguments) argv.push_back(argument.c_str());
   const auto before = Files();
   const int freeAtStart = LowestFreeDescriptor();
-  ResetPlatform();
+  platform_double::ResetHooks();
   std::ostringstream discarded;
   auto* const errors = std::cerr.rdbuf(discarded.rdbuf());
   auto* const output = std::cout.rdbuf(discarded.rdbuf());
@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       arguments, [](const std::string& argument) { return argument.starts_with("--from-lzh"); });
   if (status == 0 && changed == 1 && !carries) {
     const char* test[] = {"ombrix", "test", written.c_str()};
-    ResetPlatform();
+    platform_double::ResetHooks();
     CheckThat(RunCommandLine(3, test) == 0, "a pack wrote what its own test refuses");
   }
   std::cerr.rdbuf(errors), std::cout.rdbuf(output);

@@ -16,8 +16,7 @@ int main(int argc, char** argv) {
                                                              const Bytes& data) {
     input.insert(input.end(), data.begin(), data.end());
     std::filesystem::create_directories(out / target);
-    std::ofstream(out / target / std::to_string(++count))
-        .write(reinterpret_cast<char*>(input.data()), std::streamsize(input.size()));
+    WriteBytes(out / target / std::to_string(++count), input);
   };
   const auto text = [](const std::string& chars) { return Bytes(chars.begin(), chars.end()); };
   const std::string script =

@@ -10,7 +10,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return -1;
-  ResetPlatform().codePage932 = (data[0] & kScriptShiftJis) != 0;
+  platform_double::ResetHooks().codePage932 = (data[0] & kScriptShiftJis) != 0;
   std::vector<char> text(data + 1, data + size);
   text.push_back('\0');
   char line[kLineCapacity];

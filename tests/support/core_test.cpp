@@ -3,19 +3,16 @@
 #include <unistd.h>
 
 #include <cstring>
-#include <fstream>
 #include <sstream>
 
 #include "base/text.h"
-#include "decode/member_decoder.h"
+#include "decode_into_sink.h"
 #include "ombrix/commands.h"
-#include "setup/fatal_stop.h"
 
 using platform_double::GetHooks;
 
 void CoreTest::SetUp() {
   platform_double::ResetHooks();
-  platform::posix::AnswerBoxesWith([](const char*) { return platform::kAnswerYes; });
   area_ = std::make_unique<PassArea>();
   run().program.file = run().output.file = platform::kNoFile;
   BuildCrcTable(area_->crc, kCrcPolynomial);
@@ -36,8 +33,7 @@ void CoreTest::TearDown() {
 std::string CoreTest::WriteFile(const std::string& name, const std::vector<uint8_t>& bytes) const {
   const std::filesystem::path path = tempDir_ / name;
   std::filesystem::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  WriteBytes(path, bytes);
   return path.string();
 }
 
@@ -82,23 +78,9 @@ std::vector<uint8_t> CoreTest::DecodeToFile(char method, const std::vector<uint8
                                             uint8_t sink) {
   std::vector<uint8_t> file = data;
   file.insert(file.end(), {'N', 'E', 'X', 'T'});
-  CopyText(run().program.path, kPathCapacity, WriteFile("program.exe", file).c_str());
   if (run().program.file != platform::kNoFile) platform::CloseRead(run().program.file);
-  run().program.file = platform::OpenForRead(run().program.path);
-  CopyText(run().output.path, kOutPathCapacity, outPath_.c_str());
-  run().output.file =
-      sink == kOrdinaryMember ? platform::CreateOutputFile(run().output.path) : platform::kNoFile;
-  const char name[5] = {'-', 'l', 'h', method, '-'};
-  packedSize = packedSize == UINT32_MAX ? uint32_t(data.size()) : packedSize;
-  OutputSink output = FileSink(*area_);
-  if (sink != kOrdinaryMember) {
-    output.text = sink == kNoticeText ? run().scratch : run().script;
-    output.textCapacity = sink == kNoticeText ? kScratchCapacity : kScriptCapacity;
-  }
-  const DecodeStatus status = DecodeMemberData(output, area_->decoder, run().program.file,
-                                               {*FindMethod(name), packedSize, unpackedSize});
-  // A failure ends the stub as it ends it.
-  if (status != kDecodeDone) StopAfterDecodeFailure(run(), status);
+  DecodeIntoSink(*area_, WriteFile("program.exe", file).c_str(), outPath_.c_str(), method,
+                 packedSize == UINT32_MAX ? uint32_t(data.size()) : packedSize, unpackedSize, sink);
   if (sink == kOrdinaryMember) platform::CloseOutput(run().output.file);
   run().output.file = platform::kNoFile;
   return ReadFileBytes(outPath_);

@@ -2,9 +2,7 @@
 // and answered Yes, the process stop thrown as the host tool throws it.
 #pragma once
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <memory>
@@ -12,24 +10,15 @@
 #include "archive/archive_pass.h"
 #include "archive_builder.h"
 #include "decode/bit_reader.h"
+#include "host_files.h"
 #include "ombrix/tool_error.h"
-#include "ombrix/whole_file.h"
 #include "platform_double.h"
 #include "process_ended.h"
 
 inline const std::string kSep(1, static_cast<char>(kDirSeparator));
 
-// An open file left behind, or one closed that was not opened, moves it.
-inline int LowestFreeDescriptor() {
-  const int probe = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
-  return ::close(probe), probe;
-}
 inline std::vector<uint8_t> Bytes(const std::string& text) {
   return {text.begin(), text.end()};
-}
-// Empty when there is no such file.
-inline std::vector<uint8_t> ReadFileBytes(const std::string& path) {
-  return ReadWholeFile(path).value_or(std::vector<uint8_t>{});
 }
 inline Member TextMember(const std::string& dirName, const std::string& fileName,
                          const std::string& text = "data") {

@@ -12,8 +12,9 @@ Hooks& GetHooks() {
   return hooks;
 }
 
-void ResetHooks() {
-  GetHooks() = Hooks{};
+Hooks& ResetHooks() {
+  platform::posix::AnswerBoxesWith([](const char*) { return platform::kAnswerYes; });
+  return GetHooks() = Hooks{};
 }
 
 // Counts the call, and says whether the test has made it fail.

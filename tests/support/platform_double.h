@@ -55,8 +55,8 @@ struct Hooks : platform::posix::WindowsSystem {
   int pumpCount = 0;
 };
 
-// The hooks, which are also the system the platform pretends.
+// The hooks, which are also the system the platform pretends; fresh ones answer every box Yes.
 Hooks& GetHooks();
-void ResetHooks();
+Hooks& ResetHooks();
 
 }  // namespace platform_double

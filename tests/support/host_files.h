@@ -1,0 +1,25 @@
+// The host's own files, past the platform under test: written and read whole, and the lowest free
+// descriptor, which an open file left behind, or one closed that was not opened, moves.
+#pragma once
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "ombrix/whole_file.h"
+
+inline void WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+// Empty when there is no such file.
+inline std::vector<uint8_t> ReadFileBytes(const std::filesystem::path& path) {
+  return ReadWholeFile(path).value_or(std::vector<uint8_t>{});
+}
+inline int LowestFreeDescriptor() {
+  const int probe = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+  return ::close(probe), probe;
+}
