@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "fuzz_harness.h"
+#include "ombrix/data_crc.h"
 #include "startup/main_procedure.h"
 #include "startup/work_area.h"
 #include "ui/main_dialog.h"
@@ -15,8 +16,6 @@ namespace {
 // any size of no data); when asked, a header gets the CRC that the walk takes.
 void FixUp(std::vector<uint8_t>& file, bool fixCrcs) {
   const auto load16 = [](const uint8_t* bytes) { return uint32_t(bytes[0] | bytes[1] << 8); };
-  CrcState crc{};
-  BuildCrcTable(crc, kCrcPolynomial);
   uint32_t budget = 1 << 20, size = 0;
   for (size_t at = 0; at + kFixedHeaderSize <= file.size(); ++at) {
     uint8_t* h = file.data() + at;
@@ -33,9 +32,9 @@ void FixUp(std::vector<uint8_t>& file, bool fixCrcs) {
       if (h[pos + 2] == kExtHeaderCrc && next >= 5) field = h + pos + 3;
     }
     if (field == nullptr) continue;
-    field[0] = field[1] = 0, crc.crc = 0;
-    UpdateCrc(crc, h, length);
-    field[0] = uint8_t(crc.crc), field[1] = uint8_t(crc.crc >> 8);
+    field[0] = field[1] = 0;
+    const uint16_t crc = Crc16({h, size_t(length)});
+    field[0] = uint8_t(crc), field[1] = uint8_t(crc >> 8);
   }
 }
 

@@ -10,13 +10,10 @@
 
 namespace fs = std::filesystem;
 
-static std::map<std::string, std::string> Files() {  // "/" for a directory
-  std::map<std::string, std::string> files;
-  for (const auto& entry : fs::recursive_directory_iterator(".")) {
-    std::ifstream in(entry.path(), std::ios::binary);
-    files[entry.path()] =
-        entry.is_directory() ? "/" : std::string(std::istreambuf_iterator(in), {});
-  }
+static std::map<std::string, std::vector<uint8_t>> Files() {  // "/" for a directory
+  std::map<std::string, std::vector<uint8_t>> files;
+  for (const auto& entry : fs::recursive_directory_iterator("."))
+    files[entry.path()] = entry.is_directory() ? std::vector<uint8_t>{'/'} : ReadFileBytes(entry);
   return files;
 }
 
