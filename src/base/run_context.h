@@ -12,6 +12,7 @@ inline constexpr uint32_t kPathCapacity = 260;
 inline constexpr uint32_t kOutPathCapacity = 516;
 inline constexpr uint32_t kDirCapacity = 256;
 inline constexpr uint32_t kScratchCapacity = 1024;
+inline constexpr uint32_t kNoticeCapacity = 1024;
 inline constexpr uint32_t kScriptCapacity = 4096;
 
 // Program-wide switches, resolved at start-up from the command line and the settings.
@@ -48,6 +49,7 @@ struct RunContext {
   bool cancelRequested;           // Cancel during extraction, seen at the next progress report
   char extractDir[kDirCapacity];
 
-  char scratch[kScratchCapacity];  // messages, status texts, the notice
+  char scratch[kScratchCapacity];  // a box's text, the status line, the command's split
+  char notice[kNoticeCapacity];    // the notice as decoded, shown by the scan
   char script[kScriptCapacity];    // the setup script as decoded
 };

@@ -13,21 +13,18 @@ bool ScanMember(PassArea& area, void* context) {
   const ReservedMember reserved = ReservedMemberOf(area.header.memberPath);
   if (reserved == kOrdinaryMember) return SkipMemberData(run, area.header);
   const bool notice = reserved == kNoticeText;
-  // An empty notice must not show whatever scratch held before.
-  if (notice) run.scratch[0] = '\0';
-  const OutputSink text{kNoFile,
-                        notice ? run.scratch : run.script,
-                        notice ? kScratchCapacity : kScriptCapacity,
-                        area.crc,
-                        nullptr,
-                        nullptr};
-  const DecodeStatus status = DecodeCurrentMember(area, text);
+  // An empty notice must not show what an earlier one left.
+  if (notice) run.notice[0] = '\0';
+  char* text = notice ? run.notice : run.script;
+  const uint32_t capacity = notice ? kNoticeCapacity : kScriptCapacity;
+  const DecodeStatus status =
+      DecodeCurrentMember(area, {kNoFile, text, capacity, area.crc, nullptr, nullptr});
   if (status != kDecodeDone) StopAfterDecodeFailure(run, status);
   // A notice declined earlier ends the walk here; its No alone lets the headers after it be
   // checked.
   if (run.failed) return false;
   if (notice) {
-    const int answer = ShowMessageBox(run.dialogWindow, run.scratch, run.settings.windowTitle,
+    const int answer = ShowMessageBox(run.dialogWindow, run.notice, run.settings.windowTitle,
                                       kBoxTaskModal | kBoxIconQuestion | kBoxYesNo);
     if (answer == kAnswerNo) run.failed = true;
   } else {

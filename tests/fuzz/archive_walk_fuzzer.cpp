@@ -50,7 +50,7 @@ int CheckDialogOpening(void*, PassArea& area, SetupState& setup, DialogState&) {
   const SettingsBlock& s = area.run.settings;
   CheckThat(AllTerminated(s.windowTitle, s.installTitle, s.installDir, s.command,
                           setup.classCheckText, setup.groupCheckText, area.header.memberPath,
-                          area.run.scratch, area.run.script) &&
+                          area.run.scratch, area.run.notice, area.run.script) &&
                 area.header.header == nullptr && area.run.program.file == platform::kNoFile,
             "the dialog opens on a text without its end, or with the header or program file left");
   return 0;

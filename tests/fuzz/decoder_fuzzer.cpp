@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckThat(method == '0' ? position == int32_t(unpacked) : uint32_t(position) <= packed,
               "read too far");
     CheckThat(
-        sink == kOrdinaryMember || (AllTerminated(run.scratch, run.script) && area->crc.crc == 0),
+        sink == kOrdinaryMember || (AllTerminated(run.notice, run.script) && area->crc.crc == 0),
         "a text sink is not terminated or changed the CRC");
     if (sink == kOrdinaryMember && platform::CloseOutput(run.output.file)) {
       const std::vector<uint8_t> output = ReadFileBytes(run.output.path);

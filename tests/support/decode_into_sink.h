@@ -19,8 +19,8 @@ inline void DecodeIntoSink(PassArea& area, const char* programPath, const char* 
       sink == kOrdinaryMember ? platform::CreateOutputFile(run.output.path) : platform::kNoFile;
   OutputSink output = FileSink(area);
   if (sink != kOrdinaryMember) {
-    output.text = sink == kNoticeText ? run.scratch : run.script;
-    output.textCapacity = sink == kNoticeText ? kScratchCapacity : kScriptCapacity;
+    output.text = sink == kNoticeText ? run.notice : run.script;
+    output.textCapacity = sink == kNoticeText ? kNoticeCapacity : kScriptCapacity;
   }
   const DecodeStatus status = DecodeMemberData(output, area.decoder, run.program.file,
                                                {*FindMethod(method), packedSize, unpackedSize});
