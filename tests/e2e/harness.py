@@ -1,7 +1,7 @@
 """The stub under Wine on a virtual display, driven and watched by the robot (README.md).
-`harness.py start|stop`: set up or take down the session of the flavour the build names in the
-environment; `flavours`: which flavours this host runs and why; `flavour`: for scripts, the name,
-preset, Wine loader and WINEARCH of the one a single run takes, and on a second line why."""
+`harness.py start|stop` sets up or takes down the session of the build's flavour; `flavours` says
+which flavours this host runs and why; `flavour`, for scripts, the name, preset, Wine loader and
+WINEARCH of the one a single run takes, and on a second line why."""
 
 import json
 import os
@@ -16,16 +16,15 @@ from dataclasses import dataclass, field
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "support"))
-from ombrix_testing import FOUND, Skipped, expect, lha, main, run, tree_files  # noqa: E402
-from ombrix_testing import write_tree  # noqa: E402
+from ombrix_testing import (FOUND, Skipped, expect, lha, main, run, tree_files,  # noqa: E402
+                            write_tree)
 
 QUIET = {"stdin": subprocess.DEVNULL, "stdout": subprocess.DEVNULL, "stderr": subprocess.DEVNULL}
 # Every wait is this many times its usual length: 32-bit Wine under emulation (README.md).
 TIME_SCALE = int(os.environ.get("OMBRIX_E2E_TIME_SCALE") or 1)
 WAIT_S = 20 * TIME_SCALE  # two tests may start Wine at the same moment on two cores
 FLAVOURS = {  # name: CMake preset, Wine loader, WINEARCH, what runs
-    "i686": ("win32", "wine", "win32", "the i686 stub on 32-bit Wine"),
-    # Debian's `wine` starts the 32-bit loader whenever wine32 is installed.
+    "i686": ("win32", "wine", "win32", "the i686 stub on 32-bit Wine"),  # wine32's loader
     "x86-64": ("win64", "/usr/lib/wine/wine64", "win64", "the x86-64 build on 64-bit Wine")}
 WINE_SETTINGS = [  # a key of Software\Wine (the machine's for Drives, else the user's), name, value
     ("X11 Driver", "Managed", "N"),  # Wine's own captions; a window's end waits for no manager
@@ -34,9 +33,7 @@ WINE_SETTINGS = [  # a key of Software\Wine (the machine's for Drives, else the 
     ("Debug", "RelayInclude", "user32.MessageBoxA;shell32.ShellExecuteA"),
     ("DllOverrides", "progman.exe", ""),  # Wine's Program Manager, whose window outlives a case
     ("AppDefaults\\win32s.exe", "Version", "win31"),  # a program so named sees Win32s
-    # Drive E: takes 8.3 names, as a CD (221 characters a name; others take 255), once Wine's
-    # services start again.
-    ("Drives", "e:", "cdrom")]
+    ("Drives", "e:", "cdrom")]  # 8.3 names, as on a CD, once Wine's services start again
 
 
 def choose(flavour: str) -> tuple[bool, str]:
@@ -63,11 +60,9 @@ class Session:
     """A flavour's display, Wine prefix and wineserver, which all of its cases share."""
 
     def __init__(self):
-        names = [f"OMBRIX_{name}" for name in ("STUB_FLAVOUR", "E2E_DIR", "STUB", "ROBOT", "TOOL")]
-        if missing := [name for name in names if name not in os.environ]:
-            sys.exit(f"{', '.join(missing)} not set: run the tests through ctest")
-        self.flavour, self.state, self.stub, self.robot_exe, self.tool = (
-            os.environ[names[0]], *(Path(os.environ[n]).resolve() for n in names[1:]))
+        self.flavour, self.state, self.stub, self.robot_exe, self.tool = (  # set by ctest
+            os.environ["OMBRIX_STUB_FLAVOUR"], *(Path(os.environ[f"OMBRIX_{name}"]).resolve()
+                                                 for name in ("E2E_DIR", "STUB", "ROBOT", "TOOL")))
         self.witness = self.robot_exe.with_name("witness.exe")  # robot/witness.cpp
         self.wine, self.prefix, self.file = FLAVOURS[self.flavour][1], self.state / "prefix", \
             self.state / "session.json"
@@ -115,8 +110,8 @@ class Session:
                         f'Software\\Wine\\{key}]\n"{name}"="{value}"\n'
                         for key, name, value in WINE_SETTINGS), "utf-16")
             self.run(self.wine, "regedit", "/S", self.state / "settings.reg")
-            # There when the services start; a directory of its own, since Wine names a file by
-            # the drive that holds it, and the cases' files must keep their long names on Z:.
+            # There when the services start; a directory of its own, as Wine names a file by the
+            # drive that holds it and the cases' files keep their long names on Z:.
             drive("E", "drive-e")(self, self.state)
             for option in ("-k", "-w", "-p"):
                 self.run("wineserver", option)
@@ -150,9 +145,8 @@ class Session:
     def stop(self) -> None:
         if not self.file.exists():
             return
-        if self.prefix.exists():  # ends every Wine process of the prefix, and waits for it
-            for option in ("-k", "-w"):
-                subprocess.run(["wineserver", option], env=self.environment(), timeout=30, **QUIET)
+        for option in ("-k", "-w") if self.prefix.exists() else ():  # every Wine process ends
+            subprocess.run(["wineserver", option], env=self.environment(), timeout=30, **QUIET)
         pid = json.loads(self.file.read_text())["xvfb"]
         if (command := Path(f"/proc/{pid}/cmdline")).exists() and b"Xvfb" in command.read_bytes():
             os.kill(pid, signal.SIGTERM)  # unless the number has been reused since a crash
@@ -160,9 +154,9 @@ class Session:
 
 
 def parse(report: str) -> list[dict]:
-    """The facts a case may expect of each window the robot found: "caption", "owner" (its
-    caption), "buttons" (the visible push buttons' texts), and of each control "text ID",
-    "enabled ID", "check ID", "default ID" (drawn as the default)."""
+    """Of each window the robot found, the facts a case may expect: "caption", "owner" (its
+    caption), "buttons" (the visible push buttons' texts), and per control "text ID", "enabled
+    ID", "check ID", "default ID" (drawn as the default)."""
     windows = []
     for tag, _, rest in (line.partition(" ") for line in report.splitlines()):
         rest = re.sub(r"\\(.)", lambda c: {"n": "\n", "r": "\r", "t": "\t"}.get(c[1], c[1]), rest)
@@ -171,12 +165,11 @@ def parse(report: str) -> list[dict]:
             windows.append({"buttons": []})
         elif tag in ("caption", "owner"):
             facts[tag] = rest
-        elif tag == "check":
-            facts[f"check {rest.split()[0]}"] = int(rest.split()[1])
         elif tag == "item":
-            id, kind, style, text = (rest.split(" ", 3) + [""])[:4]
+            id, kind, style, check, text = (rest.split(" ", 4) + [""])[:5]
             style = int(style)
-            facts |= {f"text {id}": text, f"enabled {id}": not style & 0x08000000}  # WS_DISABLED
+            facts |= {f"text {id}": text, f"enabled {id}": not style & 0x08000000,  # WS_DISABLED
+                      f"check {id}": int(check)}
             if kind == "Button":
                 facts[f"default {id}"] = style & 0xF == 1  # BS_DEFPUSHBUTTON
                 if style & 0x10000000 and style & 0xF <= 1:  # WS_VISIBLE, a push button
@@ -202,14 +195,14 @@ def drive(letter: str, directory: str) -> Callable:  # a preparation: the drive 
 
 @dataclass
 class Case:
-    """A program that `ombrix pack` (or `make`) makes, run in the case's run directory, and its
-    steps: functions (session, run directory), or robot actions with the facts expected of the last
-    window found and "box style" of the last message box. In texts "<run>" is the run directory as
-    Windows names it ("<run:lower>" in lower case, "<run:/>" with '/'), "<program>" the program."""
+    """A program that `ombrix pack` (or `make`) makes, run in the run directory, and its steps:
+    functions (session, run directory), or robot actions with the facts expected of the last window
+    found and "box style" of the last message box. In texts "<run>" is the run directory as Windows
+    names it ("<run:lower>" in lower case, "<run:/>" with '/'), "<program>" the program."""
     steps: list
     exit_code: int
-    # The files and empty directories ('/' at the end) in the run directory at the end, or a
-    # dict of them to the members whose bytes and time they hold (names that the stub changes).
+    # The files and empty directories ('/' at the end) left in the run directory, or a dict of
+    # them to the members whose bytes and time they hold (where the stub changes the name).
     written: list[str] | dict[str, str | None] = field(default_factory=list)
     make: Callable | None = None  # (session, program path)
     options: list[str] = field(default_factory=list)
@@ -243,11 +236,10 @@ def run_case(case: Case, session: Session, work: Path) -> None:
         FOUND.clear()
         run, exe = work / "run", work / case.name
         (cwd := run / (case.cwd(run) if callable(case.cwd) else case.cwd)).mkdir(parents=True)
-
-        def fill(text):
-            return text.replace("<run>", windows_path(run)).replace("<run:/>", f"Z:{run}").replace(
-                "<run:lower>", windows_path(run).lower()).replace("<program>", windows_path(exe)) \
-                if isinstance(text, str) else text
+        places = {"<run>": windows_path(run), "<run:/>": f"Z:{run}", "<program>": windows_path(exe),
+                  "<run:lower>": windows_path(run).lower()}
+        fill = lambda text: re.sub(r"<run(?::/|:lower)?>|<program>", lambda m: places[m[0]],
+                                   text) if isinstance(text, str) else text
         if case.make:
             case.make(session, exe)
         else:

@@ -1,6 +1,5 @@
-"""What the Python tests share: commands, file trees, the peer LZH tools (`lha` makes archives;
-lhasa, 7zz and bsdtar extract them), text to compress, and a runner of named cases that reports
-every mismatch of a case at once, with exit code 0 passed, 1 failed or 77 skipped."""
+"""What the Python tests share: commands, file trees, the peer LZH tools, text to compress, and a
+runner of named cases that reports all of a case's mismatches at its end (exit code 0, 1 or 77)."""
 
 import os
 import random
@@ -11,10 +10,9 @@ import tempfile
 from collections.abc import Callable
 from pathlib import Path
 
-SKIP = 77
 # lha's switches: a add, 2 level-2 headers, q quiet, then z (store) or o5..o7 (the method).
 LHA_ADD = {"stored": "a2qz", "lh5": "a2qo5", "lh6": "a2qo6", "lh7": "a2qo7"}
-FOUND: list[str] = []  # the mismatches of the case that runs, all reported at its end
+FOUND: list[str] = []  # the mismatches of the case that runs
 EXTRACTORS = {"lhasa": ["lhasa", "xq"], "7zz": ["7zz", "x", "-y"], "bsdtar": ["bsdtar", "xf"]}
 
 
@@ -45,15 +43,13 @@ def write_tree(root: Path, files: dict[str, bytes], mtime: int | None = None) ->
     return root
 
 
-def lha(archive: Path, tree: Path, method: str, *names: str) -> Path:
-    """Adds the names (all of the tree's top level unless given) to the archive."""
+def lha(archive: Path, tree: Path, method: str, *names: str) -> Path:  # all of the top by default
     need("lha")
     run("lha", LHA_ADD[method], archive, *(names or sorted(os.listdir(tree))), cwd=tree)
     return archive
 
 
-def tree_files(root: Path) -> list[str]:
-    """Every path under the root, a directory's with a closing '/'."""
+def tree_files(root: Path) -> list[str]:  # a directory's with a closing '/'
     return sorted(str(path.relative_to(root)) + "/" * path.is_dir() for path in root.rglob("*"))
 
 
@@ -81,8 +77,8 @@ def expect(what: str, actual, expected) -> None:
 
 
 def main(cases: dict[str, Callable], prepare: Callable | None = None) -> None:
-    """`FILE --list` names the cases for the build; `FILE CASE` runs one with the arguments that
-    prepare(CASE) returns, or else in a new temporary directory."""
+    """`FILE --list` names the cases; `FILE CASE` runs one with the arguments that prepare(CASE)
+    returns, or else in a new temporary directory."""
     if sys.argv[1:] == ["--list"]:
         return print(";".join(cases))
     if len(sys.argv) != 2 or sys.argv[1] not in cases:
@@ -95,7 +91,7 @@ def main(cases: dict[str, Callable], prepare: Callable | None = None) -> None:
             raise AssertionError("\n".join(FOUND))
     except Skipped as reason:
         print(f"SKIP {name}: {reason}")
-        sys.exit(SKIP)
+        sys.exit(77)
     except AssertionError as failure:
         sys.exit(f"FAIL {name}\n{failure}")
     print(f"PASS {name}")

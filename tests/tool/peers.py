@@ -1,8 +1,7 @@
-"""The host tool (OMBRIX) against Debian's LZH tools on a corpus: `ombrix info` lists what `lha`
-makes as `lhasa v` does; `ombrix test` and `ombrix extract` pass what `lha` compresses with each
-method, carried in a distributable or not; what `ombrix pack` compresses with each method, plain
-and as a distributable, lists as lhasa lists it and comes back from lhasa, 7zz, bsdtar and
-`ombrix extract`; packing gives the same bytes again, and refuses each mistake."""
+"""The host tool (OMBRIX) against Debian's LZH tools on a corpus, each method: what `lha` compresses
+`ombrix info` lists as `lhasa v` does and `ombrix test` and `extract` pass; what `ombrix pack`
+compresses lists the same and comes back from lhasa, 7zz, bsdtar and `ombrix extract`. Packing
+gives the same bytes again, and refuses each mistake."""
 
 import calendar
 import os
@@ -27,8 +26,8 @@ LHASA_LINE = re.compile(
 
 
 def corpus(root: Path) -> Path:
-    """Sizes about each method's window, repeats exactly as far back as each method reaches and one
-    byte farther, a few megabytes, and empty entries, a blank and a read-only file for the peers."""
+    """Sizes about each method's window, repeats as far back as each method reaches and one byte
+    farther, a few megabytes, empty entries, a blank and a read-only file."""
     rng = random.Random(20240601)
     files = {
         "empty": b"", "one": b"A", "window-1.bin": rng.randbytes(65535),
@@ -42,28 +41,23 @@ def corpus(root: Path) -> Path:
                                   for i in range(60)),
         "with space.txt": b"blank in the name", "locked.txt": b"read-only on disk"}
     files |= {f"window/{size}.txt": text(rng, size) for size in (8191, 8192, 8193)}
-    for size in (8192, 8193, 32768, 32769, 65536, 65537):
-        block = rng.randbytes(size)
-        files[f"reach/{size}.bin"] = block + block[:3000]
-    for i in range(120):
-        depth = "/".join(f"d{rng.randrange(4)}" for _ in range(rng.randint(1, 3)))
-        files[f"small/{depth}/f{i}.dat"] = text(rng, rng.randint(0, 4000))
-    write_tree(root, files)
-    (root / "empty dir").mkdir()
+    files |= {f"reach/{size}.bin": (block := rng.randbytes(size)) + block[:3000]
+              for size in (8192, 8193, 32768, 32769, 65536, 65537)}
+    files |= {"/".join(["small", *(f"d{rng.randrange(4)}" for _ in range(rng.randint(1, 3))),
+                        f"f{i}.dat"]): text(rng, rng.randint(0, 4000)) for i in range(120)}
+    write_tree(root, files | {"empty dir/": b""})
     (root / "locked.txt").chmod(0o444)
     for path in [root, *root.rglob("*")]:
         os.utime(path, (FILE_TIME, FILE_TIME))
     return root
 
 
-def listed(archive: Path) -> dict[str, tuple]:
-    """By path: method, packed and unpacked size, CRC and time as `ombrix info` lists them."""
+def listed(archive: Path) -> dict[str, tuple]:  # method, sizes, CRC, time by path
     return {m[6]: m.group(1, 2, 3, 4, 5) for line in run(OMBRIX, "info", archive).stdout.decode()
             .splitlines() if (m := INFO_LINE.match(line))}
 
 
-def compare_listings(archive: Path, tree: Path) -> dict[str, str]:
-    """The method of each member that `ombrix info` lists."""
+def compare_listings(archive: Path, tree: Path) -> dict[str, str]:  # the methods by path
     ours = listed(archive)
     theirs = {m[5]: m.group(3, 1, 2, 4) for line in run("lhasa", "v", archive).stdout.decode()
               .splitlines() if (m := LHASA_LINE.match(line))}
@@ -74,8 +68,8 @@ def compare_listings(archive: Path, tree: Path) -> dict[str, str]:
 
 
 def carried(tree: Path, archive: Path, work: Path, *options) -> None:
-    """`ombrix test` passes the archive and a distributable packed with the options; `ombrix
-    extract` gives the tree back from the distributable, and each peer from the archive."""
+    """`ombrix test` passes the archive and a distributable packed with the options, from which
+    `ombrix extract` gives the tree back."""
     # Enough of a program's start for the host tool, which only writes the settings into it.
     (stub := work / "stub.exe").write_bytes(b"MZ" + bytes(2046))
     run(OMBRIX, "pack", "--stub", stub, "--check-value", "-o", work / "setup.exe", *options)
@@ -83,11 +77,6 @@ def carried(tree: Path, archive: Path, work: Path, *options) -> None:
         expect(f"ombrix test {packed.name}", run(OMBRIX, "test", packed, check=False).returncode, 0)
     run(OMBRIX, "extract", work / "setup.exe", "-d", work / "ours")
     compare_trees("ombrix extract", tree, work / "ours")
-    for peer, command in EXTRACTORS.items():
-        if shutil.which(peer):
-            (extracted := work / f"by-{peer}").mkdir()
-            run(*command, archive, cwd=extracted)
-            compare_trees(peer, tree, extracted)
 
 
 def decode(method: str, work: Path) -> None:
@@ -98,8 +87,7 @@ def decode(method: str, work: Path) -> None:
     carried(tree, archive, work, "--from-lzh", archive)
 
 
-def round_trip(method: str, work: Path) -> None:
-    """What shrinks is compressed with the method, noise is stored."""
+def round_trip(method: str, work: Path) -> None:  # what shrinks is compressed, noise stored
     need("lhasa")
     tree, plain = corpus(work / "tree"), work / "plain.lzh"
     run(OMBRIX, "pack", "--plain", "--method", method.upper(), "-o", plain, "--base", tree, tree)
@@ -108,6 +96,11 @@ def round_trip(method: str, work: Path) -> None:
                                                       "reach/8192.bin", "random.bin")],
            [f"-{method}-"] * 4 + ["-lh0-"])
     carried(tree, plain, work, "--method", method, "--base", tree, tree)
+    for peer, command in EXTRACTORS.items():
+        if shutil.which(peer):
+            (extracted := work / f"by-{peer}").mkdir()
+            run(*command, plain, cwd=extracted)
+            compare_trees(peer, tree, extracted)
 
 
 def deterministic(work: Path) -> None:
@@ -130,13 +123,12 @@ def deterministic(work: Path) -> None:
 def bad_inputs(work: Path) -> None:
     """Each mistake: its message and exit status, the earlier output kept, no other file left
     (tool_commands_test.cpp refuses the texts, paths and stubs that do not fit)."""
-    tree, long = write_tree(work / "tree", {"one": b"A"}), work / "long" / "/".join(["d" * 90] * 3)
-    write_tree(long, {"f": b""})
+    tree = write_tree(work / "tree", {"one": b"A"})
+    write_tree(work / "long" / "/".join(["d" * 90] * 3), {"f": b""})
     level0, lh1, out = work / "level0.lzh", work / "lh1.lzh", work / "out" / "setup.exe"
-    if has_lha := shutil.which("lha") is not None:
-        run("lha", "a0q", level0, "one", cwd=tree)
-        data = lha(lh1, tree, "lh5", "one").read_bytes()
-        lh1.write_bytes(data[:2] + b"-lh1-" + data[7:])
+    data = lha(lh1, tree, "lh5", "one").read_bytes()
+    lh1.write_bytes(data[:2] + b"-lh1-" + data[7:])
+    run("lha", "a0q", level0, "one", cwd=tree)
     out.parent.mkdir()
     for options, date, message, status in [  # options, SOURCE_DATE_EPOCH, its message, status
             (["--dir", "D" * 256, tree], "", "directory is longer than 255 bytes", 1),
@@ -145,9 +137,9 @@ def bad_inputs(work: Path) -> None:
             (["--method", "lh1", tree], "", "lh1 not in", 2),
             (["--level", "10", tree], "", "--level", 2),
             (["--plain", "--window-title", "T", tree], "", "excludes", 2),
-            *([(["--from-lzh", level0], "", "level-0 header; the stub reads level 2 only", 1),
-               (["--from-lzh", lh1], "", 'method "-lh1-", which the stub cannot read', 1),
-               (["--from-lzh", lh1, tree], "", "excludes", 2)] if has_lha else [])]:
+            (["--from-lzh", level0], "", "level-0 header; the stub reads level 2 only", 1),
+            (["--from-lzh", lh1], "", 'method "-lh1-", which the stub cannot read', 1),
+            (["--from-lzh", lh1, tree], "", "excludes", 2)]:
         out.write_bytes(b"earlier")
         result = run(OMBRIX, "pack", "-o", out, *options, check=False,
                      env=dict(os.environ, SOURCE_DATE_EPOCH=date))

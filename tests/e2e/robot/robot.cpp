@@ -1,14 +1,13 @@
 // The end-to-end tests' hands and eyes under Wine: finds a window, reports what it shows and acts
-// on it as a user would. Actions run in the order given:
+// on it as a user would, in the order given (options may change between actions):
 //
-//   robot [--control ID] [--timeout MS] ACTION...    (options may change between actions)
-//     find CLASS CAPTION   wait for a visible top-level window ("" matches any) with control ID
-//     dump                 report the window (caption, owner's caption, screen rectangle) and its
-//                          controls (id, class, style, text, check state), a line each
-//     press ID             click a button
-//     close                click the close box
-//     type ID TEXT         select all of an edit control and type TEXT into it key by key
-//     gone                 wait until the window has been destroyed
+//   robot [--control ID] [--timeout MS] ACTION...
+//     find CLASS CAPTION  wait for a visible top-level window ("" matches any) with control ID
+//     dump                report the window (caption, owner's caption, screen rectangle) and its
+//                         controls (id, class, style, check state, text), a line each
+//     press ID | close    click a button | the close box
+//     type ID TEXT        select all of an edit control and type TEXT into it key by key
+//     gone                wait until the window has been destroyed
 //
 // Every wait ends after the timeout (10 s unless given). Exit codes: 0 done, 1 bad usage,
 // 2 timeout, 3 the window refused an action (no such control, or a disabled one).
@@ -19,11 +18,10 @@
 
 namespace {
 
-constexpr DWORD kPollMs = 50;
 constexpr UINT kReplyMs = 2000;
 
 // UTF-8 straight to the handle: the C runtime's text mode would turn each line feed into CR LF.
-// A problem, with an exit code, goes on the same stream, where the harness reads it.
+// A problem goes on the same stream, where the harness reads it.
 int Say(const std::wstring& line, int code = 0) {
   const std::wstring text = (code ? L"robot: " : L"") + line + L"\n";
   std::string bytes(text.size() * 3 + 1, '\0');
@@ -34,14 +32,17 @@ int Say(const std::wstring& line, int code = 0) {
   return code;
 }
 
+DWORD_PTR Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+  DWORD_PTR answer = 0;
+  SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kReplyMs, &answer);
+  return answer;
+}
+
 // Messages, not GetWindowText, which does not reach controls of other processes. Backslash,
 // line feed, carriage return and tab are escaped, so that any text fits on one line.
 std::wstring TextOf(HWND window) {
-  DWORD_PTR length = 0;
-  SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kReplyMs, &length);
-  std::vector<wchar_t> text(length + 1, L'\0');
-  SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                      SMTO_ABORTIFHUNG, kReplyMs, &length);
+  std::vector<wchar_t> text(Ask(window, WM_GETTEXTLENGTH) + 1, L'\0');
+  Ask(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
   std::wstring escaped;
   for (const wchar_t* c = text.data(); *c; ++c) {
     const size_t special = std::wstring(L"\\\n\r\t").find(*c);
@@ -51,7 +52,6 @@ std::wstring TextOf(HWND window) {
   return escaped;
 }
 
-// A visible top-level window of the class with the caption ("" matches any) and the control.
 HWND Find(const std::wstring& kind, const std::wstring& caption, int control) {
   const wchar_t* name = kind.empty() ? nullptr : kind.c_str();
   for (HWND window = nullptr; (window = FindWindowExW(nullptr, window, name, nullptr));) {
@@ -72,14 +72,10 @@ void Dump(HWND window) {
   for (HWND item = GetWindow(window, GW_CHILD); item; item = GetWindow(item, GW_HWNDNEXT)) {
     wchar_t kind[256] = {};
     GetClassNameW(item, kind, 256);
-    const std::wstring id = std::to_wstring(GetDlgCtrlID(item));
-    const DWORD style = static_cast<DWORD>(GetWindowLongW(item, GWL_STYLE));
-    Say(L"item " + id + L" " + kind + L" " + std::to_wstring(style) + L" " + TextOf(item));
-    DWORD_PTR state = 0;
-    if (std::wstring(kind) == L"Button") {  // a push button answers 0
-      SendMessageTimeoutW(item, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, kReplyMs, &state);
-      Say(L"check " + id + L" " + std::to_wstring(state));
-    }
+    const bool button = std::wstring(kind) == L"Button";  // a push button answers 0
+    Say(L"item " + std::to_wstring(GetDlgCtrlID(item)) + L" " + kind + L" " +
+        std::to_wstring(static_cast<DWORD>(GetWindowLongW(item, GWL_STYLE))) + L" " +
+        std::to_wstring(button ? Ask(item, BM_GETCHECK) : 0) + L" " + TextOf(item));
   }
 }
 
@@ -94,7 +90,7 @@ int wmain(int argc, wchar_t** argv) {
     const int left = argc - i - 1;
     const DWORD deadline = GetTickCount() + timeoutMs;
     const auto waiting = [deadline] {
-      Sleep(kPollMs);
+      Sleep(50);
       return static_cast<int32_t>(deadline - GetTickCount()) > 0;
     };
     // The control, by the id after the action, and whether a user could reach it.
@@ -121,10 +117,8 @@ int wmain(int argc, wchar_t** argv) {
       ++i;
     } else if (word == L"type" && left >= 2) {
       if (!usable) return Say(L"cannot type into " + std::wstring(argv[i + 1]), 3);
-      DWORD_PTR unused = 0;
-      SendMessageTimeoutW(item, EM_SETSEL, 0, -1, SMTO_ABORTIFHUNG, kReplyMs, &unused);
-      for (const wchar_t* c = argv[i + 2]; *c; ++c)
-        SendMessageTimeoutW(item, WM_CHAR, *c, 1, SMTO_ABORTIFHUNG, kReplyMs, &unused);
+      Ask(item, EM_SETSEL, 0, -1);
+      for (const wchar_t* c = argv[i + 2]; *c; ++c) Ask(item, WM_CHAR, *c, 1);
       i += 2;
     } else if (word == L"close") {
       SendNotifyMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);

@@ -10,11 +10,11 @@
 #include <cstdio>
 #include <string>
 
-static FILE* logFile;
+static FILE* logFile;  // the runtime flushes it at the end
 static int terminatesLeft = 0;
 
 static void Record(const std::string& text) {
-  fwrite(text.c_str(), 1, text.size() + 1, logFile);  // the runtime flushes it at the end
+  fwrite(text.c_str(), 1, text.size() + 1, logFile);
 }
 
 // An ANSI window: a command posted from an ANSI window to a Unicode one arrives converted.
@@ -28,10 +28,9 @@ static LRESULT CALLBACK ProgmanProc(HWND window, UINT message, WPARAM wParam, LP
     // Sent, not posted, as the protocol has it; the atoms are the client's to delete.
     SendMessageA(client, WM_DDE_ACK, reinterpret_cast<WPARAM>(window),
                  MAKELPARAM(GlobalAddAtomA("PROGMAN"), GlobalAddAtomA("PROGMAN")));
-  } else if (message == WM_DDE_EXECUTE) {
-    const auto memory = reinterpret_cast<HGLOBAL>(lParam);  // an execute's parameter, unpacked
-    Record("execute " + std::string(static_cast<const char*>(GlobalLock(memory))));
-    GlobalUnlock(memory);
+  } else if (message == WM_DDE_EXECUTE) {  // an execute's parameter is not packed
+    Record("execute " + std::string(static_cast<const char*>(GlobalLock(HGLOBAL(lParam)))));
+    GlobalUnlock(HGLOBAL(lParam));
     // The positive acknowledgement hands the memory back to the client.
     PostMessageA(client, WM_DDE_ACK, reinterpret_cast<WPARAM>(window),
                  ReuseDDElParam(lParam, WM_DDE_EXECUTE, WM_DDE_ACK, 0x8000, lParam));
@@ -50,9 +49,8 @@ static LRESULT CALLBACK ProgmanProc(HWND window, UINT message, WPARAM wParam, LP
 static int ServeAsProgramManager(const wchar_t* log, int count, UINT limitMs) {
   logFile = _wfopen(log, L"wb");
   terminatesLeft = count;
-  WNDCLASSA kind = {};
-  kind.lpfnWndProc = ProgmanProc;
-  kind.lpszClassName = "Progman";
+  const WNDCLASSA kind = {0,       ProgmanProc, 0,       0,       nullptr,
+                          nullptr, nullptr,     nullptr, nullptr, "Progman"};
   RegisterClassA(&kind);
   // Topmost: the broadcast reaches it before other servers, such as Wine's shell.
   const HWND window = CreateWindowExA(WS_EX_TOPMOST, "Progman", "Program Manager", WS_POPUP, 0, 0,
