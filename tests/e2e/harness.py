@@ -16,8 +16,7 @@ from dataclasses import dataclass, field
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "support"))
-from ombrix_testing import (FOUND, Skipped, expect, lha, main, run, tree_files,  # noqa: E402
-                            write_tree)
+from ombrix_testing import FOUND, Skipped, expect, main, run, tree_files, write_tree  # noqa: E402
 
 QUIET = {"stdin": subprocess.DEVNULL, "stdout": subprocess.DEVNULL, "stderr": subprocess.DEVNULL}
 # Every wait is this many times its usual length: 32-bit Wine under emulation (README.md).
@@ -215,18 +214,15 @@ class Case:
     after: Callable = lambda session, run: None  # once the program has ended
     name: str = "setup.exe"
     environment: dict[str, str] = field(default_factory=dict)
-    packer: str = "ombrix"  # or a method of lha's (LHA_ADD), whose archive ombrix wraps
 
 
 def pack(session: Session, exe: Path, files: dict[str, bytes], *options: str,
-         mtime: int | None = None, packer: str = "ombrix") -> Path:
+         mtime: int | None = None) -> Path:
     payload = write_tree(exe.parent / "payload", {
         name: session.witness.read_bytes() if data is WITNESS else data
         for name, data in files.items()}, mtime)
     tops = [payload / top for top in dict.fromkeys(n.split("/")[0] for n in files)]  # in order
-    run(session.tool, "pack", "--stub", session.stub, "-o", exe, *options,
-        *(["--base", payload, *tops] if packer == "ombrix" else [
-            "--from-lzh", lha(exe.parent / "members.lzh", payload, packer)]))
+    run(session.tool, "pack", "--stub", session.stub, "-o", exe, *options, "--base", payload, *tops)
     return exe
 
 
@@ -245,8 +241,7 @@ def run_case(case: Case, session: Session, work: Path) -> None:
         else:
             (work / "setup.txt").write_text(case.script, newline="")
             pack(session, exe, case.files, *map(fill, case.options),
-                 *(["--script", work / "setup.txt"] if case.script else []), mtime=case.mtime,
-                 packer=case.packer)
+                 *(["--script", work / "setup.txt"] if case.script else []), mtime=case.mtime)
         case.prepare(session, run)
         with open(work / "setup.log", "wb") as log:  # Wine traces each MessageBoxA call there
             program = subprocess.Popen([session.wine, exe, *map(fill, case.arguments)], cwd=cwd,

@@ -44,9 +44,9 @@ def row(steps: list, written, *lines: str, **fields) -> Case:  # script lines en
         "-n", "<run>\\target"]} | ({"script": script, "files": SETUP} if lines else {}) | fields)
 
 
-def tree(packer: str, letter: str, names: list[str]) -> Case:
+def tree(letter: str, names: list[str]) -> Case:
     return row([], {f"{letter.lower()}/{name}": member for name, member in zip(names, TREE)},
-               files=TREE, mtime=TIME, packer=packer, arguments=["-n", f"{letter}:\\Install Here"],
+               files=TREE, mtime=TIME, arguments=["-n", f"{letter}:\\Install Here"],
                prepare=drive(letter, letter.lower()))
 
 
@@ -138,8 +138,8 @@ def conversed(session, run: Path) -> None:
 
 
 CASES = {
-    "tree_of_long_names": tree("ombrix", "D", [f"Install Here/{name}" for name in TREE]),
-    "tree_of_8_3_names_by_lha": tree("lh7", "E", [f"Install_/{name}" for name in SHORT]),
+    "tree_of_long_names": tree("D", [f"Install Here/{name}" for name in TREE]),
+    "tree_of_8_3_names": tree("E", [f"Install_/{name}" for name in SHORT]),
     "attributes_kept_over_a_read_only_file": attributes(
         {"ro.txt": "AR", "plain.txt": "A"}, "--keep-attributes", "--overwrite",
         prepare=lambda _, run: (write_tree(run / "target", {"ro.txt": b"old"}, OLD),
