@@ -1,22 +1,18 @@
 // One member's data decoded from the program file into its output file, created here, or into the
-// notice or script text, as the archive pass hands it over; shared by the tests and the fuzz
-// target.
+// notice or script text, as the archive pass hands it over; a failure ends the stub as it ends it.
 #pragma once
 
 #include "archive/archive_pass.h"
 #include "base/text.h"
-#include "decode/member_decoder.h"
 #include "setup/fatal_stop.h"
 
-// A failure ends the stub as it ends it.
 inline void DecodeIntoSink(PassArea& area, const char* programPath, const char* outPath,
                            char method, uint32_t packedSize, uint32_t unpackedSize, uint8_t sink) {
   RunContext& run = area.run;
   CopyText(run.program.path, kPathCapacity, programPath);
   CopyText(run.output.path, kOutPathCapacity, outPath);
   run.program.file = platform::OpenForRead(run.program.path);
-  run.output.file =
-      sink == kOrdinaryMember ? platform::CreateOutputFile(run.output.path) : platform::kNoFile;
+  run.output.file = sink ? platform::kNoFile : platform::CreateOutputFile(run.output.path);
   OutputSink output = FileSink(area);
   if (sink != kOrdinaryMember) {
     output.text = sink == kNoticeText ? run.notice : run.script;
