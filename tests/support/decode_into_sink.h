@@ -12,12 +12,11 @@ inline void DecodeIntoSink(PassArea& area, const char* programPath, const char* 
   CopyText(run.program.path, kPathCapacity, programPath);
   CopyText(run.output.path, kOutPathCapacity, outPath);
   run.program.file = platform::OpenForRead(run.program.path);
-  run.output.file = sink ? platform::kNoFile : platform::CreateOutputFile(run.output.path);
+  run.output.file =
+      sink == kOrdinaryMember ? platform::CreateOutputFile(run.output.path) : platform::kNoFile;
   OutputSink output = FileSink(area);
-  if (sink != kOrdinaryMember) {
-    output.text = sink == kNoticeText ? run.notice : run.script;
-    output.textCapacity = sink == kNoticeText ? kNoticeCapacity : kScriptCapacity;
-  }
+  if (sink == kNoticeText) output.text = run.notice, output.textCapacity = kNoticeCapacity;
+  if (sink == kScriptText) output.text = run.script, output.textCapacity = kScriptCapacity;
   const DecodeStatus status = DecodeMemberData(output, area.decoder, run.program.file,
                                                {*FindMethod(method), packedSize, unpackedSize});
   if (status != kDecodeDone) StopAfterDecodeFailure(run, status);

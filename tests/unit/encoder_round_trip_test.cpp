@@ -52,9 +52,8 @@ std::vector<std::pair<std::string, std::vector<uint8_t>>> Inputs(const Method& m
     runs.insert(runs.end(), length * 700u / 255 + 1, length & 7);
   const std::vector<uint8_t> block = Noise(1u << method.reachBits, 3);
   std::vector<uint8_t> reach = block;
-  reach.insert(reach.end(), block.begin(), block.end());
-  reach.push_back(0x55);
-  reach.insert(reach.end(), block.begin(), block.end());
+  for (const auto& part : {block, std::vector<uint8_t>{0x55}, block})
+    reach.insert(reach.end(), part.begin(), part.end());
   return {{"text", Bytes(text)}, {"runs", runs}, {"noise", Noise(20000, 4)}, {"reach", reach}};
 }
 
