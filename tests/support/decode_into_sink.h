@@ -1,14 +1,11 @@
 // One member's data decoded from the program file into its output file, created here, or into the
-// notice or script text, as the archive pass hands it over; shared by the tests and the fuzz
-// target.
+// notice or script text, as the archive pass hands it over; a failure ends the stub as it ends it.
 #pragma once
 
 #include "archive/archive_pass.h"
 #include "base/text.h"
-#include "decode/member_decoder.h"
 #include "setup/fatal_stop.h"
 
-// A failure ends the stub as it ends it.
 inline void DecodeIntoSink(PassArea& area, const char* programPath, const char* outPath,
                            char method, uint32_t packedSize, uint32_t unpackedSize, uint8_t sink) {
   RunContext& run = area.run;
@@ -18,10 +15,8 @@ inline void DecodeIntoSink(PassArea& area, const char* programPath, const char* 
   run.output.file =
       sink == kOrdinaryMember ? platform::CreateOutputFile(run.output.path) : platform::kNoFile;
   OutputSink output = FileSink(area);
-  if (sink != kOrdinaryMember) {
-    output.text = sink == kNoticeText ? run.notice : run.script;
-    output.textCapacity = sink == kNoticeText ? kNoticeCapacity : kScriptCapacity;
-  }
+  if (sink == kNoticeText) output.text = run.notice, output.textCapacity = kNoticeCapacity;
+  if (sink == kScriptText) output.text = run.script, output.textCapacity = kScriptCapacity;
   const DecodeStatus status = DecodeMemberData(output, area.decoder, run.program.file,
                                                {*FindMethod(method), packedSize, unpackedSize});
   if (status != kDecodeDone) StopAfterDecodeFailure(run, status);

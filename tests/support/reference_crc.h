@@ -1,5 +1,4 @@
-// CRC-16/ARC one bit at a time, straight from its definition, as the measure of the core's
-// table-driven and word-wide CRC.
+// CRC-16/ARC a bit at a time, from its definition: the measure of the core's table-driven one.
 #pragma once
 
 #include <cstdint>
