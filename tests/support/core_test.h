@@ -25,14 +25,6 @@ inline Member TextMember(const std::string& dirName, const std::string& fileName
   return StoredFileMember(dirName, fileName, Bytes(text), 1700000000, kAttrArchive);
 }
 
-// The host tool's command line, split at its blanks and without the program name, run in this
-// process as its main runs it: the exit status and what went to standard output and error.
-struct ToolRun {
-  int status;
-  std::string out, err;
-};
-ToolRun RunTool(const std::string& line);
-
 class CoreTest : public ::testing::Test {
  protected:
   void SetUp() override;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -18,6 +19,10 @@ inline void WriteBytes(const std::filesystem::path& path, const std::vector<uint
 // Empty when there is no such file.
 inline std::vector<uint8_t> ReadFileBytes(const std::filesystem::path& path) {
   return ReadWholeFile(path).value_or(std::vector<uint8_t>{});
+}
+inline void SetFileTime(const std::filesystem::path& path, time_t seconds) {
+  const timespec times[2] = {{seconds, 0}, {seconds, 0}};
+  ::utimensat(AT_FDCWD, path.c_str(), times, 0);
 }
 inline int LowestFreeDescriptor() {
   const int probe = ::open("/dev/null", O_RDONLY | O_CLOEXEC);

@@ -13,25 +13,15 @@
 namespace platform_double {
 
 // The operations on files whose calls a test can make fail.
-enum class Fault {
-  kCreate,
-  kWrite,
-  kRead,
-  kSeek,
-  kClose,
-  kSetTime,
-  kSetAttributes,
-  kMakeDirectory
-};
+// clang-format off
+enum class Fault { kCreate, kWrite, kRead, kSeek, kClose, kSetTime, kSetAttributes, kMakeDirectory };
+// clang-format on
 
 struct MessageBoxRecord {
   platform::Window owner;
-  std::string text;
-  std::string caption;
-  uint32_t style;
+  std::string text, caption;
 };
 
-// The system the platform pretends, and what the double adds to it.
 struct Hooks : platform::posix::WindowsSystem {
   // Answers each message box after it has been recorded; unset, the platform answers.
   std::function<int(const MessageBoxRecord&)> answerBox;

