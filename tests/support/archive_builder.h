@@ -1,5 +1,4 @@
-// Archive areas built in memory from the tool's member records, deliberately broken ones too:
-// a member may carry edits of its header bytes.
+// Archive areas built from the tool's member records, broken ones too.
 #pragma once
 
 #include <functional>

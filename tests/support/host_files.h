@@ -1,5 +1,4 @@
-// The host's own files, past the platform under test: written and read whole, and the lowest free
-// descriptor, which an open file left behind, or one closed that was not opened, moves.
+// The host's files past the platform under test; the lowest free descriptor shows a leak.
 #pragma once
 
 #include <fcntl.h>

@@ -1,5 +1,4 @@
-// The posix platform as the tests and fuzz targets run it: the real operations underneath, with
-// faults a test injects and a record of what the program did.
+// The posix platform with faults a test injects and a record of what the program did.
 #pragma once
 
 #include <functional>
@@ -28,7 +27,7 @@ struct Hooks : platform::posix::WindowsSystem {
   // Runs at every message pump, as the messages it dispatches would (a Cancel, say).
   std::function<void()> onPump;
 
-  // Faults: a negative budget never runs out.
+  // A negative budget never runs out.
   int64_t allocationsBeforeFailure = -1;
   // Calls of an operation that succeed before every later one fails: a create gives no file, a
   // read -1, a write nothing, a seek -1, a close closes but says it failed, and the operations

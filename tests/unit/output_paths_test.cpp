@@ -32,8 +32,7 @@ TEST_F(OutputPathTest, NamesAreFittedToTheVolume) {
   }
 }
 
-// The scans stop at the terminator even after a lone lead byte, and take no trail byte of 0x5C
-// for a backslash; each text lies in a buffer of its exact size, so a scan past it is caught.
+// No trail byte of 0x5C is a backslash; each text fills its buffer, so a scan past it is caught.
 TEST_F(OutputPathTest, ScansKeepDoubleByteCharactersWhole) {
   // clang-format off
   const std::tuple<std::string, std::string, std::string> cases[] = {  // last component, with '/'

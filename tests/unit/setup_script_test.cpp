@@ -44,11 +44,9 @@ TEST_F(SetupScriptTest, FirstReading) {
             std::string(39, 'a') + "||||000|");
 }
 
-// Each field as TakeField leaves it, '!' marking one that did not fit; the program name and the
-// parameters of a command.
+// Fields as TakeField leaves them, '!' marking one that did not fit; a command's name|parameters.
 TEST_F(SetupScriptTest, ValuesSplitIntoFieldsAndCommandsIntoNameAndParameters) {
   const std::tuple<const char*, uint32_t, const char*> values[] = {
-      {"a ,\"b,c\"", 20, "a |b,c|||"},
       {"\"x\"y,z,,w", 20, "xy|z||w|"},
       {"a,\"b,c,d", 20, "a|b,c,d|||"},
       {"abcdef,x", 4, "abc!|x|||"},
