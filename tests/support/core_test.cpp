@@ -54,9 +54,8 @@ std::string CoreTest::BoxMessages(const std::string& program) const {
 
 std::vector<std::string> CoreTest::ItemTexts(int item) const {
   std::vector<std::string> texts;
-  for (const auto& [id, text] : GetHooks().itemTexts) {
+  for (const auto& [id, text] : GetHooks().itemTexts)
     if (id == item) texts.push_back(text);
-  }
   return texts;
 }
 

@@ -90,11 +90,9 @@ struct Row {
   std::function<void(PassArea&)> arrange = [](PassArea&) {};
 };
 
-// Damage in one place, what lies around the archive, the notices and scripts the scan meets, and
-// a notice, a script and a file cut at each boundary the walk treats apart: one row per branch,
-// since the walk treats every byte between two boundaries alike. The stub runs the damage of
-// scan_boxes.py (cuts in a file's data, negative header sizes, extended headers too short, a
-// flipped data bit, a notice's zero byte) end to end.
+// One row per branch of damage, surroundings, notices and scripts, and cuts at each boundary the
+// walk treats apart; the damage of scan_boxes.py (a cut in a file's data, a negative header size,
+// an extended header too short, a flipped data bit, a notice's zero byte) runs in the stub.
 std::vector<Row> Catalogue() {
   const auto checked = [](uint16_t previous) {
     return [previous](PassArea& area) {
