@@ -59,11 +59,10 @@ std::vector<std::string> CoreTest::ItemTexts(int item) const {
   return texts;
 }
 
-void CoreTest::UseArchive(const std::vector<uint8_t>& archive, uint8_t flags) {
+void CoreTest::UseArchive(const std::vector<uint8_t>& archive) {
   std::vector<uint8_t> file(kSettingsOffset + kSettingsSize);
   file[0] = 'M', file[1] = 'Z';
   run().settings.archiveOffset = uint32_t(file.size());
-  run().settings.flags = flags;
   CopyText(run().settings.windowTitle, sizeof run().settings.windowTitle, "T");
   std::memcpy(&file[kSettingsOffset], &run().settings, kSettingsSize);
   file.insert(file.end(), archive.begin(), archive.end());

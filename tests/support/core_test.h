@@ -44,7 +44,7 @@ class CoreTest : public ::testing::Test {
   }
 
   // A program file as the packer makes it, with the archive, set up as start-up leaves it.
-  void UseArchive(const std::vector<uint8_t>& archive, uint8_t flags = 0);
+  void UseArchive(const std::vector<uint8_t>& archive);
   // Decodes data (more bytes follow it) into outPath_ or the text sink; what the file then holds.
   std::vector<uint8_t> DecodeToFile(char method, const std::vector<uint8_t>& data,
                                     uint32_t unpackedSize, uint32_t packedSize = UINT32_MAX,

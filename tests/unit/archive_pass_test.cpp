@@ -24,7 +24,6 @@ Member WithOs(uint8_t osId) {
 // Only DOS and Windows attribute headers count; the later of two extended headers wins; a
 // directory name gets its closing separator, also after a Shift-JIS trail byte of 0x5C.
 TEST_F(ArchivePassTest, TheWalkFindsEveryMemberUnderItsPath) {
-  const std::string d200(200, 'd'), f58(58, 'f');
   // clang-format off
   const std::pair<Member, std::string> cases[] = {
       {DirectoryMember("sub" + kSep, 0), "sub/ d16"},
@@ -36,7 +35,6 @@ TEST_F(ArchivePassTest, TheWalkFindsEveryMemberUnderItsPath) {
        }), "o/second 04"},
       {TextMember("a/b\\c" + kSep, "d\\e"), "a/b/c/d/e 032"},
       {With(TextMember("only" + kSep, "x"), [](Member& m) { m.fileName.reset(); }), "only/ 032"},
-      {TextMember(d200 + kSep, f58), d200 + "/" + f58 + " 032"},
       {TextMember("\x95\x5C", "f"), "\x95\x5C/f 032"},
       {TextMember("\x95\x5C" + kSep, "g"), "\x95\x5C/g 032"},
   };

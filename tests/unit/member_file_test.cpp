@@ -20,16 +20,13 @@ constexpr uint32_t kStamp = 1700000000;  // even: the second after it has the sa
 class MemberFileTest : public CoreTest {
  protected:
   // options: 'd' dates compared, 's' overwrite silently, 'c' a data CRC that does not match;
-  // existing at the member's path: '-' nothing, '<' an older file, '=' one as old, '>' a newer
-  // one, '0' one of 1970 (no DOS time). The result of the open, the boxes' messages, and what
-  // the file then holds.
+  // existing at the member's path: '-' nothing, '=' a file as old, '>' a newer one, '0' one of
+  // 1970 (no DOS time). The result of the open, the boxes' messages, what the file then holds.
   std::string Outcome(const std::string& options, char existing) {
     std::filesystem::remove(outPath_);
     if (existing != '-') {
       WriteFile("member.out", Bytes("old"));
-      SetFileTime(outPath_, existing == '0'   ? 1000
-                            : existing == '=' ? kStamp + 1
-                                              : kStamp + 2 * (existing - '='));
+      SetFileTime(outPath_, existing == '0' ? 1000 : existing == '=' ? kStamp + 1 : kStamp + 2);
     }
     const auto has = [&options](char option) { return options.find(option) != std::string::npos; };
     hooks().boxes.clear(), run().failed = 0;
@@ -45,8 +42,10 @@ class MemberFileTest : public CoreTest {
       EXPECT_EQ(run().failed, !finished);
     }
     const std::string subject = "\"" + outPath_ + "\" ";
-    for (const auto& box : hooks().boxes)
+    for (const auto& box : hooks().boxes) {
+      EXPECT_EQ(box.owner, run().dialogWindow);
       outcome += " " + (box.text.starts_with(subject) ? box.text.substr(subject.size()) : box.text);
+    }
     const std::vector<uint8_t> content = ReadFileBytes(outPath_);
     return outcome + (content.empty() ? " -" : " " + std::string(content.begin(), content.end()));
   }
@@ -78,6 +77,7 @@ TEST_F(MemberFileTest, TimeStampsBecomeDosTimes) {
 TEST_F(MemberFileTest, AnExistingFileIsKeptReplacedOrAskedAbout) {
   area_->header.header = static_cast<uint8_t*>(AllocZeroed(sizeof(MemberHeader)));
   CopyText(run().output.path, kOutPathCapacity, outPath_.c_str());
+  run().dialogWindow = this;
   const std::tuple<const char*, char, std::string> cases[] = {
       {"d", '=', "skip old"},
       {"ds", '>', "skip old"},

@@ -37,7 +37,7 @@ TEST_F(StartupTest, TailsResolveAgainstTheFlags) {
       {"", kFlagAutoStart | kFlagNoDateCompare, "10"},
       {"C:\\Setup", 0, "01"},  // the first token is never the directory
       {"word C:\\Setup", 0, "01 C:\\Setup"},
-      {"-n C:\\Dir -c", 0, "11 C:\\Dir"},  // nothing after the directory counts
+      {"-n\tC:\\Dir -c", 0, "11 C:\\Dir"},  // nothing after the directory counts
       {"\"-c-\" -n", kFlagNoDateCompare, "10"},
       {"-N -C", 0, "10"},
       {"-nothing -x", 0, "11"},
@@ -65,8 +65,9 @@ TEST_F(StartupTest, TailsResolveAgainstTheFlags) {
 // A failed scan or allocation ends without the dialog; the settings are read as far as they go.
 TEST_F(StartupTest, TheMainProcedureShowsTheDialogOnlyAfterASoundScan) {
   const auto program = [this](const char* tail, const char* title, const char* dir,
-                              uint32_t archiveOffset = 2048, size_t size = 2049) {
-    SettingsBlock block{archiveOffset, {}, {}, {}, {}, {}, 0, 0};
+                              uint8_t flags = 0, uint32_t archiveOffset = 2048,
+                              size_t size = 2049) {
+    SettingsBlock block{archiveOffset, {}, {}, {}, {}, {}, flags, 0};
     std::strcpy(block.windowTitle, title);
     std::strcpy(block.installDir, dir);
     std::vector<uint8_t> bytes(2049, 0);
@@ -77,13 +78,13 @@ TEST_F(StartupTest, TheMainProcedureShowsTheDialogOnlyAfterASoundScan) {
     hooks().currentDirectory = "C:\\Current";
     return RunProgram(nullptr, tail, RecordDialog);
   };
-  EXPECT_EQ(program("", "", ""), 7);
+  EXPECT_EQ(program("", "", "", kFlagAutoStart | kFlagNoDateCompare | kFlagOverwrite), 7);
   EXPECT_EQ(program("-n \"D:\\From Line\"", "", "C:\\FromBlock"), 7);
-  EXPECT_EQ(program("", "Truncated", "", 1u << 20, kSettingsOffset + 8), 0);
+  EXPECT_EQ(program("", "Truncated", "", 0, 1u << 20, kSettingsOffset + 8), 0);
   hooks().allocationsBeforeFailure = 0;
   EXPECT_EQ(RunProgram(nullptr, "", RecordDialog), 0);
   const std::string caption = kDefaultCaption, path = "\"" + hooks().moduleFileName + "\" ";
-  EXPECT_EQ(shown, (std::vector<std::string>{caption + "|C:\\Current|010",
+  EXPECT_EQ(shown, (std::vector<std::string>{caption + "|C:\\Current|101",
                                              caption + "|D:\\From Line|110"}));
   std::vector<std::string> boxes;
   for (const auto& box : hooks().boxes) boxes.push_back(box.caption + ": " + box.text);
