@@ -13,7 +13,8 @@ namespace platform_double {
 
 // The operations on files whose calls a test can make fail.
 // clang-format off
-enum class Fault { kCreate, kWrite, kRead, kSeek, kClose, kSetTime, kSetAttributes, kMakeDirectory };
+enum class Fault {
+  kCreate, kWrite, kRead, kSeek, kClose, kSetTime, kSetAttributes, kMakeDirectory };
 // clang-format on
 
 struct MessageBoxRecord {

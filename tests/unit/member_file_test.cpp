@@ -78,15 +78,12 @@ TEST_F(MemberFileTest, AnExistingFileIsKeptReplacedOrAskedAbout) {
   area_->header.header = static_cast<uint8_t*>(AllocZeroed(sizeof(MemberHeader)));
   CopyText(run().output.path, kOutPathCapacity, outPath_.c_str());
   run().dialogWindow = this;
+  // clang-format off
   const std::tuple<const char*, char, std::string> cases[] = {
-      {"d", '=', "skip old"},
-      {"ds", '>', "skip old"},
-      {"d", '0', "create Overwrite? new"},
-      {"", '>', "create Overwrite? new"},
-      {"s", '>', "create new"},
-      {"", '-', "create new"},
-      {"sc", '-', "create CRC ERROR -"},
-  };
+      {"d", '=', "skip old"}, {"ds", '>', "skip old"}, {"d", '0', "create Overwrite? new"},
+      {"", '>', "create Overwrite? new"}, {"s", '>', "create new"}, {"", '-', "create new"},
+      {"sc", '-', "create CRC ERROR -"}};
+  // clang-format on
   for (const auto& [options, existing, outcome] : cases)
     EXPECT_EQ(Outcome(options, existing), outcome) << options << existing;
   EXPECT_EQ(hooks().deletedFiles, std::vector<std::string>{outPath_});

@@ -33,22 +33,19 @@ TEST_F(StartupTest, TailsResolveAgainstTheFlags) {
   std::string many;
   for (int i = 0; i < 1100; ++i) many += "-x ";
   const std::string d254(254, 'd');
+  // clang-format off
   const std::tuple<std::string, uint8_t, std::string> cases[] = {
       {"", kFlagAutoStart | kFlagNoDateCompare, "10"},
-      {"C:\\Setup", 0, "01"},  // the first token is never the directory
-      {"word C:\\Setup", 0, "01 C:\\Setup"},
+      {"C:\\Setup", 0, "01"}, {"word C:\\Setup", 0, "01 C:\\Setup"},  // the first is no directory
       {"-n\tC:\\Dir -c", 0, "11 C:\\Dir"},  // nothing after the directory counts
-      {"\"-c-\" -n", kFlagNoDateCompare, "10"},
-      {"-N -C", 0, "10"},
-      {"-nothing -x", 0, "11"},
-      {"- -c", 0, "00"},
-      {"-n -n- -c -c-", kFlagAutoStart, "01"},
-      {"-n C:\\\"a b\"\\c", 0, "11 C:\\a b\\c"},
-      {"-n \"C:\\a b", 0, "11 C:\\a b"},
+      {"\"-c-\" -n", kFlagNoDateCompare, "10"}, {"-N -C", 0, "10"}, {"-nothing -x", 0, "11"},
+      {"- -c", 0, "00"}, {"-n -n- -c -c-", kFlagAutoStart, "01"},
+      {"-n C:\\\"a b\"\\c", 0, "11 C:\\a b\\c"}, {"-n \"C:\\a b", 0, "11 C:\\a b"},
       {"-n " + d254 + "dd", 0, "11 " + d254 + "d"},
       {"-n " + d254 + "\x95\x5Cz", 0, "11 " + d254},
       {many + "-n", 0, "01"},
   };
+  // clang-format on
   hooks().codePage932 = true;
   for (const auto& [tail, flags, expected] : cases) {
     TokenList tokens = TokenizeCommandTail(tail.c_str());
