@@ -122,7 +122,7 @@ std::vector<Row> Catalogue() {
       {"name of 259 bytes", Archive({TextMember("", std::string(259, 'n'))}), sound},
       {"name of 260 bytes", Archive({TextMember("", std::string(260, 'n'))}), bad},
       {"directory of 600 bytes", Archive({TextMember(std::string(600, 'd') + kSep, "f")}), bad},
-      {"header size 25", Patched(kHeaderSizeOffset, 25), bad},  // sizes 0, 1 and < 0: DamagedRows
+      {"header size 25", Patched(kHeaderSizeOffset, 25), bad},  // 0 and 1: the end mark and a cut
       {"header size 32767", Patched(kHeaderSizeOffset, 32767), bad},
       {"script of 4096 bytes", Archive({TextMember("", "$", std::string(4078, '.') +
          "\n$WindowTitle=ABCD")}), {1, "ABC", ""}},
