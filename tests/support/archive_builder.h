@@ -1,5 +1,4 @@
-// Archive areas built in memory from the tool's member records, deliberately broken ones too:
-// a member may carry edits of its header bytes.
+// Archive areas built from the tool's member records, broken ones too.
 #pragma once
 
 #include <functional>
@@ -16,23 +15,15 @@ struct Member : MemberRecord {
   // Implicit: a record is a member without edits.
   Member(MemberRecord record) : MemberRecord(std::move(record)) {}
 
-  // Run on the header bytes as the tool writes them: the first before the header CRC is
-  // computed (the CRC then covers the change), the second after it has been stored (the CRC no
-  // longer matches unless the edit leaves the bytes alone). Either may resize the header; the
-  // first must not move the CRC field.
-  HeaderEdit editBeforeCrc;
-  HeaderEdit editAfterCrc;
+  // Edits of the header bytes: the header CRC covers the first (which must not move the CRC
+  // field), the second breaks it unless it changes nothing.
+  HeaderEdit editBeforeCrc, editAfterCrc;
 };
 
-// The XOR of the members' data CRCs, which the archive area carries first when the settings ask
-// for a check value.
+// The XOR of the members' data CRCs: the check value.
 uint16_t CheckValueOf(std::span<const Member> members);
 
 struct ArchiveLayout {
-  bool checkValue = false;
-  bool endMark = true;
+  bool checkValue = false, endMark = true;
 };
-
-// An archive area: the check value if asked for, each member's header and data, the end
-// mark.
 std::vector<uint8_t> BuildArchive(std::span<const Member> members, ArchiveLayout layout = {});

@@ -3,11 +3,9 @@
 #include <unistd.h>
 
 #include <cstring>
-#include <sstream>
 
 #include "base/text.h"
 #include "decode_into_sink.h"
-#include "ombrix/commands.h"
 
 using platform_double::GetHooks;
 
@@ -56,17 +54,15 @@ std::string CoreTest::BoxMessages(const std::string& program) const {
 
 std::vector<std::string> CoreTest::ItemTexts(int item) const {
   std::vector<std::string> texts;
-  for (const auto& [id, text] : GetHooks().itemTexts) {
+  for (const auto& [id, text] : GetHooks().itemTexts)
     if (id == item) texts.push_back(text);
-  }
   return texts;
 }
 
-void CoreTest::UseArchive(const std::vector<uint8_t>& archive, uint8_t flags) {
+void CoreTest::UseArchive(const std::vector<uint8_t>& archive) {
   std::vector<uint8_t> file(kSettingsOffset + kSettingsSize);
   file[0] = 'M', file[1] = 'Z';
   run().settings.archiveOffset = uint32_t(file.size());
-  run().settings.flags = flags;
   CopyText(run().settings.windowTitle, sizeof run().settings.windowTitle, "T");
   std::memcpy(&file[kSettingsOffset], &run().settings, kSettingsSize);
   file.insert(file.end(), archive.begin(), archive.end());
@@ -84,17 +80,4 @@ std::vector<uint8_t> CoreTest::DecodeToFile(char method, const std::vector<uint8
   if (sink == kOrdinaryMember) platform::CloseOutput(run().output.file);
   run().output.file = platform::kNoFile;
   return ReadFileBytes(outPath_);
-}
-
-ToolRun RunTool(const std::string& line) {
-  std::vector<std::string> args = {"ombrix"};
-  std::istringstream words(line);
-  for (std::string word; std::getline(words, word, ' ');) args.push_back(word);
-  std::vector<const char*> argv;
-  for (const std::string& arg : args) argv.push_back(arg.c_str());
-  testing::internal::CaptureStdout();
-  testing::internal::CaptureStderr();
-  const int status = RunCommandLine(static_cast<int>(argv.size()), argv.data());
-  std::string out = testing::internal::GetCapturedStdout();
-  return {status, out, testing::internal::GetCapturedStderr()};
 }

@@ -1,5 +1,4 @@
-// A fresh platform, pass area and temporary working directory for each test: message boxes recorded
-// and answered Yes, the process stop thrown as the host tool throws it.
+// A fresh platform double, pass area and temporary working directory for each test.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -25,14 +24,6 @@ inline Member TextMember(const std::string& dirName, const std::string& fileName
   return StoredFileMember(dirName, fileName, Bytes(text), 1700000000, kAttrArchive);
 }
 
-// The host tool's command line, split at its blanks and without the program name, run in this
-// process as its main runs it: the exit status and what went to standard output and error.
-struct ToolRun {
-  int status;
-  std::string out, err;
-};
-ToolRun RunTool(const std::string& line);
-
 class CoreTest : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -41,7 +32,6 @@ class CoreTest : public ::testing::Test {
   platform_double::Hooks& hooks() { return platform_double::GetHooks(); }
   RunContext& run() { return area_->run; }
   std::string WriteFile(const std::string& name, const std::vector<uint8_t>& bytes) const;
-  // The texts of the boxes shown, or of what was set into a dialog item.
   std::vector<std::string> BoxTexts() const;
   std::vector<std::string> ItemTexts(int item) const;
   // Each box as "; message subject", or "; message" when its subject is program; "; text" for a
@@ -54,9 +44,8 @@ class CoreTest : public ::testing::Test {
   }
 
   // A program file as the packer makes it, with the archive, set up as start-up leaves it.
-  void UseArchive(const std::vector<uint8_t>& archive, uint8_t flags = 0);
-  // Decodes a member of data, which more bytes follow in the program file, its header claiming
-  // packedSize bytes, into outPath_ or the text sink; what the file then holds.
+  void UseArchive(const std::vector<uint8_t>& archive);
+  // Decodes data (more bytes follow it) into outPath_ or the text sink; what the file then holds.
   std::vector<uint8_t> DecodeToFile(char method, const std::vector<uint8_t>& data,
                                     uint32_t unpackedSize, uint32_t packedSize = UINT32_MAX,
                                     uint8_t sink = kOrdinaryMember);

@@ -1,8 +1,8 @@
-// The host's own files, past the platform under test: written and read whole, and the lowest free
-// descriptor, which an open file left behind, or one closed that was not opened, moves.
+// The host's files past the platform under test; the lowest free descriptor shows a leak.
 #pragma once
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -18,6 +18,10 @@ inline void WriteBytes(const std::filesystem::path& path, const std::vector<uint
 // Empty when there is no such file.
 inline std::vector<uint8_t> ReadFileBytes(const std::filesystem::path& path) {
   return ReadWholeFile(path).value_or(std::vector<uint8_t>{});
+}
+inline void SetFileTime(const std::filesystem::path& path, time_t seconds) {
+  const timespec times[2] = {{seconds, 0}, {seconds, 0}};
+  ::utimensat(AT_FDCWD, path.c_str(), times, 0);
 }
 inline int LowestFreeDescriptor() {
   const int probe = ::open("/dev/null", O_RDONLY | O_CLOEXEC);

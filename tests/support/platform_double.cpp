@@ -89,7 +89,7 @@ void* AllocZeroed(uint32_t size) {
 
 int ShowMessageBox(Window owner, const char* text, const char* caption, uint32_t style) {
   auto& hooks = GetHooks();
-  hooks.boxes.push_back({owner, text, caption, style});
+  hooks.boxes.push_back({owner, text, caption});
   if (hooks.answerBox) return hooks.answerBox(hooks.boxes.back());
   return posix::ShowMessageBox(owner, text, caption, style);
 }

@@ -1,5 +1,4 @@
-// The posix platform as the tests and fuzz targets run it: the real operations underneath, with
-// faults a test injects and a record of what the program did.
+// The posix platform with faults a test injects and a record of what the program did.
 #pragma once
 
 #include <functional>
@@ -13,39 +12,25 @@
 namespace platform_double {
 
 // The operations on files whose calls a test can make fail.
+// clang-format off
 enum class Fault {
-  kCreate,
-  kWrite,
-  kRead,
-  kSeek,
-  kClose,
-  kSetTime,
-  kSetAttributes,
-  kMakeDirectory
-};
+  kCreate, kWrite, kRead, kSeek, kClose, kSetTime, kSetAttributes, kMakeDirectory };
+// clang-format on
 
 struct MessageBoxRecord {
   platform::Window owner;
-  std::string text;
-  std::string caption;
-  uint32_t style;
+  std::string text, caption;
 };
 
-// The system the platform pretends, and what the double adds to it.
 struct Hooks : platform::posix::WindowsSystem {
-  // Answers each message box after it has been recorded; unset, the platform answers.
-  std::function<int(const MessageBoxRecord&)> answerBox;
-  // Runs at every message pump, as the messages it dispatches would (a Cancel, say).
-  std::function<void()> onPump;
-
-  // Faults: a negative budget never runs out.
-  int64_t allocationsBeforeFailure = -1;
+  std::function<int(const MessageBoxRecord&)> answerBox;  // unset, the platform answers
+  std::function<void()> onPump;  // what the messages a pump dispatches would do (a Cancel, say)
+  int64_t allocationsBeforeFailure = -1;  // a negative budget never runs out
   // Calls of an operation that succeed before every later one fails: a create gives no file, a
   // read -1, a write nothing, a seek -1, a close closes but says it failed, and the operations
   // whose failures the program ignores do nothing. An operation not named never fails.
   std::map<Fault, int64_t> callsBeforeFailure;
   bool failHalfway = false;  // a failing read or write moves half of its bytes, and stops short
-
   // What the program did.
   std::vector<MessageBoxRecord> boxes;
   std::vector<uint32_t> readSizes;

@@ -1,5 +1,4 @@
-// The process's end, which the tests' platform throws so that a test or fuzz run goes on after the
-// stub has stopped.
+// Thrown by the tests' platform at the stub's end, so that the test goes on.
 #pragma once
 
 struct ProcessEnded {

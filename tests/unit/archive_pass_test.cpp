@@ -1,5 +1,4 @@
-// The archive walk and the scan: the members the walk finds and under which paths, and what the
-// scan makes of an archive: each box it shows, in order, and its verdict.
+// The archive walk's members and paths, and the scan's boxes, in order, and verdict.
 #include <functional>
 
 #include "base/text.h"
@@ -10,6 +9,7 @@
 namespace {
 
 using platform_double::GetHooks;
+using ArchivePassTest = CoreTest;
 
 Member With(Member member, const std::function<void(Member&)>& change) {
   change(member);
@@ -21,54 +21,40 @@ Member WithOs(uint8_t osId) {
               [osId](Member& m) { m.osId = osId, m.attributes = kAttrReadOnly | kAttrHidden; });
 }
 
-class ArchivePassTest : public CoreTest {
- protected:
-  // "path, method letter, attributes" of every member the walk finds.
-  std::vector<std::string> Walk(const std::vector<Member>& members) {
-    UseArchive(BuildArchive(members));
-    std::vector<std::string> walked;
-    const ArchiveJob job{[](PassArea& area, void* context) {
-                           static_cast<std::vector<std::string>*>(context)->push_back(
-                               std::string(area.header.memberPath) + " " +
-                               CurrentMethod(area.header).letter +
-                               std::to_string(area.header.attributes));
-                           return SkipMemberData(area.run, area.header);
-                         },
-                         nullptr, &walked};
-    EXPECT_TRUE(RunArchivePass(*area_, nullptr, job));
-    EXPECT_TRUE(hooks().boxes.empty());
-    return walked;
-  }
-};
-
 // Only DOS and Windows attribute headers count; the later of two extended headers wins; a
 // directory name gets its closing separator, also after a Shift-JIS trail byte of 0x5C.
 TEST_F(ArchivePassTest, TheWalkFindsEveryMemberUnderItsPath) {
-  const std::string d200(200, 'd'), f58(58, 'f'), n217(217, 'n');
   // clang-format off
   const std::pair<Member, std::string> cases[] = {
       {DirectoryMember("sub" + kSep, 0), "sub/ d16"},
-      {With(TextMember("", "p4"), [](Member& m) { m.method = "-lh4-"; }), "p4 432"},
       {WithOs('U'), "f 032"}, {WithOs('M'), "f 03"}, {WithOs('W'), "f 03"}, {WithOs('w'), "f 03"},
       {With(TextMember("first" + kSep, "first"), [](Member& m) {
          m.headerLevel = 0;
          m.extraHeaders = {{kExtFileName, Bytes("second")}, {kExtDirName, Bytes("o" + kSep)},
                            {0x7F, Bytes("whatever")}, {kExtAttributes, {kAttrSystem, 0}}};
        }), "o/second 04"},
-      {TextMember("sub" + kSep + "sub2", "f"), "sub/sub2/f 032"},
       {TextMember("a/b\\c" + kSep, "d\\e"), "a/b/c/d/e 032"},
       {With(TextMember("only" + kSep, "x"), [](Member& m) { m.fileName.reset(); }), "only/ 032"},
-      {TextMember(d200 + kSep, f58), d200 + "/" + f58 + " 032"},
-      {TextMember("", n217), n217 + " 032"},
       {TextMember("\x95\x5C", "f"), "\x95\x5C/f 032"},
       {TextMember("\x95\x5C" + kSep, "g"), "\x95\x5C/g 032"},
   };
   // clang-format on
   std::vector<Member> members;
-  std::vector<std::string> walked;
-  for (const auto& [member, path] : cases) members.push_back(member), walked.push_back(path);
+  std::vector<std::string> expected, walked;  // "path, method letter, attributes"
+  for (const auto& [member, path] : cases) members.push_back(member), expected.push_back(path);
   hooks().codePage932 = true;
-  EXPECT_EQ(Walk(members), walked);
+  UseArchive(BuildArchive(members));
+  const ArchiveJob job{[](PassArea& area, void* context) {
+                         static_cast<std::vector<std::string>*>(context)->push_back(
+                             std::string(area.header.memberPath) + " " +
+                             CurrentMethod(area.header).letter +
+                             std::to_string(area.header.attributes));
+                         return SkipMemberData(area.run, area.header);
+                       },
+                       nullptr, &walked};
+  EXPECT_TRUE(RunArchivePass(*area_, nullptr, job));
+  EXPECT_EQ(walked, expected);
+  EXPECT_TRUE(hooks().boxes.empty());
 }
 
 std::vector<uint8_t> Archive(const std::vector<Member>& members, int checkValue = -1) {
@@ -80,8 +66,7 @@ std::vector<uint8_t> Archive(const std::function<void(Member&)>& change) {
   return Archive({With(TextMember("", "f"), change)});
 }
 
-// The member "f" with value at header byte `at` (from the end when negative), which the header
-// CRC then covers.
+// The member "f" with value at header byte `at` (from the end when negative), under its CRC.
 std::vector<uint8_t> Patched(ptrdiff_t at, uint32_t value, int bytes = 2) {
   return Archive([=](Member& m) {
     m.editBeforeCrc = [=](std::vector<uint8_t>& h) {
@@ -91,14 +76,11 @@ std::vector<uint8_t> Patched(ptrdiff_t at, uint32_t value, int bytes = 2) {
   });
 }
 
-// How a scan and the extraction after it end: the exit code, the window title in the end, and
-// each box's message (CoreTest::BoxMessages).
+// A scan and the extraction after it: exit code, final window title, BoxMessages.
 struct Verdict {
   int exit;
   std::string title, boxes;
 };
-
-// A row of the catalogue: what it tries, the archive, its verdict; arrange sets up the rest.
 struct Row {
   std::string what;
   std::vector<uint8_t> archive;
@@ -106,8 +88,10 @@ struct Row {
   std::function<void(PassArea&)> arrange = [](PassArea&) {};
 };
 
-// Damage in one place, what lies around the archive, and the notices and scripts the scan meets.
-std::vector<Row> FixedRows() {
+// One row per branch of damage, surroundings, notices and scripts, and cuts at each boundary the
+// walk treats apart; the damage of scan_boxes.py (a cut in a file's data, a negative header size,
+// an extended header too short, a flipped data bit, a notice's zero byte) runs in the stub.
+std::vector<Row> Catalogue() {
   const auto checked = [](uint16_t previous) {
     return [previous](PassArea& area) {
       area.run.settings.flags |= kFlagCheckValue;
@@ -135,25 +119,21 @@ std::vector<Row> FixedRows() {
       {"notice size 0xFFFFFFFF", Archive({With(TextMember("", "!"), [](Member& m) {
          m.unpackedSize = 0xFFFFFFFF; })}), readError},
       {"chain wrapping back to its start", Patched(-2, wrap), bad},
-      {"chain past the header", Patched(-2, 3), bad},
-      {"extended header of size 2", Patched(kFirstExtSizeOffset, 2), bad},
       {"name of 259 bytes", Archive({TextMember("", std::string(259, 'n'))}), sound},
       {"name of 260 bytes", Archive({TextMember("", std::string(260, 'n'))}), bad},
       {"directory of 600 bytes", Archive({TextMember(std::string(600, 'd') + kSep, "f")}), bad},
-      {"header size 25", Patched(kHeaderSizeOffset, 25), bad},  // sizes 0, 1 and < 0: DamagedRows
-      {"header size 26", Patched(kHeaderSizeOffset, 26), bad},
+      {"header size 25", Patched(kHeaderSizeOffset, 25), bad},  // 0 and 1: the end mark and a cut
       {"header size 32767", Patched(kHeaderSizeOffset, 32767), bad},
       {"script of 4096 bytes", Archive({TextMember("", "$", std::string(4078, '.') +
          "\n$WindowTitle=ABCD")}), {1, "ABC", ""}},
       {"script of 70000 bytes", Archive({TextMember("", "$", ("$WindowTitle=Early\n" +
          std::string(65536, '.')).substr(0, 65536) + "\n$WindowTitle=Late\n" +
          std::string(70000 - 65536 - 18, '.'))}), {1, "Late", ""}},
-      {"notice holding a zero byte", Archive({TextMember("", "!", std::string("Before\0After",
-         12))}), {1, "T", "; Before"}},
       {"no program file", plain, {0, "T", "; Open ERROR"}, [](PassArea& a) { a.run.program.path[1] = 'X'; }},
       {"no memory", plain, {0, "T", "; Not enough memory"},
        [](auto&) { GetHooks().allocationsBeforeFailure = 0; }},
       {"no header CRC", Archive([](Member& m) { m.withHeaderCrc = false; }), bad},
+      {"header CRC broken", Archive({corrupt}), bad},
       {"no check value", {}, {0, "T", "; Tampered DATA"}, checked(0x1234)},
       {"CRC of 0 bytes", Patched(kFirstExtSizeOffset, 3), bad},
       {"attributes of 1 byte", Archive([](Member& m) { m.extraHeaders = {{kExtAttributes, {1}}}; }), bad},
@@ -179,59 +159,29 @@ std::vector<Row> FixedRows() {
     rows.push_back({std::string("method ") + byte,
                     Patched(ptrdiff_t(kMethodOffset) + index, uint8_t(byte), 1), bad});
   }
+  const std::vector<Member> three = {TextMember("", "!", "Read me."),
+                                     TextMember("", "$", "$WindowTitle=S\r\n"),
+                                     TextMember("", "a.txt", "alpha")};
+  const std::vector<uint8_t> whole = BuildArchive(three);
+  const auto start = [&](size_t i) {  // of member i's header
+    return BuildArchive(std::span(three).first(i), {.endMark = false}).size();
+  };
+  const auto cut = [&](size_t size) { return std::vector(whole.begin(), whole.begin() + size); };
+  const size_t scriptAt = start(1), file = start(2);
+  // clang-format off
+  rows.insert(rows.end(), std::initializer_list<Row>{
+      {"cut in the first header size", cut(1), {1, "T", ""}},
+      {"cut in the notice", cut(scriptAt - 1), {1, "T", "; Read ERROR"}},
+      {"cut in the script", cut(file - 1), {1, "T", "; Read me.; Read ERROR"}},
+      {"cut before the file", cut(file), {1, "S", "; Read me."}},
+      {"cut in the file's header", cut(file + 10), {0, "S", "; Read me.; Bad header"}},
+  });
+  // clang-format on
   return rows;
 }
 
-// A notice, a script and a file, cut or damaged at each boundary the walk treats apart: before a
-// header, in its size, in its fixed part and its extended headers, in reserved data, in file
-// data, at the end mark.
-std::vector<Row> DamagedRows() {
-  const std::vector<Member> members = {TextMember("", "!", "Read me."),
-                                       TextMember("", "$", "$WindowTitle=S\r\n"),
-                                       TextMember("", "a.txt", "alpha")};
-  const std::vector<uint8_t> whole = BuildArchive(members);
-  const auto start = [&](size_t i) {  // of member i's header; 3 is the end mark
-    return BuildArchive(std::span(members).first(i), {.endMark = false}).size();
-  };
-  const auto cut = [&](size_t size) {
-    return std::vector<uint8_t>(whole.begin(), whole.begin() + size);
-  };
-  const auto changed = [&](size_t at, uint8_t value) {
-    std::vector<uint8_t> archive = whole;
-    archive.at(at) = value;
-    return archive;
-  };
-  const size_t notice = start(0), script = start(1), file = start(2), end = start(3);
-  const size_t fileData = end - 5;
-  const Verdict bad = {0, "T", "; Bad header"}, read = {1, "S", "; Read me."};
-  // clang-format off
-  return {
-      {"cut in the first header size", cut(notice + 1), {1, "T", ""}},
-      {"cut in the first fixed part", cut(notice + 2), bad},
-      {"cut in the first extended headers", cut(script - 9), bad},
-      {"cut in the notice", cut(script - 1), {1, "T", "; Read ERROR"}},
-      {"cut before the script", cut(script), {1, "T", "; Read me."}},
-      {"cut in the script", cut(file - 1), {1, "T", "; Read me.; Read ERROR"}},
-      {"cut before the file", cut(file), read},
-      {"cut in the file's header", cut(file + 10), {0, "S", "; Read me.; Bad header"}},
-      {"cut in the file", cut(end - 1), {0, "S", "; Read me.; Unexpeted EOF"}},
-      {"cut before the end mark", cut(end), read},
-      {"whole", whole, read},
-      {"notice header size 0", changed(notice, 0), {1, "T", ""}},
-      {"notice header's time changed", changed(notice + kTimeStampOffset, 1), bad},
-      {"file header size 0", changed(file, 0), read},
-      {"file header size 0x80xx", changed(file + 1, 0x80), {0, "S", "; Read me.; Not enough memory"}},
-      {"file header size 5", changed(file, 5), {0, "S", "; Read me.; Bad header"}},
-      {"file name changed", changed(fileData - 4, 'b'), {0, "S", "; Read me.; Bad header"}},
-      {"file data changed", changed(fileData, 'A'), {1, "S", "; Read me.; CRC ERROR x/a.txt"}},
-  };
-  // clang-format on
-}
-
 TEST_F(ArchivePassTest, TheCatalogueOfDamagedArchives) {
-  std::vector<Row> catalogue = FixedRows(), damaged = DamagedRows();
-  catalogue.insert(catalogue.end(), damaged.begin(), damaged.end());
-  for (const Row& row : catalogue) {
+  for (const Row& row : Catalogue()) {
     SetUp();
     UseArchive(row.archive);
     row.arrange(*area_);

@@ -33,24 +33,19 @@ TEST_F(StartupTest, TailsResolveAgainstTheFlags) {
   std::string many;
   for (int i = 0; i < 1100; ++i) many += "-x ";
   const std::string d254(254, 'd');
+  // clang-format off
   const std::tuple<std::string, uint8_t, std::string> cases[] = {
       {"", kFlagAutoStart | kFlagNoDateCompare, "10"},
-      {"C:\\Setup", 0, "01"},  // the first token is never the directory
-      {"word C:\\Setup", 0, "01 C:\\Setup"},
-      {"-n C:\\Dir -c", 0, "11 C:\\Dir"},  // nothing after the directory counts
-      {"\"-c-\" -n", kFlagNoDateCompare, "10"},
-      {"-n- -c-", kFlagAutoStart | kFlagNoDateCompare, "00"},
-      {"-N -C", 0, "10"},
-      {"-nothing -x", 0, "11"},
-      {"- -c", 0, "00"},
-      {"-n -n- -c -c-", kFlagAutoStart, "01"},
-      {"-n C:\\\"a b\"\\c", 0, "11 C:\\a b\\c"},
-      {"-n \"C:\\a b", 0, "11 C:\\a b"},
-      {"-n\tC:\\Tab", 0, "11 C:\\Tab"},
+      {"C:\\Setup", 0, "01"}, {"word C:\\Setup", 0, "01 C:\\Setup"},  // the first is no directory
+      {"-n\tC:\\Dir -c", 0, "11 C:\\Dir"},  // nothing after the directory counts
+      {"\"-c-\" -n", kFlagNoDateCompare, "10"}, {"-N -C", 0, "10"}, {"-nothing -x", 0, "11"},
+      {"- -c", 0, "00"}, {"-n -n- -c -c-", kFlagAutoStart, "01"},
+      {"-n C:\\\"a b\"\\c", 0, "11 C:\\a b\\c"}, {"-n \"C:\\a b", 0, "11 C:\\a b"},
       {"-n " + d254 + "dd", 0, "11 " + d254 + "d"},
       {"-n " + d254 + "\x95\x5Cz", 0, "11 " + d254},
       {many + "-n", 0, "01"},
   };
+  // clang-format on
   hooks().codePage932 = true;
   for (const auto& [tail, flags, expected] : cases) {
     TokenList tokens = TokenizeCommandTail(tail.c_str());
@@ -66,8 +61,9 @@ TEST_F(StartupTest, TailsResolveAgainstTheFlags) {
 
 // A failed scan or allocation ends without the dialog; the settings are read as far as they go.
 TEST_F(StartupTest, TheMainProcedureShowsTheDialogOnlyAfterASoundScan) {
-  const auto program = [this](const char* tail, const char* title, const char* dir, uint8_t flags,
-                              uint32_t archiveOffset = 2048, size_t size = 2049) {
+  const auto program = [this](const char* tail, const char* title, const char* dir,
+                              uint8_t flags = 0, uint32_t archiveOffset = 2048,
+                              size_t size = 2049) {
     SettingsBlock block{archiveOffset, {}, {}, {}, {}, {}, flags, 0};
     std::strcpy(block.windowTitle, title);
     std::strcpy(block.installDir, dir);
@@ -79,14 +75,13 @@ TEST_F(StartupTest, TheMainProcedureShowsTheDialogOnlyAfterASoundScan) {
     hooks().currentDirectory = "C:\\Current";
     return RunProgram(nullptr, tail, RecordDialog);
   };
-  EXPECT_EQ(program("-n- -c", "Viewer", "C:\\Viewer", kFlagAutoStart | kFlagOverwrite | 0x30), 7);
-  EXPECT_EQ(program("", "", "", 0), 7);
-  EXPECT_EQ(program("-n \"D:\\From Line\"", "", "C:\\FromBlock", 0), 7);
+  EXPECT_EQ(program("", "", "", kFlagAutoStart | kFlagNoDateCompare | kFlagOverwrite), 7);
+  EXPECT_EQ(program("-n \"D:\\From Line\"", "", "C:\\FromBlock"), 7);
   EXPECT_EQ(program("", "Truncated", "", 0, 1u << 20, kSettingsOffset + 8), 0);
   hooks().allocationsBeforeFailure = 0;
   EXPECT_EQ(RunProgram(nullptr, "", RecordDialog), 0);
   const std::string caption = kDefaultCaption, path = "\"" + hooks().moduleFileName + "\" ";
-  EXPECT_EQ(shown, (std::vector<std::string>{"Viewer|C:\\Viewer|001", caption + "|C:\\Current|010",
+  EXPECT_EQ(shown, (std::vector<std::string>{caption + "|C:\\Current|101",
                                              caption + "|D:\\From Line|110"}));
   std::vector<std::string> boxes;
   for (const auto& box : hooks().boxes) boxes.push_back(box.caption + ": " + box.text);
