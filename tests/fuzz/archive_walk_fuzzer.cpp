@@ -1,39 +1,40 @@
-// Start-up over a program file made of the input, up to the moment the dialog would open.
+// Start-up as the stub runs it, up to the moment the dialog would open: the command line taken
+// apart, the program file made of the input walked, a box answered Yes or No by the bit of the
+// answers byte for its number mod 8.
+// Input: the answers byte, an options byte, the command line ended by 0, then the program file
+// from offset 512 on. Fixed header CRCs let a mutated header reach the rest of the walk.
 #include <sanitizer/allocator_interface.h>
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "fuzz_harness.h"
 #include "ombrix/data_crc.h"
+#include "startup/command_line.h"
 #include "startup/main_procedure.h"
 #include "startup/work_area.h"
 #include "ui/main_dialog.h"
 
 namespace {
 
-// Wherever a header could begin, compressed sizes are cut to 1 MiB in all (a constant code makes
-// any size of no data); when asked, a header gets the CRC that the walk takes.
+// Wherever a header could begin, unpacked sizes are cut to 1 MiB in all (a constant code makes any
+// size of no data); when asked, a CRC extended header first in line gets the CRC the walk takes.
 void FixUp(std::vector<uint8_t>& file, bool fixCrcs) {
-  const auto load16 = [](const uint8_t* bytes) { return uint32_t(bytes[0] | bytes[1] << 8); };
   uint32_t budget = 1 << 20, size = 0;
-  for (size_t at = 0; at + kFixedHeaderSize <= file.size(); ++at) {
+  for (size_t at = 0; at + kFixedHeaderSize + 3 <= file.size(); ++at) {
     uint8_t* h = file.data() + at;
     if (h[2] != '-' || h[3] != 'l' || h[4] != 'h' || h[6] != '-') continue;
-    std::memcpy(&size, h + 11, 4);  // the unpacked size
+    std::memcpy(&size, h + 11, 4);
     if (h[5] >= '4' && h[5] <= '7') budget -= size = std::min(size, budget);
     std::memcpy(h + 11, &size, 4);
-    const auto length = int16_t(load16(h));
-    uint8_t* field = nullptr;
-    for (uint32_t pos = kFixedHeaderSize - 2, next = 0;
-         fixCrcs && length >= kFixedHeaderSize && size_t(length) <= file.size() - at &&
-         (next = load16(h + pos)) >= 3 && pos + 2 + next <= uint32_t(length);
-         pos += next) {
-      if (h[pos + 2] == kExtHeaderCrc && next >= 5) field = h + pos + 3;
-    }
-    if (field == nullptr) continue;
+    uint8_t* const field = h + kFixedHeaderSize + 1;
+    const size_t length = h[0] | h[1] << 8;
+    if (!fixCrcs || field[-1] != kExtHeaderCrc || length < kFixedHeaderSize + 3 ||
+        length > file.size() - at)
+      continue;
     field[0] = field[1] = 0;
-    const uint16_t crc = Crc16({h, size_t(length)});
+    const uint16_t crc = Crc16({h, length});
     field[0] = uint8_t(crc), field[1] = uint8_t(crc >> 8);
   }
 }
@@ -61,8 +62,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       NoteAllocation, +[](const volatile void*) {});
   if (size < 2 || !hooked) return -1;
   const uint8_t answers = data[0], options = data[1];
+  const size_t lineLength = size_t(std::find(data + 2, data + size, 0) - (data + 2));
+  const auto line = std::make_unique<char[]>(lineLength + 1);  // a read past its end is caught
+  std::memcpy(line.get(), data + 2, lineLength);
   std::vector<uint8_t> file = {'M', 'Z'};
-  file.resize(kSettingsOffset), file.insert(file.end(), data + 2, data + size);
+  file.resize(kSettingsOffset);
+  file.insert(file.end(), data + std::min(size, lineLength + 3), data + size);
   file.resize(std::max<size_t>(file.size(), kSettingsOffset + 4));
   static constexpr uint32_t kAfterBlock = kSettingsOffset + kSettingsSize;
   if (!(options & kWalkKeepArchiveOffset)) std::memcpy(&file[kSettingsOffset], &kAfterBlock, 4);
@@ -76,8 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return answers >> (hooks.boxes.size() - 1) % 8 & 1 ? platform::kAnswerYes : platform::kAnswerNo;
   };
   try {
-    RunProgram(nullptr, options & kWalkDirectoryArgument ? "-c \"C:\\Program Files\\Given\"" : "",
-               CheckDialogOpening);
+    RunProgram(nullptr, SkipProgramName(line.get()), CheckDialogOpening);
   } catch (const ProcessEnded& ended) {
     CheckThat(ended.status == 1, "a stop during the scan with a status other than 1");
     ReleaseHeader(static_cast<WorkArea*>(workArea)->pass.header);
