@@ -1,8 +1,6 @@
-// Start-up as the stub runs it, up to the moment the dialog would open: the command line taken
-// apart, the program file made of the input walked, a box answered Yes or No by the bit of the
-// answers byte for its number mod 8.
-// Input: the answers byte, an options byte, the command line ended by 0, then the program file
-// from offset 512 on. Fixed header CRCs let a mutated header reach the rest of the walk.
+// Start-up as the stub runs it, up to the moment the dialog would open. Input: an answers byte (bit
+// i mod 8 answers the i-th box, 1 Yes), an options byte, the command line ended by 0, then the
+// program file from offset 512 on.
 #include <sanitizer/allocator_interface.h>
 
 #include <algorithm>
@@ -10,7 +8,6 @@
 #include <memory>
 
 #include "fuzz_harness.h"
-#include "ombrix/data_crc.h"
 #include "startup/command_line.h"
 #include "startup/main_procedure.h"
 #include "startup/work_area.h"
@@ -18,24 +15,16 @@
 
 namespace {
 
-// Wherever a header could begin, unpacked sizes are cut to 1 MiB in all (a constant code makes any
-// size of no data); when asked, a CRC extended header first in line gets the CRC the walk takes.
-void FixUp(std::vector<uint8_t>& file, bool fixCrcs) {
-  uint32_t budget = 1 << 20, size = 0;
-  for (size_t at = 0; at + kFixedHeaderSize + 3 <= file.size(); ++at) {
+// Wherever a header could begin, unpacked sizes are cut to 1 MiB in all: a constant code makes any
+// size of no data.
+void CutSizes(std::vector<uint8_t>& file) {
+  uint32_t budget = 1 << 20, size;
+  for (size_t at = 0; at + kFixedHeaderSize <= file.size(); ++at) {
     uint8_t* h = file.data() + at;
-    if (h[2] != '-' || h[3] != 'l' || h[4] != 'h' || h[6] != '-') continue;
-    std::memcpy(&size, h + 11, 4);
-    if (h[5] >= '4' && h[5] <= '7') budget -= size = std::min(size, budget);
-    std::memcpy(h + 11, &size, 4);
-    uint8_t* const field = h + kFixedHeaderSize + 1;
-    const size_t length = h[0] | h[1] << 8;
-    if (!fixCrcs || field[-1] != kExtHeaderCrc || length < kFixedHeaderSize + 3 ||
-        length > file.size() - at)
+    if (h[2] != '-' || h[3] != 'l' || h[4] != 'h' || h[5] < '4' || h[5] > '7' || h[6] != '-')
       continue;
-    field[0] = field[1] = 0;
-    const uint16_t crc = Crc16({h, length});
-    field[0] = uint8_t(crc), field[1] = uint8_t(crc >> 8);
+    std::memcpy(&size, h + 11, 4), size = std::min(size, budget), budget -= size;
+    std::memcpy(h + 11, &size, 4);
   }
 }
 
@@ -65,13 +54,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const size_t lineLength = size_t(std::find(data + 2, data + size, 0) - (data + 2));
   const auto line = std::make_unique<char[]>(lineLength + 1);  // a read past its end is caught
   std::memcpy(line.get(), data + 2, lineLength);
-  std::vector<uint8_t> file = {'M', 'Z'};
-  file.resize(kSettingsOffset);
-  file.insert(file.end(), data + std::min(size, lineLength + 3), data + size);
-  file.resize(std::max<size_t>(file.size(), kSettingsOffset + 4));
-  static constexpr uint32_t kAfterBlock = kSettingsOffset + kSettingsSize;
-  if (!(options & kWalkKeepArchiveOffset)) std::memcpy(&file[kSettingsOffset], &kAfterBlock, 4);
-  FixUp(file, options & kWalkFixHeaderCrcs);
+  std::vector<uint8_t> file(data + std::min(size, lineLength + 3), data + size);
+  file.insert(file.begin(), kSettingsOffset, 0), file[0] = 'M', file[1] = 'Z';
+  CutSizes(file);
   const int freeAtStart = LowestFreeDescriptor();
   auto& hooks = platform_double::ResetHooks();
   hooks.moduleFileName = OwnPath("program.exe", file);

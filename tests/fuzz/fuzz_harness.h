@@ -37,4 +37,4 @@ inline constexpr char kDecoderMethods[] = "0567";
 inline constexpr uint8_t kDecoderCancel = 16, kDecoderWriteFails = 32, kDecoderReadFails = 64,
                          kDecoderHalfway = 128;
 // n in the high nibble of the walk's options fails the nth allocation.
-inline constexpr uint8_t kWalkKeepArchiveOffset = 1, kWalkShiftJis = 2, kWalkFixHeaderCrcs = 4;
+inline constexpr uint8_t kWalkShiftJis = 1;

@@ -59,8 +59,7 @@ int main(int argc, char** argv) {
   for (const auto& [answers, options, flags, line] :
        {std::tuple<uint8_t, uint8_t, uint8_t, std::string>{
             0xFF, kWalkShiftJis, 4, "\"C:\\My Files\\x.exe\" -n -C- \"C:\\Target Dir\" -c \"-n\""},
-        {0, kWalkFixHeaderCrcs, 1, "x.exe -c \"C:\\Program Files\\Given\""},
-        {0xFF, 0x30, 0, ""}}) {
+        {0, 0, 1, "x.exe -c \"C:\\Program Files\\Given\""}}) {
     const SettingsBlock block = MakeSettingsBlock({1115, "Setup", "Into:", "", "go", flags});
     const auto* const blockBytes = reinterpret_cast<const uint8_t*>(&block);
     put("archive_walk", {{answers, options},

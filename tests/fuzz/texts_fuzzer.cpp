@@ -1,9 +1,8 @@
 // The texts an archive brings, each ended by 0 in the input after an options byte: the setup
-// script, walked and read at start-up; a directory and a member's path, made into the path of its
-// file, shown on the status line and made room for.
+// script read at start-up; a directory and a member's path, made into the path of its file, shown
+// on the status line and made room for.
 #include <algorithm>
 #include <cstring>
-#include <memory>
 #include <sstream>
 
 #include "archive/name_sanitizer.h"
@@ -23,21 +22,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   hooks.codePage932 = options & kTextsShiftJis;
   hooks.searchPath[texts[2].substr(texts[2].find_last_of("/\\:\xFF") + 1)] = "D:\\FOUND\\x";
   hooks.callsBeforeFailure[platform_double::Fault::kMakeDirectory] = 0;  // none made anywhere
-
-  const auto script = std::make_unique<char[]>(texts[0].size() + 1);  // a read past it is caught
-  std::memcpy(script.get(), texts[0].c_str(), texts[0].size());
-  char line[kLineCapacity];
-  const char* cursor = script.get();
-  for (const char* before = cursor; NextDirective(&cursor, line) != kNoDirective; before = cursor)
-    CheckThat(cursor > before && AllTerminated(line), "a directive read badly");
-  CheckThat(*cursor == '\0', "the walk stopped before the end");
   static RunContext run, before;
   static SetupState setup, setupBefore;
   run = RunContext{}, setup = SetupState{};
   if (options & kTextsDirectoryPreset) CopyText(run.settings.installDir, kDirCapacity, "C:\\");
   std::memcpy(run.script, texts[0].data(), std::min<size_t>(texts[0].size(), kScriptCapacity));
-  std::memcpy(&before, &run, sizeof run);
-  std::memcpy(&setupBefore, &setup, sizeof setup);
+  std::memcpy(&before, &run, sizeof run), std::memcpy(&setupBefore, &setup, sizeof setup);
   ParseSetupScript(run, setup);
   SettingsBlock& s = run.settings;
   CheckThat(AllTerminated(s.windowTitle, s.installTitle, s.installDir, s.command,
