@@ -11,13 +11,10 @@
 using Bytes = std::vector<uint8_t>;
 using namespace std::literals;
 
-static Bytes Text(const std::string& chars) {
-  return Bytes(chars.begin(), chars.end());
-}
-
 int main(int argc, char** argv) {
   if (argc != 2) return 2;
   int count = 0;
+  const auto Text = [](const std::string& chars) { return Bytes(chars.begin(), chars.end()); };
   const auto put = [&, out = std::filesystem::path(argv[1])](const char* target,
                                                              std::initializer_list<Bytes> parts) {
     Bytes input;
@@ -29,7 +26,7 @@ int main(int argc, char** argv) {
       "Remarks.\r\n$WindowTitle=Setup\r\n$InstallTitle=Into:\r\n$InstallDir=%ProgramFiles%\\V\r\n"
       "$ClassTitle=Open\r\n$Class=.v,V,v.exe,V.F\r\n$GroupTitle=Group\r\n"
       "$Group=V,\"V, 1\",v.exe,\r\n$Command=\"v.exe\" /w\r\n$AskRegist=\r\n";
-  put("texts", {{kTextsShiftJis | kTextsDirectoryPreset | kTextsLongNames},  // a title cut in two
+  put("texts", {{kTextsShiftJis | kTextsLongNames},  // a title cut in two
                 Text(script + "$WindowTitle=" + std::string(39, 'a') + "\x82\xA0\n"),
                 Text("\0C:\\Program Files\0%Search%\\\x83\x5B/Read Me.text"s)});
   const Bytes carried =

@@ -25,7 +25,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static RunContext run, before;
   static SetupState setup, setupBefore;
   run = RunContext{}, setup = SetupState{};
-  if (options & kTextsDirectoryPreset) CopyText(run.settings.installDir, kDirCapacity, "C:\\");
   std::memcpy(run.script, texts[0].data(), std::min<size_t>(texts[0].size(), kScriptCapacity));
   std::memcpy(&before, &run, sizeof run), std::memcpy(&setupBefore, &setup, sizeof setup);
   ParseSetupScript(run, setup);
