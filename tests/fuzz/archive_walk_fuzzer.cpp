@@ -1,40 +1,30 @@
-// Start-up over a program file made of the input, up to the moment the dialog would open.
+// Start-up as the stub runs it, up to the moment the dialog would open. Input: an answers byte (bit
+// i mod 8 answers the i-th box, 1 Yes), an options byte, the command line ended by 0, then the
+// program file from offset 512 on.
 #include <sanitizer/allocator_interface.h>
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "fuzz_harness.h"
-#include "ombrix/data_crc.h"
+#include "startup/command_line.h"
 #include "startup/main_procedure.h"
 #include "startup/work_area.h"
 #include "ui/main_dialog.h"
 
 namespace {
 
-// Wherever a header could begin, compressed sizes are cut to 1 MiB in all (a constant code makes
-// any size of no data); when asked, a header gets the CRC that the walk takes.
-void FixUp(std::vector<uint8_t>& file, bool fixCrcs) {
-  const auto load16 = [](const uint8_t* bytes) { return uint32_t(bytes[0] | bytes[1] << 8); };
-  uint32_t budget = 1 << 20, size = 0;
+// Wherever a header could begin, unpacked sizes are cut to 1 MiB in all: a constant code makes any
+// size of no data.
+void CutSizes(std::vector<uint8_t>& file) {
+  uint32_t budget = 1 << 20, size;
   for (size_t at = 0; at + kFixedHeaderSize <= file.size(); ++at) {
     uint8_t* h = file.data() + at;
-    if (h[2] != '-' || h[3] != 'l' || h[4] != 'h' || h[6] != '-') continue;
-    std::memcpy(&size, h + 11, 4);  // the unpacked size
-    if (h[5] >= '4' && h[5] <= '7') budget -= size = std::min(size, budget);
+    if (h[2] != '-' || h[3] != 'l' || h[4] != 'h' || h[5] < '4' || h[5] > '7' || h[6] != '-')
+      continue;
+    std::memcpy(&size, h + 11, 4), size = std::min(size, budget), budget -= size;
     std::memcpy(h + 11, &size, 4);
-    const auto length = int16_t(load16(h));
-    uint8_t* field = nullptr;
-    for (uint32_t pos = kFixedHeaderSize - 2, next = 0;
-         fixCrcs && length >= kFixedHeaderSize && size_t(length) <= file.size() - at &&
-         (next = load16(h + pos)) >= 3 && pos + 2 + next <= uint32_t(length);
-         pos += next) {
-      if (h[pos + 2] == kExtHeaderCrc && next >= 5) field = h + pos + 3;
-    }
-    if (field == nullptr) continue;
-    field[0] = field[1] = 0;
-    const uint16_t crc = Crc16({h, size_t(length)});
-    field[0] = uint8_t(crc), field[1] = uint8_t(crc >> 8);
   }
 }
 
@@ -61,12 +51,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       NoteAllocation, +[](const volatile void*) {});
   if (size < 2 || !hooked) return -1;
   const uint8_t answers = data[0], options = data[1];
-  std::vector<uint8_t> file = {'M', 'Z'};
-  file.resize(kSettingsOffset), file.insert(file.end(), data + 2, data + size);
-  file.resize(std::max<size_t>(file.size(), kSettingsOffset + 4));
-  static constexpr uint32_t kAfterBlock = kSettingsOffset + kSettingsSize;
-  if (!(options & kWalkKeepArchiveOffset)) std::memcpy(&file[kSettingsOffset], &kAfterBlock, 4);
-  FixUp(file, options & kWalkFixHeaderCrcs);
+  const size_t lineLength = size_t(std::find(data + 2, data + size, 0) - (data + 2));
+  const auto line = std::make_unique<char[]>(lineLength + 1);  // a read past its end is caught
+  std::memcpy(line.get(), data + 2, lineLength);
+  std::vector<uint8_t> file(data + std::min(size, lineLength + 3), data + size);
+  file.insert(file.begin(), kSettingsOffset, 0), file[0] = 'M', file[1] = 'Z';
+  CutSizes(file);
   const int freeAtStart = LowestFreeDescriptor();
   auto& hooks = platform_double::ResetHooks();
   hooks.moduleFileName = OwnPath("program.exe", file);
@@ -76,8 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return answers >> (hooks.boxes.size() - 1) % 8 & 1 ? platform::kAnswerYes : platform::kAnswerNo;
   };
   try {
-    RunProgram(nullptr, options & kWalkDirectoryArgument ? "-c \"C:\\Program Files\\Given\"" : "",
-               CheckDialogOpening);
+    RunProgram(nullptr, SkipProgramName(line.get()), CheckDialogOpening);
   } catch (const ProcessEnded& ended) {
     CheckThat(ended.status == 1, "a stop during the scan with a status other than 1");
     ReleaseHeader(static_cast<WorkArea*>(workArea)->pass.header);
