@@ -1,27 +1,58 @@
 #include "ombrix/extract_command.h"
 
+#include <filesystem>
 #include <iostream>
+#include <set>
 
 #include "archive/extract_member.h"
 #include "archive/path_macros.h"
 #include "archive/path_names.h"
 #include "base/text.h"
 #include "ombrix/member_walk.h"
+#include "ombrix/printable.h"
 #include "ombrix/tool_error.h"
 #include "ombrix/tool_messages.h"
+#include "platform/posix/confined_output.h"
+#include "platform/posix/posix_platform.h"
 
 namespace {
 
+// The longest name of one directory entry that Linux file systems hold.
+constexpr size_t kMaxComponent = 255;
+
+// What one extraction has done so far.
+struct Extraction {
+  std::set<std::string> written;  // the output paths of its members
+  bool refused = false;           // a member it would not write
+  bool placed = false;            // the member at hand has an output path
+};
+
+void Complain(const std::string& message) {
+  std::cerr << kToolErrorPrefix << Printable(message) << '\n';
+}
+
+size_t LongestComponent(const char* path) {
+  size_t longest = 0, length = 0;
+  for (const char* c = path; *c != '\0'; ++c) {
+    length = *c == '/' ? 0 : length + 1;
+    longest = std::max(longest, length);
+  }
+  return longest;
+}
+
 // The member goes under the target directory whatever drive or root its name gives; a macro at
 // its start stands for a directory of a Windows system that lies on drive C: (see the help), so
-// it too lands inside. Only the member's own names are fitted to the volume.
-char* BuildContainedOutputPath(RunContext& run, char* memberPath, void* refused) {
+// it too lands inside. Only the member's own names are fitted to the volume, and a name the file
+// system could not hold whole is refused rather than cut, where two members could meet.
+char* BuildContainedOutputPath(RunContext& run, char* memberPath, void* context) {
+  auto& extraction = *static_cast<Extraction*>(context);
   ExpandPathMacro(memberPath, kPathCapacity, LastComponent(memberPath), run.options.isWin32s);
   ConvertSeparators(memberPath, '/');
   const char* inside = NameInsideTarget(memberPath);
-  if (inside == nullptr) {
-    std::cerr << kToolErrorPrefix << FormatMessage(kUnsafeMemberPath, memberPath) << '\n';
-    *static_cast<bool*>(refused) = true;
+  if (inside == nullptr || LongestComponent(inside) > kMaxComponent) {
+    Complain(inside == nullptr ? FormatMessage(kUnsafeMemberPath, memberPath)
+                               : FormatMessage(kComponentTooLong, memberPath, kMaxComponent));
+    extraction.refused = true;
     return nullptr;
   }
   char* out = run.output.path;
@@ -29,22 +60,76 @@ char* BuildContainedOutputPath(RunContext& run, char* memberPath, void* refused)
   AppendText(out, kOutPathCapacity, "/");
   char* names = out + TextLength(out);
   AppendText(out, kOutPathCapacity, inside);
+  extraction.placed = true;
   return names;
 }
+
+// A member that was written whole and matched its CRC takes the place of what was there; one
+// that the date comparison passed over is said to be kept.
+void PlaceMember(PassArea& area, Extraction& extraction) {
+  RunContext& run = area.run;
+  const std::string path = run.output.path;
+  const bool directory = CurrentMethod(area.header).kind == MethodKind::kDirectory;
+  if (!directory && !extraction.written.insert(path).second) {
+    platform::DeleteOutput(run.output.path);
+    Complain(FormatMessage(kWrittenTwice, path.c_str()));
+    run.failed = true;
+    return;
+  }
+  switch (platform::posix::PlaceOutput()) {
+    case platform::posix::Placed::kNothing:
+      if (!directory) std::cout << Printable(FormatMessage(kKeptAsNew, path.c_str())) << '\n';
+      break;
+    case platform::posix::Placed::kReplaced:
+      std::cout << Printable(FormatMessage(kReplaced, path.c_str())) << '\n';
+      break;
+    case platform::posix::Placed::kCreated:
+      break;
+    case platform::posix::Placed::kFailed:
+      Complain(
+          FormatMessage(kCannotPlace, path.c_str(), platform::posix::TakeFailureReason().c_str()));
+      run.failed = true;
+      break;
+  }
+}
+
+// Output stays beneath the target for as long as the extraction runs.
+class Confinement {
+ public:
+  explicit Confinement(const std::string& dir) {
+    std::error_code error;
+    std::filesystem::create_directories(dir, error);
+    std::string prefix = dir;
+    ConvertSeparators(prefix.data(), '/');
+    if (!platform::posix::ConfineOutput(dir.c_str(), prefix.c_str())) {
+      throw ToolError(FormatMessage(kCannotUseTarget, dir.c_str(),
+                                    platform::posix::TakeFailureReason().c_str()));
+    }
+  }
+  ~Confinement() { platform::posix::EndConfinement(); }
+  Confinement(const Confinement&) = delete;
+  Confinement& operator=(const Confinement&) = delete;
+};
 
 }  // namespace
 
 int ExtractArchive(const std::string& path, const std::string& dir) {
-  bool refused = false;
+  Confinement confinement(dir);
+  Extraction extraction;
   ToolJob job;
   job.extractDir = dir;
-  job.member = [&refused](PassArea& area) {
+  job.member = [&extraction](PassArea& area) {
     return PassOverFailure(area, [&] {
-      return ExtractMember(area, {BuildContainedOutputPath, &refused});
+      extraction.placed = false;
+      const DecodeStatus status = ExtractMember(area, {BuildContainedOutputPath, &extraction});
+      if (status == kDecodeDone && !area.run.failed && extraction.placed) {
+        PlaceMember(area, extraction);
+      }
+      return status;
     });
   };
   const int status = WalkMembers(path, job);
-  return refused ? 1 : status;
+  return extraction.refused ? 1 : status;
 }
 
 void AddExtractCommand(CLI::App& app, int& status) {
@@ -53,5 +138,9 @@ void AddExtractCommand(CLI::App& app, int& status) {
       app, "extract", "Write the members of a distributable or LZH archive into a directory",
       kExtractExitStatus, status,
       [dir](const std::string& path) { return ExtractArchive(path, *dir); });
-  extract->add_option("-d,--directory", *dir, "Where to write the members (default: here)");
+  extract
+      ->add_option("-d,--directory", *dir,
+                   "Where to write the members (default: here); made when it is missing")
+      ->check(CLI::Validator(
+          [](const std::string& value) { return value.empty() ? kEmptyDirectory : ""; }, "DIR"));
 }

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "ombrix/member_walk.h"
+#include "ombrix/printable.h"
 #include "ombrix/tool_messages.h"
 
 namespace {
@@ -65,10 +66,10 @@ std::string OsIdText(uint8_t osId) {
 void PrintSettings(std::ostream& out, const SettingsBlock& settings) {
   out << "archive offset   " << settings.archiveOffset << " (" << Hex(settings.archiveOffset, 0)
       << ")\n"
-      << "window title     \"" << settings.windowTitle << "\"\n"
-      << "install title    \"" << settings.installTitle << "\"\n"
-      << "directory        \"" << settings.installDir << "\"\n"
-      << "command          \"" << settings.command << "\"\n"
+      << "window title     \"" << Printable(settings.windowTitle) << "\"\n"
+      << "install title    \"" << Printable(settings.installTitle) << "\"\n"
+      << "directory        \"" << Printable(settings.installDir) << "\"\n"
+      << "command          \"" << Printable(settings.command) << "\"\n"
       << "flags            " << FlagNames(settings.flags) << '\n'
       << "keep attributes  " << (settings.keepAttributes ? "yes" : "no") << '\n';
 }
@@ -83,7 +84,7 @@ void PrintMember(std::ostream& out, const HeaderState& state) {
       << header.packedSize << ' ' << std::setw(10) << header.unpackedSize << "  "
       << Hex(header.dataCrc, 4) << "  " << UtcTime(header.timeStamp) << "  " << std::left
       << std::setw(5) << AttributeText(state.attributes) << "  " << std::setw(4)
-      << OsIdText(header.osId) << std::right << "  " << state.memberPath << '\n';
+      << OsIdText(header.osId) << std::right << "  " << Printable(state.memberPath) << '\n';
 }
 
 void PrintCheckValue(std::ostream& out, const PassArea& area) {

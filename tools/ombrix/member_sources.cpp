@@ -7,9 +7,12 @@
 #include <utility>
 
 #include "archive/member_header.h"
+#include "lzh_encoder/lzh_encoder.h"
 #include "ombrix/member_record.h"
+#include "ombrix/regular_file.h"
 #include "ombrix/tool_error.h"
 #include "ombrix/tool_messages.h"
+#include "platform/posix/file_kind.h"
 
 namespace fs = std::filesystem;
 
@@ -24,8 +27,12 @@ uint32_t ClampedTime(time_t seconds, uint32_t latestTime) {
   return static_cast<uint32_t>(seconds);
 }
 
+// A file too large for a member is refused from its size, before a byte of it is read.
 MemberSource SourceOf(const fs::path& disk, std::string memberPath, const struct stat& info,
                       uint32_t latestTime) {
+  if (S_ISREG(info.st_mode) && static_cast<uint64_t>(info.st_size) > kMaxEncoderInput) {
+    throw ToolError(FormatMessage(kFileTooLarge, disk.c_str()));
+  }
   return {disk,
           std::move(memberPath),
           S_ISDIR(info.st_mode),
@@ -54,7 +61,8 @@ class Collector {
       if (name.empty()) throw ToolError(FormatMessage(kNoMemberName, disk.c_str()));
       Push(disk, name, info);
     } else {
-      throw ToolError(FormatMessage(kNotFileOrDirectory, disk.c_str()));
+      throw ToolError(FormatMessage(kNotFileOrDirectory, disk.c_str(),
+                                    platform::posix::FileKind(info.st_mode)));
     }
   }
 
@@ -129,9 +137,9 @@ std::vector<MemberSource> CollectMemberSources(const std::vector<std::string>& p
 }
 
 MemberSource DescribeFile(const std::string& path, std::string memberPath, uint32_t latestTime) {
+  RequireRegularFile(path, kNotFound);
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0) throw ToolError(FormatMessage(kNotFound, path.c_str()));
-  if (!S_ISREG(info.st_mode)) throw ToolError(FormatMessage(kNotFileOrDirectory, path.c_str()));
   return SourceOf(path, std::move(memberPath), info, latestTime);
 }
 

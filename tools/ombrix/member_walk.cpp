@@ -7,6 +7,7 @@
 #include "archive/program_settings.h"
 #include "base/messages.h"
 #include "base/text.h"
+#include "ombrix/regular_file.h"
 #include "ombrix/tool_error.h"
 #include "ombrix/tool_messages.h"
 
@@ -66,6 +67,7 @@ int WalkMembers(const std::string& path, const ToolJob& job) {
   if (job.extractDir.size() >= kDirCapacity) {
     throw ToolError(FormatMessage(kPathTooLong, job.extractDir.c_str(), size_t{kDirCapacity - 1}));
   }
+  RequireRegularFile(path, kNotFound);
   ToolPassArea holder;
   PassArea& area = *holder.area;
   RunContext& run = area.run;
@@ -78,9 +80,10 @@ int WalkMembers(const std::string& path, const ToolJob& job) {
   } else {
     CopyText(run.settings.windowTitle, sizeof run.settings.windowTitle, kDefaultCaption);
   }
-  // The settings decide about existing files as the stub's do with no options on its command line.
+  // The settings decide about existing files as the stub's do with no options on its command line,
+  // except that nobody is there to answer a question: what the stub would ask about is replaced.
   run.options.dateCompare = ResolveDateCompare(kOptionNotGiven, run.settings.flags);
-  run.options.overwriteSilently = (run.settings.flags & kFlagOverwrite) != 0;
+  run.options.overwriteSilently = true;
   return RunArchivePass(area, nullptr, {OnMember, OnFinish, &state}) ? 0 : 1;
 }
 

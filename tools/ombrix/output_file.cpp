@@ -4,52 +4,42 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <csignal>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 #include "ombrix/tool_error.h"
 #include "ombrix/tool_messages.h"
 #include "platform/platform.h"
+#include "platform/posix/file_kind.h"
+#include "platform/posix/interrupt_guard.h"
+#include "platform/posix/posix_platform.h"
 
 namespace {
 
-// What the signal handler removes: one output is made at a time, and the handler may only read
-// memory that is there for the whole run.
-char gTempPath[4096];
-volatile std::sig_atomic_t gHaveTempPath = 0;
-constexpr int kCleanupSignals[] = {SIGINT, SIGTERM, SIGHUP};
-
-extern "C" void RemoveTempAndDie(int signal) {
-  if (gHaveTempPath) ::unlink(gTempPath);
-  std::signal(signal, SIG_DFL);
-  std::raise(signal);
-}
-
-void GuardTempPath(const std::string& path) {
-  if (path.size() >= sizeof gTempPath) return;
-  std::memcpy(gTempPath, path.c_str(), path.size() + 1);
-  gHaveTempPath = 1;
-  for (const int signal : kCleanupSignals) std::signal(signal, RemoveTempAndDie);
-}
-
-void ReleaseTempPath() {
-  for (const int signal : kCleanupSignals) std::signal(signal, SIG_DFL);
-  gHaveTempPath = 0;
+// The system's reason for the failure just seen, or a general one where a test made it up.
+std::string Reason() {
+  std::string reason = platform::posix::TakeFailureReason();
+  return reason.empty() ? std::strerror(EIO) : reason;
 }
 
 }  // namespace
 
 OutputFile::OutputFile(const std::string& path) : path_(path), tempPath_(path + ".XXXXXX") {
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+    throw ToolError(
+        FormatMessage(kOutputNotRegular, path.c_str(), platform::posix::FileKind(info.st_mode)));
+  }
   fd_ = ::mkstemp(tempPath_.data());
-  if (fd_ < 0) throw ToolError(FormatMessage(kCannotWrite, path_.c_str()));
-  GuardTempPath(tempPath_);
+  if (fd_ < 0) throw ToolError(FormatMessage(kCannotWrite, path_.c_str(), std::strerror(errno)));
+  platform::posix::GuardAgainstInterrupt(AT_FDCWD, tempPath_.c_str());
 }
 
 OutputFile::~OutputFile() {
   if (fd_ >= 0) ::close(fd_);
   if (!committed_) ::unlink(tempPath_.c_str());
-  ReleaseTempPath();
+  platform::posix::ReleaseInterruptGuard();
 }
 
 void OutputFile::Write(std::span<const uint8_t> bytes) {
@@ -62,7 +52,7 @@ void OutputFile::WriteAt(uint64_t offset, std::span<const uint8_t> bytes) {
   const auto position = static_cast<int32_t>(offset);  // the packer stops short of 2 GiB
   if (platform::Seek(fd_, position, platform::kSeekSet) != position ||
       !platform::WriteOutput(fd_, bytes.data(), static_cast<uint32_t>(bytes.size()))) {
-    throw ToolError(FormatMessage(kCannotWrite, path_.c_str()));
+    throw ToolError(FormatMessage(kCannotWrite, path_.c_str(), Reason().c_str()));
   }
 }
 
@@ -73,7 +63,7 @@ void OutputFile::Commit() {
   const bool closed = ::fchmod(fd_, 0666 & ~mask) == 0 && ::close(fd_) == 0;
   fd_ = -1;
   if (!closed || std::rename(tempPath_.c_str(), path_.c_str()) != 0) {
-    throw ToolError(FormatMessage(kCannotWrite, path_.c_str()));
+    throw ToolError(FormatMessage(kCannotWrite, path_.c_str(), std::strerror(errno)));
   }
   committed_ = true;
 }

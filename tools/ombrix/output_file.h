@@ -9,7 +9,8 @@
 
 class OutputFile {
  public:
-  // Throws ToolError when the temporary file cannot be made.
+  // Throws ToolError when the temporary file cannot be made, or when something other than a
+  // regular file has the output's name.
   explicit OutputFile(const std::string& path);
   // Removes the temporary file unless it was committed.
   ~OutputFile();

@@ -1,6 +1,8 @@
 #include "ombrix/packer.h"
 
+#include <algorithm>
 #include <atomic>
+#include <filesystem>
 #include <iostream>
 
 #include "archive/member_header.h"
@@ -74,6 +76,26 @@ PackSources GatherSources(const PackOptions& options) {
     gathered.Add(std::move(source));
   }
   return gathered;
+}
+
+// The output may be none of the inputs, nor lie in a directory being packed: its old bytes would
+// be packed into its new ones, or an input replaced by the distributable.
+void CheckOutputOutsideInputs(const PackOptions& options) {
+  namespace fs = std::filesystem;
+  std::vector<std::string> inputs = options.paths;
+  for (const auto* input : {&options.noticePath, &options.scriptPath, &options.foreignArchive}) {
+    if (*input) inputs.push_back(**input);
+  }
+  if (!options.stubPath.empty()) inputs.push_back(options.stubPath);
+  std::error_code error;
+  const fs::path output = fs::weakly_canonical(options.outPath, error);
+  for (const std::string& input : inputs) {
+    const fs::path inside = fs::weakly_canonical(input, error);
+    if (!error && std::mismatch(inside.begin(), inside.end(), output.begin(), output.end()).first ==
+                      inside.end()) {
+      throw ToolError(FormatMessage(kOutputAmongInputs, options.outPath.c_str(), input.c_str()));
+    }
+  }
 }
 
 void CheckForeignReserved(const PackOptions& options, const ForeignArchive& foreign) {
@@ -169,6 +191,7 @@ void WriteMembers(const PackOptions& options, const PackSources& gathered, Archi
 }  // namespace
 
 void Pack(const PackOptions& options) {
+  CheckOutputOutsideInputs(options);
   PackSettings settings = options.settings;
   if (options.checkValue) settings.flags |= kFlagCheckValue;
   // The stub looks for the check value wherever the flag says there is one, whichever option set

@@ -5,6 +5,7 @@
 #include "archive/member_file.h"
 #include "base/error_report.h"
 #include "ombrix/member_walk.h"
+#include "ombrix/printable.h"
 #include "ombrix/tool_messages.h"
 
 namespace {
@@ -24,7 +25,7 @@ DecodeStatus TestMember(PassArea& area, std::ostream& out) {
     if (status != kDecodeDone) return status;
     if (!CheckDataCrc(run, area.crc, header, header.memberPath, nullptr)) return kDecodeDone;
   }
-  out << FormatMessage(kMemberOk, header.memberPath) << '\n';
+  out << Printable(FormatMessage(kMemberOk, header.memberPath)) << '\n';
   return kDecodeDone;
 }
 

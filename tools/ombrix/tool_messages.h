@@ -13,7 +13,11 @@ inline constexpr char kPackFooter[] =
     "Members keep their files' time stamps; with SOURCE_DATE_EPOCH set, none is later than the "
     "time it gives. The same files and options always give the same bytes.\n"
     "Exit status: 0 when the output is written; 1 when it is not, with the reason on standard "
-    "error. An earlier file of the output's name stays as it was.";
+    "error. The output is written under a temporary name and renamed into place when complete: "
+    "a failure, or SIGINT, SIGTERM or SIGHUP, leaves an earlier file of the output's name as it "
+    "was and nothing else behind. The output must be a regular file or new (a link or device is "
+    "refused) and may be none of the inputs nor lie in a directory being packed. A file too large "
+    "for a member is refused from its size before it is read.";
 inline constexpr char kUsageFooter[] = "Exit status 2: a mistake on the command line.";
 inline constexpr char kInfoExitStatus[] =
     "Exit status: 0 when every header is sound and the check value, if asked for, matches; 1 "
@@ -22,24 +26,48 @@ inline constexpr char kTestExitStatus[] =
     "Exit status: 0 when every header is sound, every member decodes to its CRC and the check "
     "value, if asked for, matches; 1 otherwise, with the stub's own message on standard error.";
 inline constexpr char kExtractExitStatus[] =
-    "Exit status: 0 when every member was written and matched its CRC; 1 otherwise, with the "
-    "stub's own message on standard error. A member that fails its CRC is deleted, as the stub "
-    "deletes it. The notice and the setup script are not written, as the stub does not write "
-    "them. A member named from the root or with a drive is written inside the directory, without "
-    "them; one with a \"..\" component is skipped with a message, the others are still written, "
-    "and the status is 1. A path macro at the start of a member's name stands for a directory "
-    "inside it: %WinDir% WINDOWS, %SystemDir% and %Search% WINDOWS/SYSTEM, %WORK% WINDOWS/TEMP, "
-    "%ProgramFiles% \"Program Files\", %WinRoot% the directory itself. An existing file is "
-    "replaced unless dates are compared and it is as new as the member; names are fitted to the "
-    "volume as the stub fits them, and read-only members are written read-only when the settings "
-    "keep attributes.";
+    "Exit status: 0 when every member was written and matched its CRC; 1 otherwise, each failure "
+    "on standard error with the path and the reason; 2 for a mistake on the command line. A member "
+    "that fails is passed over and the rest are still written.\n"
+    "Nothing is written outside the directory. A member named from the root or with a drive is "
+    "written inside it, without them; one with a \"..\" component, or with a name longer than 255 "
+    "bytes, is refused. A symbolic link in the directory is never followed: a member whose path "
+    "leads through one is refused, and a link, or a hard link, at a member's own place is replaced "
+    "by the member, never written through. A FIFO, device or socket at a member's place is left "
+    "alone, unopened, and the member refused. Two members of one archive that land on one path: "
+    "the first stays, the second is refused.\n"
+    "Each member is written under a temporary name beside its place and takes the place only once "
+    "it is whole and has matched its CRC, so that a failure, or SIGINT, SIGTERM or SIGHUP, leaves "
+    "an earlier file of that name as it was and no partial file behind. An existing file is "
+    "replaced (and said to be) unless dates are compared and it is as new as the member (said to "
+    "be kept).\n"
+    "The notice and the setup script are not written, as the stub does not write them. A path "
+    "macro at the start of a member's name stands for a directory inside the target: %WinDir% "
+    "WINDOWS, %SystemDir% and %Search% WINDOWS/SYSTEM, %WORK% WINDOWS/TEMP, %ProgramFiles% "
+    "\"Program Files\", %WinRoot% the directory itself. Names are fitted to the volume as the stub "
+    "fits them, and read-only members are written read-only when the settings keep attributes.";
 inline constexpr char kMemberOk[] = "%s: OK";
 inline constexpr char kUnsafeMemberPath[] =
     "member \"%s\" has a \"..\" component and would be written outside the target directory; "
     "skipped";
 
 inline constexpr char kCannotRead[] = "cannot read \"%s\"";
-inline constexpr char kCannotWrite[] = "cannot write \"%s\"";
+inline constexpr char kCannotReadBecause[] = "cannot read \"%s\": %s";
+inline constexpr char kCannotWrite[] = "cannot write \"%s\": %s";
+inline constexpr char kNotRegularFile[] = "\"%s\" is %s, not a regular file";
+inline constexpr char kOutputNotRegular[] =
+    "\"%s\" is %s; pack replaces only a regular file, never what a link points to";
+inline constexpr char kOutputAmongInputs[] =
+    "the output \"%s\" would be among what is packed (\"%s\"); write it outside the inputs";
+inline constexpr char kEmptyDirectory[] = "the directory is empty: give \".\" for this one";
+inline constexpr char kCannotUseTarget[] = "cannot use \"%s\" as the target directory: %s";
+inline constexpr char kComponentTooLong[] =
+    "member \"%s\" has a name longer than %zu bytes, which the file system cannot hold; skipped";
+inline constexpr char kWrittenTwice[] =
+    "member \"%s\" lands where an earlier member of this archive was written; that one is kept";
+inline constexpr char kCannotPlace[] = "cannot put \"%s\" in place: %s";
+inline constexpr char kReplaced[] = "%s: replaced";
+inline constexpr char kKeptAsNew[] = "%s: kept, as new as the member";
 inline constexpr char kNotAStub[] = "\"%s\" is not a stub: it does not start with \"MZ\"";
 inline constexpr char kStubTooSmall[] =
     "\"%s\" is too small to hold the settings block (%zu bytes)";
@@ -54,7 +82,7 @@ inline constexpr char kCommandField[] = "the command";
 inline constexpr char kNoticeField[] = "the notice";
 inline constexpr char kScriptField[] = "the setup script";
 inline constexpr char kNotFound[] = "\"%s\" does not exist";
-inline constexpr char kNotFileOrDirectory[] = "\"%s\" is neither a file nor a directory";
+inline constexpr char kNotFileOrDirectory[] = "\"%s\" is %s: only files and directories are packed";
 inline constexpr char kOutsideBase[] = "\"%s\" is not inside the base directory \"%s\"";
 inline constexpr char kNoMemberName[] = "\"%s\" gives no member name";
 inline constexpr char kNameTooLong[] = "member name \"%s\" is longer than %zu bytes";

@@ -3,15 +3,32 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
+#include <cstring>
+#include <utility>
 
 #include "platform/dos_time.h"
+#include "platform/posix/confined_output.h"
 #include "platform/posix/posix_platform.h"
 
 namespace platform {
 
+namespace {
+
+std::string failureReason;
+
+uint32_t DosTimeOf(int64_t seconds) {
+  if (seconds < kDosFirstSecond || seconds >= kDosEndSecond) return 0;
+  return DayToDosTime(static_cast<uint32_t>(seconds / 86400),
+                      static_cast<uint32_t>(seconds % 86400));
+}
+
+}  // namespace
+
 FileHandle OpenForRead(const char* path) {
   const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) posix::NoteSystemFailure();
   return fd < 0 ? kNoFile : fd;
 }
 
@@ -21,25 +38,41 @@ void CloseRead(FileHandle file) {
 
 // Directories, read-only files and the rest, as Windows would report them.
 uint32_t FileAttributes(const char* path) {
+  if (posix::OutputConfined()) return posix::ConfinedAttributes(path, nullptr);
   struct stat info {};
   if (::stat(path, &info) != 0) return kNoAttributes;
   if (S_ISDIR(info.st_mode)) return kAttributeDirectory;
   return (info.st_mode & S_IWUSR) ? 0x20 : 0x21;
 }
 
+// Without waiting for a FIFO's writer.
 uint32_t ExistingFileTime(const char* path) {
-  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  if (posix::OutputConfined()) {
+    int64_t modified = 0;
+    const uint32_t attributes = posix::ConfinedAttributes(path, &modified);
+    return attributes == kNoAttributes ? 0xFFFFFFFF : DosTimeOf(modified);
+  }
+  const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return 0xFFFFFFFF;
   struct stat info {};
   const bool known = ::fstat(fd, &info) == 0;
   ::close(fd);
-  const int64_t seconds = info.st_mtime;
-  if (!known || seconds < kDosFirstSecond || seconds >= kDosEndSecond) return 0;
-  return DayToDosTime(static_cast<uint32_t>(seconds / 86400),
-                      static_cast<uint32_t>(seconds % 86400));
+  return known ? DosTimeOf(info.st_mtime) : 0;
 }
 
 namespace posix {
+
+void NoteFailure(const char* reason) {
+  failureReason = reason;
+}
+
+void NoteSystemFailure() {
+  failureReason = std::strerror(errno);
+}
+
+std::string TakeFailureReason() {
+  return std::exchange(failureReason, std::string());
+}
 
 int32_t Seek(FileHandle file, int32_t offset, int origin) {
   const int whence = origin == kSeekSet ? SEEK_SET : origin == kSeekCur ? SEEK_CUR : SEEK_END;
@@ -54,7 +87,7 @@ int32_t Read(FileHandle file, void* buffer, uint32_t count) {
   while (done < count) {
     const ssize_t got =
         ::read(static_cast<int>(file), static_cast<char*>(buffer) + done, count - done);
-    if (got < 0) return -1;
+    if (got < 0) return NoteSystemFailure(), -1;
     if (got == 0) break;
     done += static_cast<uint32_t>(got);
   }
@@ -62,7 +95,9 @@ int32_t Read(FileHandle file, void* buffer, uint32_t count) {
 }
 
 FileHandle CreateOutputFile(const char* path) {
+  if (OutputConfined()) return CreateConfined(path);
   const int fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) NoteSystemFailure();
   return fd < 0 ? kNoFile : fd;
 }
 
@@ -71,17 +106,21 @@ bool WriteOutput(FileHandle file, const void* bytes, uint32_t count) {
   while (done < count) {
     const ssize_t put =
         ::write(static_cast<int>(file), static_cast<const char*>(bytes) + done, count - done);
-    if (put <= 0) return false;
+    if (put < 0) return NoteSystemFailure(), false;
+    if (put == 0) return NoteFailure(std::strerror(ENOSPC)), false;
     done += static_cast<uint32_t>(put);
   }
   return true;
 }
 
 bool CloseOutput(FileHandle file) {
-  return ::close(static_cast<int>(file)) == 0;
+  if (::close(static_cast<int>(file)) == 0) return true;
+  NoteSystemFailure();
+  return false;
 }
 
 void DeleteOutput(const char* path) {
+  if (OutputConfined()) return DeleteConfined(path);
   ::unlink(path);
 }
 
@@ -93,11 +132,13 @@ void SetOutputTime(FileHandle file, uint32_t dosDateTime) {
 }
 
 void MakeDirectory(const char* path) {
+  if (OutputConfined()) return MakeConfinedDirectory(path);
   ::mkdir(path, 0777);
 }
 
 // Read-only is the one attribute a Linux file can carry: it takes away the write permissions.
 void SetAttributes(const char* path, uint32_t attributes) {
+  if (OutputConfined()) return SetConfinedAttributes(path, attributes);
   struct stat info {};
   if (::stat(path, &info) != 0) return;
   const mode_t writable = S_IWUSR | S_IWGRP | S_IWOTH;

@@ -3,6 +3,8 @@
 // rest of the seam the posix platform defines directly.
 #pragma once
 
+#include <string>
+
 #include "platform/platform.h"
 
 namespace platform::posix {
@@ -19,5 +21,11 @@ void SetAttributes(const char* path, uint32_t attributes);
 void* AllocZeroed(uint32_t size);
 int ShowMessageBox(Window owner, const char* text, const char* caption, uint32_t style);
 [[noreturn]] void EndProcess(int status);
+
+// Why the last file operation failed, in the system's words ("Permission denied") or in the
+// platform's; the host tool adds it to the stub's message. Taking it clears it.
+void NoteFailure(const char* reason);
+void NoteSystemFailure();  // errno's
+std::string TakeFailureReason();
 
 }  // namespace platform::posix

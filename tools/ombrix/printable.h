@@ -1,0 +1,9 @@
+// Text from an archive as a terminal may show it: a name can hold any byte, and control bytes
+// would reach the terminal as commands.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Control bytes and DEL written as \xNN; every other byte as it is.
+std::string Printable(std::string_view text);
