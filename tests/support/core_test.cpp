@@ -3,9 +3,11 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <sstream>
 
 #include "base/text.h"
 #include "decode_into_sink.h"
+#include "ombrix/commands.h"
 
 using platform_double::GetHooks;
 
@@ -80,4 +82,24 @@ std::vector<uint8_t> CoreTest::DecodeToFile(char method, const std::vector<uint8
   if (sink == kOrdinaryMember) platform::CloseOutput(run().output.file);
   run().output.file = platform::kNoFile;
   return ReadFileBytes(outPath_);
+}
+
+void CoreTest::CheckCommand(const std::string& line, int status, const std::string& out,
+                            const std::string& err) const {
+  std::vector<std::string> args = {"ombrix"};
+  std::istringstream words(line);
+  for (std::string word; std::getline(words, word, ' ');) args.push_back(word);
+  std::vector<const char*> argv;
+  for (const std::string& arg : args) argv.push_back(arg.c_str());
+  testing::internal::CaptureStdout(), testing::internal::CaptureStderr();
+  EXPECT_EQ(RunCommandLine(int(argv.size()), argv.data()), status) << line;
+  const std::string gotOut = testing::internal::GetCapturedStdout(),
+                    gotErr = testing::internal::GetCapturedStderr();
+  const auto matches = [](const std::string& text, const std::string& expected) {
+    return expected.starts_with('~') ? text.find(expected.substr(1)) != std::string::npos
+                                     : text == expected;
+  };
+  EXPECT_TRUE(matches(gotOut, out)) << line << " wrote:\n" << gotOut;
+  EXPECT_TRUE(matches(gotErr, err.empty() || err[0] == '~' ? err : "ombrix: " + err))
+      << line << ": " << gotErr;
 }

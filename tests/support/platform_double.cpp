@@ -1,6 +1,9 @@
 // The seam's operations that tests observe, over the posix platform's own.
 #include "platform_double.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include "platform/posix/posix_platform.h"
 #include "process_ended.h"
 
@@ -23,7 +26,7 @@ static bool Fails(Fault operation) {
   ++hooks.calls[operation];
   const auto budget = hooks.callsBeforeFailure.find(operation);
   if (budget == hooks.callsBeforeFailure.end() || budget->second < 0) return false;
-  if (budget->second == 0) return true;
+  if (budget->second == 0) return platform::posix::NoteFailure(std::strerror(EIO)), true;
   --budget->second;
   return false;
 }
