@@ -32,6 +32,10 @@ class CoreTest : public ::testing::Test {
   platform_double::Hooks& hooks() { return platform_double::GetHooks(); }
   RunContext& run() { return area_->run; }
   std::string WriteFile(const std::string& name, const std::vector<uint8_t>& bytes) const;
+  // Runs a command line (split at single blanks) as the tool's main and expects its status, its
+  // output and what follows "ombrix: " on standard error, each exact, or with a leading '~' a part.
+  void CheckCommand(const std::string& line, int status, const std::string& out,
+                    const std::string& err = "") const;
   std::vector<std::string> BoxTexts() const;
   std::vector<std::string> ItemTexts(int item) const;
   // Each box as "; message subject", or "; message" when its subject is program; "; text" for a
