@@ -1,7 +1,6 @@
-"""The stub under Wine on a virtual display, driven and watched by the robot (README.md).
-`harness.py start|stop` sets up or takes down the session of the build's flavour; `flavours` says
-which flavours this host runs and why; `flavour`, for scripts, the name, preset, Wine loader and
-WINEARCH of the one a single run takes, and on a second line why."""
+"""The stub under Wine on a virtual display, driven and watched by the robot (README.md). `start` or
+`stop` sets up or takes down the session of the build's flavour; `flavours` says which run and why;
+`flavour`, for scripts, the name, preset, Wine loader, WINEARCH of the one a run takes, and why."""
 
 import json
 import os
@@ -25,14 +24,13 @@ WAIT_S = 20 * TIME_SCALE  # two tests may start Wine at the same moment on two c
 FLAVOURS = {  # name: CMake preset, Wine loader, WINEARCH, what runs
     "i686": ("win32", "wine", "win32", "the i686 stub on 32-bit Wine"),  # wine32's loader
     "x86-64": ("win64", "/usr/lib/wine/wine64", "win64", "the x86-64 build on 64-bit Wine")}
-WINE_SETTINGS = [  # a key of Software\Wine (the machine's for Drives, else the user's), name, value
+WINE_SETTINGS = [  # a key of the user's Software\Wine, name, value
     ("X11 Driver", "Managed", "N"),  # Wine's own captions; a window's end waits for no manager
     ("Fonts\\Replacements", "ＭＳ Ｐゴシック", "IPAPGothic"),  # the dialog's Japanese font
     # A program's log shows the style of each message box and each program started.
     ("Debug", "RelayInclude", "user32.MessageBoxA;shell32.ShellExecuteA"),
     ("DllOverrides", "progman.exe", ""),  # Wine's Program Manager, whose window outlives a case
-    ("AppDefaults\\win32s.exe", "Version", "win31"),  # a program so named sees Win32s
-    ("Drives", "e:", "cdrom")]  # 8.3 names, as on a CD, once Wine's services start again
+    ("AppDefaults\\win32s.exe", "Version", "win31")]  # a program so named sees Win32s
 
 
 def choose(flavour: str) -> tuple[bool, str]:
@@ -41,12 +39,8 @@ def choose(flavour: str) -> tuple[bool, str]:
         if forced not in FLAVOURS:
             sys.exit(f"OMBRIX_E2E_FLAVOUR={forced} names no flavour: use {' or '.join(FLAVOURS)}")
         runs, why = flavour == forced, f"OMBRIX_E2E_FLAVOUR={forced}"
-    else:
-        try:  # the i386 loader runs where the kernel runs i386 programs and 32-bit libc is in
-            i386 = not subprocess.run(["/lib/ld-linux.so.2", "--version"], timeout=30,
-                                      **QUIET).returncode
-        except (OSError, subprocess.TimeoutExpired):
-            i386 = False
+    else:  # the i386 loader runs where the kernel runs i386 programs and 32-bit libc is in
+        i386 = not subprocess.run("/lib/ld-linux.so.2 --version", shell=True, **QUIET).returncode
         runs, why = i386 or flavour != "i686", f"this host runs {'' if i386 else 'no '}i386 code"
     return runs, f"{flavour} {'runs' if runs else 'not run'} ({FLAVOURS[flavour][3]}): {why}"
 
@@ -62,9 +56,8 @@ class Session:
         self.flavour, self.state, self.stub, self.robot_exe, self.tool = (  # set by ctest
             os.environ["OMBRIX_STUB_FLAVOUR"], *(Path(os.environ[f"OMBRIX_{name}"]).resolve()
                                                  for name in ("E2E_DIR", "STUB", "ROBOT", "TOOL")))
-        self.witness = self.robot_exe.with_name("witness.exe")  # robot/witness.cpp
-        self.wine, self.prefix, self.file = FLAVOURS[self.flavour][1], self.state / "prefix", \
-            self.state / "session.json"
+        self.wine, self.prefix, self.file, self.witness = FLAVOURS[self.flavour][1], self.state / \
+            "prefix", self.state / "session.json", self.robot_exe.with_name("witness.exe")
         self.display = json.loads(self.file.read_text())["display"] if self.file.exists() else ""
         if not (chosen := choose(self.flavour))[0]:
             raise Skipped(chosen[1])
@@ -88,14 +81,13 @@ class Session:
 
     def start(self) -> None:
         self.stop()
-        self.state.mkdir(parents=True, exist_ok=True)
+        (self.state / "locales").mkdir(parents=True, exist_ok=True)
         read, write = os.pipe()  # Xvfb writes there the number of the display it takes
         xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24",
                                  "-nolisten", "tcp", "-noreset"], pass_fds=(write,),
                                 start_new_session=True, **QUIET)
-        os.close(write)
-        with os.fdopen(read) as pipe:  # closed without a number when Xvfb fails
-            self.display = ":" + pipe.readline().strip()
+        os.close(write)  # then the pipe is closed without a number when Xvfb fails
+        self.display = ":" + os.fdopen(read).readline().strip()
         self.file.write_text(json.dumps({"display": self.display, "xvfb": xvfb.pid}))
         try:
             assert self.display[1:].isdigit(), "Xvfb did not start: run scripts/install-deps.sh"
@@ -105,19 +97,14 @@ class Session:
             self.run("wineserver", "-p")
             self.run(self.wine, "wineboot", "-i", limit_s=240)
             (self.state / "settings.reg").write_text("Windows Registry Editor Version 5.00\n" +
-                "".join(f'\n[HKEY_{"LOCAL_MACHINE" if key == "Drives" else "CURRENT_USER"}\\'
-                        f'Software\\Wine\\{key}]\n"{name}"="{value}"\n'
+                "".join(f'\n[HKEY_CURRENT_USER\\Software\\Wine\\{key}]\n"{name}"="{value}"\n'
                         for key, name, value in WINE_SETTINGS), "utf-16")
             self.run(self.wine, "regedit", "/S", self.state / "settings.reg")
-            # There when the services start; a directory of its own, as Wine names a file by the
-            # drive that holds it and the cases' files keep their long names on Z:.
-            drive("E", "drive-e")(self, self.state)
-            for option in ("-k", "-w", "-p"):
+            for option in ("-k", "-w", "-p"):  # the services start again with the settings
                 self.run("wineserver", option)
             self.run(self.wine, "wineboot")  # the services, writing to the session's log
             # LC_ALL=ja_JP.UTF-8 gives code page 932, and UTF-8 file names where it exists.
             if not (locale := self.state / "locales/ja_JP.UTF-8").exists():
-                locale.parent.mkdir(exist_ok=True)
                 self.run("localedef", "-i", "ja_JP", "-f", "UTF-8", locale)
             # Debian's Wine finds the font of the caption's buttons only in the prefix.
             if (marlett := Path("/usr/share/wine/fonts/marlett.ttf")).exists():
@@ -159,37 +146,21 @@ def parse(report: str) -> list[dict]:
     windows = []
     for tag, _, rest in (line.partition(" ") for line in report.splitlines()):
         rest = re.sub(r"\\(.)", lambda c: {"n": "\n", "r": "\r", "t": "\t"}.get(c[1], c[1]), rest)
-        facts = windows[-1] if windows else {}
         if tag == "window":
             windows.append({"buttons": []})
         elif tag in ("caption", "owner"):
-            facts[tag] = rest
+            windows[-1][tag] = rest
         elif tag == "item":
             id, kind, style, check, text = (rest.split(" ", 4) + [""])[:5]
-            style = int(style)
-            facts |= {f"text {id}": text, f"enabled {id}": not style & 0x08000000,  # WS_DISABLED
-                      f"check {id}": int(check)}
-            if kind == "Button":
-                facts[f"default {id}"] = style & 0xF == 1  # BS_DEFPUSHBUTTON
-                if style & 0x10000000 and style & 0xF <= 1:  # WS_VISIBLE, a push button
-                    facts["buttons"].append(text)
+            style, button = int(style), kind == "Button"
+            windows[-1] |= {f"text {id}": text, f"enabled {id}": not style & 0x08000000,  # DISABLED
+                            f"check {id}": int(check)} | (  # BS_DEFPUSHBUTTON, then WS_VISIBLE
+                {f"default {id}": style & 0xF == 1} if button else {})
+            windows[-1]["buttons"] += [text] * (button and style & 0x10000000 and style & 0xF <= 1)
     return windows
 
 
-class Inconclusive(Exception):  # the case could not bring about what it tests: run it again
-    pass
-
-
-SAMPLE_FILES = {"readme.txt": b"Read me first.\r\n", "docs/guide.txt": b"A guide.\r\n" * 40}
 WITNESS = b"(the witness program)"  # stands for its bytes among the files of a case
-
-
-def drive(letter: str, directory: str) -> Callable:  # a preparation: the drive is that directory
-    def prepare(session: Session, run: Path) -> None:
-        (run / directory).mkdir(parents=True, exist_ok=True)
-        (link := session.prefix / "dosdevices" / f"{letter.lower()}:").unlink(missing_ok=True)
-        link.symlink_to(run / directory)
-    return prepare
 
 
 @dataclass
@@ -206,7 +177,8 @@ class Case:
     make: Callable | None = None  # (session, program path)
     options: list[str] = field(default_factory=list)
     script: str = ""
-    files: dict[str, bytes] = field(default_factory=lambda: dict(SAMPLE_FILES))
+    files: dict[str, bytes] = field(default_factory=lambda: {
+        "readme.txt": b"Read me first.\r\n", "docs/guide.txt": b"A guide.\r\n" * 40})
     mtime: int | None = None  # of the files packed
     arguments: list[str] = field(default_factory=list)
     cwd: str | Callable = "current"  # or a function (run directory) -> the current directory
@@ -227,63 +199,55 @@ def pack(session: Session, exe: Path, files: dict[str, bytes], *options: str,
 
 
 def run_case(case: Case, session: Session, work: Path) -> None:
-    for attempt in range(3):
-        shutil.rmtree(work, ignore_errors=True)
-        FOUND.clear()
-        run, exe = work / "run", work / case.name
-        (cwd := run / (case.cwd(run) if callable(case.cwd) else case.cwd)).mkdir(parents=True)
-        places = {"<run>": windows_path(run), "<run:/>": f"Z:{run}", "<program>": windows_path(exe),
-                  "<run:lower>": windows_path(run).lower()}
-        fill = lambda text: re.sub(r"<run(?::/|:lower)?>|<program>", lambda m: places[m[0]],
-                                   text) if isinstance(text, str) else text
-        if case.make:
-            case.make(session, exe)
-        else:
-            (work / "setup.txt").write_text(case.script, newline="")
-            pack(session, exe, case.files, *map(fill, case.options),
-                 *(["--script", work / "setup.txt"] if case.script else []), mtime=case.mtime)
-        case.prepare(session, run)
-        with open(work / "setup.log", "wb") as log:  # Wine traces each MessageBoxA call there
-            program = subprocess.Popen([session.wine, exe, *map(fill, case.arguments)], cwd=cwd,
-                                       stdin=subprocess.DEVNULL, stdout=log, stderr=log,
-                                       env=session.environment("-all,+relay") | case.environment)
-        try:
-            for step in case.steps:
-                if callable(step):
-                    step(session, run)
-                    continue
-                actions, expected = (step, {}) if isinstance(step[0], str) else step
-                windows = session.robot(*map(fill, actions))
-                styles = re.findall(rb"Call user32\.MessageBoxA\(.*,([0-9a-f]{8})\) ret=",
-                                    (work / "setup.log").read_bytes())  # before its box showed
-                facts = windows[-1] | {"box style": int(styles[-1], 16) if styles else None}
-                for what, value in expected.items():
-                    expect(what, facts.get(what, "absent"), fill(value))
-            expect("exit code", program.wait(timeout=3 * WAIT_S), case.exit_code)
-            case.after(session, run)
-        except Inconclusive as reason:
-            print(f"attempt {attempt + 1}: {reason}")
-            continue
-        except subprocess.TimeoutExpired:
-            shown = session.robot("--timeout", "2000", "find", "", "", "dump", check=False)
-            raise AssertionError(f"{exe.name} did not end; on screen {shown}; {FOUND}") from None
-        finally:
-            if program.poll() is None:  # it would stay on the display for the next case
-                program.kill()
-                program.wait()
-        expected = case.written if isinstance(case.written, dict) else {
-            name: next((f for f in case.files if name.endswith("/" + f)), None)
-            for name in case.written}
-        written = [name for name in tree_files(run) if not name.endswith("/") or (
-            name in expected and not any((run / name).iterdir()))]
-        expect("files written", written, sorted(expected))
-        for name in set(written) & set(expected):  # to the 2-second grain of DOS times
-            if (member := expected[name]) and not name.endswith("/"):
-                out, source = run / name, work / "payload" / member
-                expect(f"{name} holds its member, time", (out.read_bytes() == source.read_bytes(
-                    ), out.stat().st_mtime), (True, source.stat().st_mtime // 2 * 2))
-        return
-    raise AssertionError("inconclusive three times")
+    shutil.rmtree(work, ignore_errors=True)
+    run, exe = work / "run", work / case.name
+    (cwd := run / (case.cwd(run) if callable(case.cwd) else case.cwd)).mkdir(parents=True)
+    places = {"<run>": windows_path(run), "<run:/>": f"Z:{run}", "<program>": windows_path(exe),
+              "<run:lower>": windows_path(run).lower()}
+    fill = lambda text: re.sub(r"<run(?::/|:lower)?>|<program>", lambda m: places[m[0]],
+                               text) if isinstance(text, str) else text
+    if case.make:
+        case.make(session, exe)
+    else:
+        (work / "setup.txt").write_text(case.script, newline="")
+        pack(session, exe, case.files, *map(fill, case.options),
+             *(["--script", work / "setup.txt"] if case.script else []), mtime=case.mtime)
+    case.prepare(session, run)
+    with open(work / "setup.log", "wb") as log:  # Wine traces each MessageBoxA call there
+        program = subprocess.Popen([session.wine, exe, *map(fill, case.arguments)], cwd=cwd,
+                                   stdin=subprocess.DEVNULL, stdout=log, stderr=log,
+                                   env=session.environment("-all,+relay") | case.environment)
+    try:
+        for step in case.steps:
+            if callable(step):
+                step(session, run)
+                continue
+            actions, expected = (step, {}) if isinstance(step[0], str) else step
+            windows = session.robot(*map(fill, actions))
+            styles = re.findall(rb"Call user32\.MessageBoxA\(.*,([0-9a-f]{8})\) ret=",
+                                (work / "setup.log").read_bytes())  # before its box showed
+            facts = windows[-1] | {"box style": int(styles[-1], 16) if styles else None}
+            for what, value in expected.items():
+                expect(what, facts.get(what, "absent"), fill(value))
+        expect("exit code", program.wait(timeout=3 * WAIT_S), case.exit_code)
+        case.after(session, run)
+    except subprocess.TimeoutExpired:
+        shown = session.robot("--timeout", "2000", "find", "", "", "dump", check=False)
+        raise AssertionError(f"{exe.name} did not end; on screen {shown}; {FOUND}") from None
+    finally:
+        if program.poll() is None:  # it would stay on the display for the next case
+            program.kill()
+            program.wait()
+    expected = case.written if isinstance(case.written, dict) else {name: next(
+        (f for f in case.files if name.endswith("/" + f)), None) for name in case.written}
+    written = [name for name in tree_files(run) if not name.endswith("/") or (
+        name in expected and not any((run / name).iterdir()))]
+    expect("files written", written, sorted(expected))
+    for name in set(written) & set(expected):  # to the 2-second grain of DOS times
+        if (member := expected[name]) and not name.endswith("/"):
+            out, source = run / name, work / "payload" / member
+            expect(f"{name} holds its member, time", (out.read_bytes() == source.read_bytes(
+                ), out.stat().st_mtime), (True, source.stat().st_mtime // 2 * 2))
 
 
 def run_cases(cases: dict[str, Case]) -> None:
@@ -297,9 +261,8 @@ if __name__ == "__main__":
     if sys.argv[1:] == ["flavours"]:
         print("\n".join(f"e2e flavour {choose(flavour)[1]}" for flavour in FLAVOURS))
     elif sys.argv[1:] == ["flavour"]:
-        flavour = sorted(FLAVOURS, key=lambda f: not choose(f)[0])[0]
-        print(flavour, *FLAVOURS[flavour][:3])
-        print(choose(flavour)[1])
+        flavour = min(FLAVOURS, key=lambda f: not choose(f)[0])
+        print(flavour, *FLAVOURS[flavour][:3], end=f"\n{choose(flavour)[1]}\n")
     elif sys.argv[1:] in (["start"], ["stop"]):
         main({"start": Session.start, "stop": Session.stop}, lambda name: (Session(),))
     else:

@@ -70,29 +70,17 @@ def stub() -> Image:
 
 def stub_layout(work: Path) -> None:
     image = stub()
-    last, pages, relocs, header, least, most, ss, sp, _, ip, cs, table = image.at("12H", 2)
-    dos_end = (pages - 1) * 512 + (last or 512)
-    expect("e_cparhdr (the load module at 512), e_crlc, e_lfarlc in the header, e_cs:e_ip",
-           (header, relocs, 0x40 <= table <= 512, 512 + cs * 16 + ip),
-           (32, 0, True, SETTINGS + SETTINGS_SIZE))
-    expect("DOS program between the settings and the PE headers",
-           SETTINGS + SETTINGS_SIZE < dos_end <= image.pe and last < 512, True)
-    load_end, stack = align(dos_end - 512, 16), ss * 16 + sp
-    expect("DOS stack clear of the program, inside what DOS allocates",
-           load_end + 128 <= stack <= load_end + least * 16 and most >= least, True)
+    # The DOS header, program and stack are dos_program's to run and image_writer's to compare.
     expect("bytes set in the settings range",
            SETTINGS_SIZE - image.data[SETTINGS:SETTINGS + SETTINGS_SIZE].count(0), 0)
     expect("section data behind each directory", all(  # offset() fails where there is none
         image.offset(rva, size) for rva, size in image.directories if rva), True)
     expect("certificate table; i386, PE32, Windows 4.0 GUI", (image.directories[4], image.machine,
            image.magic, image.version, image.subsystem), ((0, 0), 0x14C, 0x10B, (4, 0), 2))
-    memory_end = file_end = image.headers_size
-    for name, size, address, raw_size, raw in image.sections:
-        expect(f"{name} aligned, after the one before", (address % image.section_alignment,
-               address >= memory_end, raw % image.file_alignment, raw_size %
-               image.file_alignment, raw >= file_end or not raw_size), (0, True, 0, 0, True))
-        memory_end = address + align(max(size, 1), image.section_alignment)
-        file_end = raw + raw_size if raw_size else file_end
+    # The loader refuses sections out of alignment or order: every end-to-end case would fail.
+    memory_end = max(address + align(max(size, 1), image.section_alignment)
+                     for _, size, address, _, _ in image.sections)
+    file_end = max(raw + raw_size for *_, raw_size, raw in image.sections)
     # Packaging appends the archive to the file, so nothing of the image may follow.
     expect("SizeOfImage, file size", (image.image_size, len(image.data)), (memory_end, file_end))
     imports, rva = [], image.directories[1][0]
@@ -110,8 +98,7 @@ def stub_resources(work: Path) -> None:
     found = (image := stub()).resources()
     dialogs = {key[1:]: data for key, data in found.items() if key[0] == 5}  # RT_DIALOG
     expect("dialogs", sorted(dialogs), [("GETDIRDIALOG", JAPANESE), ("SFXDIALOG", JAPANESE)])
-    main_dialog, chooser = (dialogs.get((name, JAPANESE), b"") for name in ("SFXDIALOG",
-                                                                             "GETDIRDIALOG"))
+    chooser, main_dialog = [dialogs.get((n, JAPANESE), b"") for n in ("GETDIRDIALOG", "SFXDIALOG")]
     # The main dialog names its font's charset, which only an extended template holds; the
     # chooser's template is a classic one, as the old-style common dialog takes it.
     font = struct.pack("<HHBB", 9, 0, 0, 1) + "ＭＳ Ｐゴシック\0".encode("utf-16le")
@@ -129,12 +116,6 @@ def stub_resources(work: Path) -> None:
                        for i in range(count)}, {"GetDirDlgHookProc": 1})
 
 
-def dos_text(text: str) -> bytes:
-    """A message as the DOS console takes it: CR LF line ends, the last line ended, cp932."""
-    text = text.replace("\r\n", "\n")
-    return (text + "\n" * (not text.endswith("\n"))).replace("\n", "\r\n").encode("cp932")
-
-
 def dos_program(work: Path) -> None:
     need("dosbox")
     shutil.copyfile(os.environ["OMBRIX_STUB"], work / "SFX.EXE")  # an 8.3 name for DOS
@@ -143,8 +124,10 @@ def dos_program(work: Path) -> None:
         "dosbox", "-noconsole", "-c", "mount c .", "-c", "c:", "-c", "SFX.EXE > OUT.TXT", "-c",
         "if errorlevel 1 echo 1 > LEVEL1.TXT", "-c", "if errorlevel 2 echo 2 > LEVEL2.TXT",
         "-c", "exit", cwd=work)
-    message = Path(os.environ["OMBRIX_DOS_MESSAGE"]).read_text()
-    expect("printed", (work / "OUT.TXT").read_bytes(), dos_text(message))
+    # The message as the DOS console takes it: CR LF line ends, the last line ended, cp932.
+    text = Path(os.environ["OMBRIX_DOS_MESSAGE"]).read_text().replace("\r\n", "\n")
+    expect("printed", (work / "OUT.TXT").read_bytes(),
+           (text + "\n" * (not text.endswith("\n"))).replace("\n", "\r\n").encode("cp932"))
     expect("exit code 1", [(work / f"LEVEL{n}.TXT").read_text()[:1] for n in (1, 2)], ["1", ""])
 
 
@@ -168,7 +151,6 @@ def image_writer(work: Path) -> None:
     # The stub, whose DOS program runs under DOSBox, was written with the same message.
     expect("DOS part", (data[:0x3C], data[0x40:dos_end]),
            (stub().data[:0x3C], stub().data[0x40:dos_end]))
-    expect("DOS text", dos_text("a\nb\r\n書庫") + b"$" in rewrite(work, data, "a\nb\r\n書庫")[1], True)
     expect("PE headers, SizeOfHeaders, checksum", (moved.pe, moved.headers_size, moved.checksum),
            (align(dos_end, 8), align(moved.headers_end, fixture.file_alignment), 0))
     entries = (fixture.offset(*debug), moved.offset(*debug))
@@ -186,17 +168,10 @@ def image_writer(work: Path) -> None:
     first, directory = fixture.headers_end - 40 * len(fixture.sections), pe + 24 + 96
     for expected, message, pokes in [  # what the writer names, and how the fixture is damaged
             ("no MZ signature", "", [(0, "B", ord("X"))]),
-            ("truncated", "", [(0x3C, "I", size - 2)]),
-            ("neither an i386 PE32", "", [(pe + 4, "H", 0x8664)]),
-            ("neither an i386 PE32", "", [(pe + 24, "H", 0x20B)]),
             ("signed", "", [(directory + 32, "I", size - 8), (directory + 36, "I", 8)]),
             ("past the end of the file", "", [(first + 16, "I", size)]),
-            ("inside the headers", "", [(directory + 8, "I", 64)]),
-            ("unknown data", "", [(fixture.headers_end + 1, "B", 0xCC)]),
             ("overlap", "", [(first + 12, "I", fixture.headers_size)]),
-            ("debug directory size", "", [(directory + 52, "I", 27)]),
-            ("cannot be written", "\U0001F600", []),  # no code page 932 form
-            ("'$'", "US$", [])]:  # it would end the DOS text early
+            ("cannot be written", "\U0001F600", [])]:  # no code page 932 form
         damaged = bytearray(fixture.data)
         for offset, form, value in pokes:
             struct.pack_into("<" + form, damaged, offset, value)

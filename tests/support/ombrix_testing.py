@@ -38,8 +38,7 @@ def write_tree(root: Path, files: dict[str, bytes], mtime: int | None = None) ->
     for name, data in files.items():  # a name that ends in '/' is a directory
         (root / name).parent.mkdir(parents=True, exist_ok=True)
         (root / name).mkdir() if name.endswith("/") else (root / name).write_bytes(data)
-        if mtime is not None:
-            os.utime(root / name, (mtime, mtime))
+        mtime is None or os.utime(root / name, (mtime, mtime))
     return root
 
 
@@ -79,11 +78,10 @@ def expect(what: str, actual, expected) -> None:
 def main(cases: dict[str, Callable], prepare: Callable | None = None) -> None:
     """`FILE --list` names the cases; `FILE CASE` runs one with the arguments that prepare(CASE)
     returns, or else in a new temporary directory."""
-    if sys.argv[1:] == ["--list"]:
+    if (name := sys.argv[-1]) == "--list":
         return print(";".join(cases))
-    if len(sys.argv) != 2 or sys.argv[1] not in cases:
+    if len(sys.argv) != 2 or name not in cases:
         sys.exit(f"usage: {sys.argv[0]} --list | {' | '.join(cases)}")
-    name = sys.argv[1]
     try:
         with tempfile.TemporaryDirectory(prefix=f"ombrix-{name}-") as work:
             cases[name](*(prepare(name) if prepare else [Path(work)]))

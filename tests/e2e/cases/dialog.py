@@ -1,12 +1,10 @@
 """The main dialog and the directory chooser as a user meets them."""
 
-import subprocess
 import sys
-import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
-from harness import QUIET, TIME_SCALE, Case, Inconclusive, run_cases, windows_path  # noqa: E402
+from harness import Case, run_cases, windows_path  # noqa: E402
 from ombrix_testing import write_tree  # noqa: E402
 
 TITLE = "Dialog Test"
@@ -17,33 +15,13 @@ OPTIONS = ["--window-title", TITLE, "--dir", "<run>\\target"]
 LONG_TEXT = "C:\\" + "d" * 297
 INVALID = {"caption": TITLE, "text 65535": "Invalid directory", "buttons": ["OK"],
            "box style": 0x2030}  # MB_TASKMODAL | MB_ICONWARNING
-ROBOTS = {}  # a case's robot that started before its program, by run directory
 WAITING = {"enabled 1": True, "enabled 104": True, "enabled 100": True, "text 102": ""}  # no pass
-
-
-def browse_early(session, run: Path) -> None:  # waiting before the program starts, it is quick
-    ROBOTS[run] = subprocess.Popen([session.wine, session.robot_exe, "--timeout", "60000", *MAIN,
-                                    "press", "104"], env=session.environment(), **QUIET)
-
-
-def browse_within_auto_start(session, run: Path) -> None:
-    if ROBOTS.pop(run).wait(timeout=60):  # the pass had disabled the button, or ended the dialog
-        raise Inconclusive("the auto-start timer fired before the browse button was pressed")
-    session.robot(*CHOOSER)
-    time.sleep(1.5 * TIME_SCALE)  # well past the timer's 700 ms: a pass it started runs now
 
 
 def long_directory(run: Path) -> str:  # named with 257 characters, more than the box takes
     name = (("d" * 49 + "/") * 6)[:255 - len(windows_path(run))] + "e"
     assert len(windows_path(run / name)) == 257
     return name
-
-
-def chooser(directory: str, shown: str) -> Case:  # opens on the current directory; OK takes it
-    return Case([(MAIN + ("press", "104") + CHOOSER + ("dump",),
-                  {"buttons": ["OK", "CANCEL"], "text 1088": f"<run:lower>\\{directory}"}),
-                 (CHOOSER + ("press", "1", "gone") + MAIN + ("dump", "press", "2", "gone"),
-                  WAITING | {"text 100": shown})], 0, options=OPTIONS, cwd=directory)
 
 
 CASES = {
@@ -78,34 +56,27 @@ CASES = {
         BOX + ("press", "6", "gone")], 1,  # Yes
         ["out dir/readme.txt", "out dir/docs/guide.txt"], options=OPTIONS,  # over an older file:
         prepare=lambda _, run: write_tree(run / "out dir", {"readme.txt": b"old"}, 946684800)),
-    "unc_directory_refused_a_blank_before_accepted": Case([
-        MAIN + ("type", "100", '"\\\\server\\share"', "press", "1"),
+    "unc_directory_refused_at_auto_start_and_on_ok_a_blank_before_accepted": Case([
+        (BOX + ("dump", "press", "1", "gone"), INVALID),
+        (MAIN + ("dump", "type", "100", '"\\\\server\\share"', "press", "1"), WAITING),
         (BOX + ("dump", "press", "1", "gone"), INVALID | {"owner": TITLE}),
         (MAIN + ("dump",), WAITING | {"text 100": '"\\\\server\\share"'}),
         MAIN + ("type", "100", " \\\\server\\share", "press", "1", "gone")], 1,
         ["current/ /server/share/readme.txt", "current/ /server/share/docs/guide.txt"],
-        options=OPTIONS),
-    "unc_default_refused_at_auto_start": Case([
-        (BOX + ("dump", "press", "1", "gone"), INVALID),
-        (MAIN + ("dump", "press", "2", "gone"), WAITING)], 0,
         options=["--window-title", TITLE, "--dir", "\\\\server\\share"], arguments=["-n"]),
-    "auto_start_extracts": Case([], 1, ["target/readme.txt", "target/docs/guide.txt"],
-                                options=["--window-title", TITLE, "--check-value"],
-                                arguments=["-n", "<run>\\target"]),
     "cancel_during_a_long_member": Case([MAIN + ("press", "1", "press", "2", "gone")], 1,
                                         options=OPTIONS, files={"big.bin": bytes(20 << 20),
                                                                 "after.txt": b"after"}),
-    "chooser_takes_the_shown_directory": chooser("current", "<run>\\current"),
-    "chooser_quotes_a_directory_with_a_blank": chooser("current dir", '"<run>\\current dir"'),
+    "chooser_opens_on_the_current_directory_ok_quotes_a_blank": Case([
+        (MAIN + ("press", "104") + CHOOSER + ("dump",),
+         {"buttons": ["OK", "CANCEL"], "text 1088": "<run:lower>\\current dir"}),
+        (CHOOSER + ("press", "1", "gone") + MAIN + ("dump", "press", "2", "gone"),
+         WAITING | {"text 100": '"<run>\\current dir"'})], 0, options=OPTIONS, cwd="current dir"),
     "chooser_refuses_a_long_directory": Case([
         MAIN + ("press", "104") + CHOOSER + ("press", "1"),
         (BOX + ("dump", "press", "1", "gone"), INVALID | {"owner": "Extracting directory"}),
         (CHOOSER + ("press", "2", "gone") + MAIN + ("dump", "press", "2", "gone"),
          WAITING | {"text 100": "<run>\\target"})], 0, options=OPTIONS, cwd=long_directory),
-    "browse_stops_auto_start": Case([
-        browse_within_auto_start, (MAIN + ("dump",), WAITING),
-        CHOOSER + ("press", "2", "gone") + MAIN + ("press", "2", "gone")], 0,
-        options=OPTIONS, arguments=["-n"], prepare=browse_early),
 }
 
 if __name__ == "__main__":

@@ -24,10 +24,9 @@ constexpr UINT kReplyMs = 2000;
 // A problem goes on the same stream, where the harness reads it.
 int Say(const std::wstring& line, int code = 0) {
   const std::wstring text = (code ? L"robot: " : L"") + line + L"\n";
-  std::string bytes(text.size() * 3 + 1, '\0');
-  DWORD size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, bytes.data(),
-                                   static_cast<int>(bytes.size()), nullptr, nullptr) -
-               1;
+  std::string bytes(text.size() * 3, '\0');
+  DWORD size = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), bytes.data(),
+                                   int(bytes.size()), nullptr, nullptr);
   WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), size, &size, nullptr);
   return code;
 }
@@ -89,10 +88,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring word = argv[i];
     const int left = argc - i - 1;
     const DWORD deadline = GetTickCount() + timeoutMs;
-    const auto waiting = [deadline] {
-      Sleep(50);
-      return static_cast<int32_t>(deadline - GetTickCount()) > 0;
-    };
+    const auto waiting = [deadline] { return Sleep(50), int32_t(deadline - GetTickCount()) > 0; };
     // The control, by the id after the action, and whether a user could reach it.
     const HWND item = left >= 1 && window ? GetDlgItem(window, _wtoi(argv[i + 1])) : nullptr;
     const bool usable = item && IsWindowEnabled(item) && IsWindowVisible(item);
