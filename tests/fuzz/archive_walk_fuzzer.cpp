@@ -1,6 +1,6 @@
 // Start-up as the stub runs it, up to the moment the dialog would open. Input: an answers byte (bit
-// i mod 8 answers the i-th box, 1 Yes), an options byte, the command line ended by 0, then the
-// program file from offset 512 on.
+// i mod 8 answers the i-th box, 1 Yes), an options byte (n in its high nibble fails the nth
+// allocation), the command line ended by 0, then the program file from offset 512 on.
 #include <sanitizer/allocator_interface.h>
 
 #include <algorithm>
@@ -15,14 +15,12 @@
 
 namespace {
 
-// Wherever a header could begin, unpacked sizes are cut to 1 MiB in all: a constant code makes any
-// size of no data.
+// A constant code makes any size of no data: sizes wherever a header could begin total 1 MiB.
 void CutSizes(std::vector<uint8_t>& file) {
   uint32_t budget = 1 << 20, size;
   for (size_t at = 0; at + kFixedHeaderSize <= file.size(); ++at) {
     uint8_t* h = file.data() + at;
-    if (h[2] != '-' || h[3] != 'l' || h[4] != 'h' || h[5] < '4' || h[5] > '7' || h[6] != '-')
-      continue;
+    if (std::memcmp(h + 2, "-lh", 3) != 0 || h[5] < '4' || h[5] > '7' || h[6] != '-') continue;
     std::memcpy(&size, h + 11, 4), size = std::min(size, budget), budget -= size;
     std::memcpy(h + 11, &size, 4);
   }
@@ -50,7 +48,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const int hooked = __sanitizer_install_malloc_and_free_hooks(
       NoteAllocation, +[](const volatile void*) {});
   if (size < 2 || !hooked) return -1;
-  const uint8_t answers = data[0], options = data[1];
   const size_t lineLength = size_t(std::find(data + 2, data + size, 0) - (data + 2));
   const auto line = std::make_unique<char[]>(lineLength + 1);  // a read past its end is caught
   std::memcpy(line.get(), data + 2, lineLength);
@@ -60,9 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int freeAtStart = LowestFreeDescriptor();
   auto& hooks = platform_double::ResetHooks();
   hooks.moduleFileName = OwnPath("program.exe", file);
-  hooks.codePage932 = (options & kWalkShiftJis) != 0;
-  hooks.allocationsBeforeFailure = (options >> 4) - 1;
-  hooks.answerBox = [answers, &hooks](const auto&) {
+  hooks.allocationsBeforeFailure = (data[1] >> 4) - 1;
+  hooks.answerBox = [answers = data[0], &hooks](const auto&) {
     return answers >> (hooks.boxes.size() - 1) % 8 & 1 ? platform::kAnswerYes : platform::kAnswerNo;
   };
   try {

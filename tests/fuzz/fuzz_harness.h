@@ -31,9 +31,3 @@ inline std::string OwnPath(const char* name, const std::vector<uint8_t>& bytes =
 }
 
 inline constexpr uint8_t kTextsShiftJis = 1, kTextsLongNames = 2, kTextsWin32s = 4;
-// The decoder's method is the low 2 bits, its sink the next 2 (file, notice, script, file).
-inline constexpr char kDecoderMethods[] = "0567";
-inline constexpr uint8_t kDecoderCancel = 16, kDecoderWriteFails = 32, kDecoderReadFails = 64,
-                         kDecoderHalfway = 128;
-// n in the high nibble of the walk's options fails the nth allocation.
-inline constexpr uint8_t kWalkShiftJis = 1;

@@ -1,5 +1,4 @@
-// One member's data decoded from the program file into its output file, created here, or into the
-// notice or script text, as the archive pass hands it over; a failure ends the stub as it ends it.
+// One member's data into its new output file or the notice or script, stopping as the stub stops.
 #pragma once
 
 #include "archive/archive_pass.h"

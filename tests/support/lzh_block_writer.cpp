@@ -6,13 +6,10 @@
 #include "lzh_encoder/huffman_code.h"
 #include "lzh_encoder/lzh_items.h"
 
-// Each symbol's canonical code value above its length, which takes the low 5 bits.
-static std::vector<uint32_t> CanonicalCode(const std::vector<uint8_t>& lengths) {
+static LzhBlockWriter::Code CanonicalCode(const std::vector<uint8_t>& lengths) {
   std::vector<uint16_t> values(lengths.size());
   AssignCanonicalCodes(lengths, values);
-  std::vector<uint32_t> code;
-  for (size_t i = 0; i < lengths.size(); ++i) code.push_back(uint32_t{values[i]} << 5 | lengths[i]);
-  return code;
+  return {lengths, values};
 }
 
 void LzhBlockWriter::StartBlock(uint16_t size, int codes) {
@@ -21,35 +18,19 @@ void LzhBlockWriter::StartBlock(uint16_t size, int codes) {
   for (uint32_t k = 0; k < 8; ++k) literal[502 + k] = uint8_t(std::min(10 + k, 16u));
   for (size_t k = 0; k < position.size(); ++k)
     position[k] = uint8_t(std::min(k + 1, position.size() - 1));
+  literal_ = CanonicalCode(literal), position_ = CanonicalCode(position);
   Put(size, 16);
   // The code-length code: symbols 0 to 12 of 4 bits, 13 to 18 of 5, no zeros after the third.
   if (codes >= 1) Put(19, 5);
-  for (uint32_t s = 0; codes >= 1 && s < 19; ++s) {
-    Put(s < 13 ? 4 : 5, 3);
-    if (s == 2) Put(0, 2);
-  }
+  for (uint32_t s = 0; codes >= 1 && s < 19; ++s) Put(s < 13 ? 4 : 5, 3), Put(0, s == 2 ? 2 : 0);
+  // Literal length n is code-length symbol n + 2: 4 bits below 13, else the 5-bit 26 to 31.
   if (codes >= 2) Put(kLiteralSymbols, 9);
-  for (size_t i = 0; codes >= 2 && i < literal.size(); ++i) {
-    const uint32_t s = literal[i] + 2u;  // its code-length symbol, of the code 0 to 12, 26 to 31
-    Put(s < 13 ? s : s + 13, s < 13 ? 4 : 5);
-  }
+  for (const uint32_t n : codes >= 2 ? literal : std::vector<uint8_t>{})
+    Put(n < 11 ? n + 2 : n + 15, n < 11 ? 4 : 5);
   // A length of 7 or more is 7, a 1-bit for each step further and a 0-bit.
   if (codes >= 3) Put(uint32_t(position.size()), method_.slotCountWidth);
-  for (size_t i = 0; codes >= 3 && i < position.size(); ++i) {
-    Put(std::min<uint32_t>(position[i], 7), 3);
-    if (position[i] >= 7) Put((1u << (position[i] - 6)) - 2, position[i] - 6u);
-  }
-  literal_ = CanonicalCode(literal);
-  position_ = CanonicalCode(position);
-}
-
-void LzhBlockWriter::Match(uint32_t length, uint32_t position) {
-  PutSymbol(literal_, LengthSymbol(length));
-  const uint32_t slot = PositionSlot(position);
-  PutSymbol(position_, slot);
-  Put(position & ((1u << SlotExtraBits(slot)) - 1), SlotExtraBits(slot));
-  for (uint32_t i = 0; i < length; ++i)
-    expected_.push_back(expected_.at(expected_.size() - position - 1));
+  for (const uint32_t n : codes >= 3 ? position : std::vector<uint8_t>{})
+    Put(std::min(n, 7u), 3), Put(n < 7 ? 0 : (1u << (n - 6)) - 2, n < 7 ? 0 : n - 6);
 }
 
 void LzhBlockWriter::Write(const char* words) {
@@ -58,12 +39,17 @@ void LzhBlockWriter::Write(const char* words) {
   uint32_t number = 0, position = 0, random = 12345;
   while (in >> kind >> number) {
     if (kind == 'B') StartBlock(uint16_t(number));
-    if (kind == 'M' && in >> comma >> position) Match(number, position);
     for (uint32_t i = 0; kind == 'L' && i < number; ++i) {
       random = random * 1103515245 + 12345;
       expected_.push_back(uint8_t(random >> 16));
-      if (method_.kind == MethodKind::kStored) Put(expected_.back(), 8);
-      if (method_.kind != MethodKind::kStored) PutSymbol(literal_, expected_.back());
+      PutSymbol(literal_, expected_.back());
     }
+    if (kind != 'M' || !(in >> comma >> position)) continue;
+    PutSymbol(literal_, LengthSymbol(number));
+    const uint32_t slot = PositionSlot(position), extraBits = SlotExtraBits(slot);
+    PutSymbol(position_, slot);
+    Put(position & ((1u << extraBits) - 1), extraBits);
+    for (uint32_t i = 0; i < number; ++i)
+      expected_.push_back(expected_.at(expected_.size() - position - 1));
   }
 }
