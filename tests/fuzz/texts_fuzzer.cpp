@@ -21,15 +21,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   hooks.codePage932 = options & kTextsShiftJis;
   hooks.searchPath[texts[2].substr(texts[2].find_last_of("/\\:\xFF") + 1)] = "D:\\FOUND\\x";
   hooks.callsBeforeFailure[platform_double::Fault::kMakeDirectory] = 0;  // none made anywhere
-  static RunContext run;
-  static SetupState setup;
+  static RunContext run, before;
+  static SetupState setup, setupBefore;
   run = RunContext{}, setup = SetupState{};
   std::memcpy(run.script, texts[0].data(), std::min<size_t>(texts[0].size(), kScriptCapacity));
+  std::memcpy(&before, &run, sizeof run), std::memcpy(&setupBefore, &setup, sizeof setup);
   ParseSetupScript(run, setup);
-  const SettingsBlock& s = run.settings;
+  SettingsBlock& s = run.settings;
   CheckThat(AllTerminated(s.windowTitle, s.installTitle, s.installDir, s.command,
                           setup.classCheckText, setup.groupCheckText),
             "a field set by the script is not terminated");
+  // An overrun inside a structure escapes the sanitizers: the script may change only the settings'
+  // texts, the script's last byte (cleared), the boxes' labels and the switches before ddeState.
+  std::memcpy(before.settings.windowTitle, s.windowTitle, offsetof(SettingsBlock, reserved) - 4);
+  std::memcpy(setupBefore.classCheckText, setup.classCheckText, 2 * sizeof setup.classCheckText);
+  std::memcpy(&setupBefore, &setup, offsetof(SetupState, ddeState));
+  before.script[kScriptCapacity - 1] = run.script[kScriptCapacity - 1];
+  CheckThat(
+      !std::memcmp(&before, &run, sizeof run) && !std::memcmp(&setupBefore, &setup, sizeof setup),
+      "the script changed what is not its fields");
 
   char member[kPathCapacity], inside[kPathCapacity];
   CopyText(run.extractDir, kDirCapacity, texts[1].c_str());
