@@ -60,8 +60,7 @@ bool WriteOutput(FileHandle file, const void* bytes, uint32_t count) {
 }
 
 bool CloseOutput(FileHandle file) {
-  const bool fails = Fails(Fault::kClose);
-  return posix::CloseOutput(file) && !fails;
+  return !Fails(Fault::kClose) & posix::CloseOutput(file);  // closed even when it fails
 }
 
 void DeleteOutput(const char* path) {

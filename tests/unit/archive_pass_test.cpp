@@ -96,9 +96,8 @@ std::vector<Row> Catalogue() {
   const std::vector<uint8_t> plain = Archive([](Member&) {});
   const Member corrupt =
       With(TextMember("", "c"), [](Member& m) { m.editAfterCrc = [](auto& h) { h[15] ^= 1; }; });
-  const std::vector<Member> members = {TextMember("", "!", "Read me."),
-                                       TextMember("", "$", "$WindowTitle=S\r\n"),
-                                       TextMember("", "a")};
+  const std::vector<Member> members = {
+      TextMember("", "!", "Read."), TextMember("", "$", "$WindowTitle=S\r\n"), TextMember("", "a")};
   const Member &notice = members[0], &script = members[1];
   const std::vector<uint8_t> whole = BuildArchive(members);
   const auto cut = [&](size_t size) { return std::vector(whole.begin(), whole.begin() + size); };
@@ -126,22 +125,22 @@ std::vector<Row> Catalogue() {
       {"empty", {}, sound, checked(0)}, {"end mark", {0, 0, 0}, sound, checked(0)},
       // Only a notice at the top is one; an empty notice must not show what an earlier one left.
       {"notices", Archive({TextMember("x" + kSep, "!"), notice, TextMember("y" + kSep, "!"),
-                           TextMember("", "!", "")}), {1, "T", "; Read me.; "}},
+                           TextMember("", "!", "")}), {1, "T", "; Read.; "}},
       // The check value covers the reserved members; a script is read as it is met.
-      {"checked", Archive(members, CheckValueOf(members)), {1, "S", "; Read me."}, checked(0)},
+      {"checked", Archive(members, CheckValueOf(members)), {1, "S", "; Read."}, checked(0)},
       {"checked without the reserved members", Archive(members,
-         CheckValueOf(std::span(members).subspan(2))), {0, "S", "; Read me.; Tampered DATA"}, checked(0)},
+         CheckValueOf(std::span(members).subspan(2))), {0, "S", "; Read.; Tampered DATA"}, checked(0)},
       // After No the headers are still checked; a later script is decoded but ends the walk,
       // unread, and the check value is not tested.
-      {"declined", Archive({notice, TextMember("", "a"), corrupt}, 0), {0, "T", "; Read me.; Bad header"},
+      {"declined", Archive({notice, TextMember("", "a"), corrupt}, 0), {0, "T", "; Read.; Bad header"},
        declined},
       {"declined before a script", Archive({notice, TextMember("", "a"), script, corrupt}, 0),
-       {0, "T", "; Read me."}, declined},
+       {0, "T", "; Read."}, declined},
       {"cut in the first header size", cut(1), {1, "T", ""}},
       {"cut in the notice", cut(scriptAt - 1), {1, "T", "; Read ERROR"}},
-      {"cut in the script", cut(file - 1), {1, "T", "; Read me.; Read ERROR"}},
-      {"cut before the file", cut(file), {1, "S", "; Read me."}},
-      {"cut in the file's header", cut(file + 10), {0, "S", "; Read me.; Bad header"}},
+      {"cut in the script", cut(file - 1), {1, "T", "; Read.; Read ERROR"}},
+      {"cut before the file", cut(file), {1, "S", "; Read."}},
+      {"cut in the file's header", cut(file + 10), {0, "S", "; Read.; Bad header"}},
   };
   // clang-format on
   for (const auto& [index, byte] :

@@ -16,8 +16,8 @@ using OutputPathTest = CoreTest;
 TEST_F(OutputPathTest, NamesAreFittedToTheVolume) {
   // clang-format off
   const std::tuple<std::string, int, std::string> cases[] = {  // more run in the stub end to end
-      {"..", 0, "_."}, {"..", 1, ".."}, {"a+b,c;d.e", 0, "a_b_c_d.e"}, {"a:b*c", 1, "a_b_c"},
-      {"a b+c,d;e.f.g", 1, "a b+c,d;e.f.g"}, {std::string(300, 'n'), 1, std::string(255, 'n')},
+      {"..", 0, "_."}, {"..", 1, ".."}, {"a+b,c;d", 0, "a_b_c_d"}, {"a+,; b:c*", 1, "a+,; b_c_"},
+      {std::string(300, 'n'), 1, std::string(255, 'n')},
       {"abcdefg\x82\xA0.txt", 0, "abcdefg.txt"},  // the double-byte character is not split
       {"\x83\x5B\x83\x5B.txt", 0, "\x83\x5B\x83\x5B.txt"},  // a trail byte is no '['
       {"\x81.abcdefghij", 0, "\x81.abcdef"},                   // nor a '.', were it one
@@ -46,8 +46,7 @@ TEST_F(OutputPathTest, MacrosExpandInOrderWithTheirFallBacks) {
       {"%WORK%", ".\\TEMP", [](Hooks& h) { h.environment.clear(), h.windowsDirectory = "."; }},
       {"%WORK%", "E:\\CUR", [](Hooks& h) {
          h.environment.clear(), h.windowsDirectory.clear(), h.currentDirectory = "E:\\CUR"; }},
-      {"%WinDir%a", "C:\\WINDOWSa"}, {"%WinRoot%\\f", "C:\\f"},
-      {"%SystemDir%/x/y", "C:\\WINDOWS\\SYSTEM\\x\\y"},
+      {"%WinRoot%\\f", "C:\\f"}, {"%SystemDir%/x/y", "C:\\WINDOWS\\SYSTEM\\x\\y"},
       {"%ProgramFiles%\\A", "C:\\Program Files\\A"},
       {"%ProgramFiles%\\A", "C:\\A", [](Hooks& h) { h.win32s = true; }},
       {"%Search%\\f", "C:\\WINDOWS\\SYSTEM\\f", {}, "f"},  // found, but too long to take
