@@ -15,7 +15,7 @@ struct Member : MemberRecord {
 
   // Edits of the header bytes: the header CRC covers the first (which must not move the CRC
   // field), the second breaks it unless it changes nothing.
-  std::function<void(std::vector<uint8_t>&header)> editBeforeCrc, editAfterCrc;
+  std::function<void(std::vector<uint8_t>&)> editBeforeCrc, editAfterCrc;
 };
 
 // The XOR of the members' data CRCs: the check value.
