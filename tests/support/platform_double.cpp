@@ -60,7 +60,8 @@ bool WriteOutput(FileHandle file, const void* bytes, uint32_t count) {
 }
 
 bool CloseOutput(FileHandle file) {
-  return !Fails(Fault::kClose) & posix::CloseOutput(file);  // closed even when it fails
+  const bool fails = Fails(Fault::kClose);
+  return posix::CloseOutput(file) && !fails;
 }
 
 void DeleteOutput(const char* path) {
