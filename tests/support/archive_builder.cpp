@@ -5,19 +5,6 @@
 // Where the header CRC lies: the tool's headers carry it in the first extended header.
 static constexpr size_t kHeaderCrcField = kFixedHeaderSize + 1;
 
-static std::vector<uint8_t> EditedHeader(const Member& member) {
-  std::vector<uint8_t> header = EncodeMemberHeader(member);
-  if (member.editBeforeCrc) {
-    member.editBeforeCrc(header);
-    if (member.withHeaderCrc) {
-      PutU16(header, kHeaderCrcField, 0);
-      PutU16(header, kHeaderCrcField, Crc16(header));
-    }
-  }
-  if (member.editAfterCrc) member.editAfterCrc(header);
-  return header;
-}
-
 uint16_t CheckValueOf(std::span<const Member> members) {
   uint16_t value = 0;
   for (const Member& member : members) value ^= member.dataCrc;
@@ -26,12 +13,15 @@ uint16_t CheckValueOf(std::span<const Member> members) {
 
 std::vector<uint8_t> BuildArchive(std::span<const Member> members, ArchiveLayout layout) {
   std::vector<uint8_t> archive;
-  if (layout.checkValue) {
-    archive.resize(2);
-    PutU16(archive, 0, CheckValueOf(members));
-  }
+  if (layout.checkValue) archive.resize(2), PutU16(archive, 0, CheckValueOf(members));
   for (const Member& member : members) {
-    const std::vector<uint8_t> header = EditedHeader(member);
+    std::vector<uint8_t> header = EncodeMemberHeader(member);
+    if (member.editBeforeCrc) {
+      member.editBeforeCrc(header);
+      if (member.withHeaderCrc)
+        PutU16(header, kHeaderCrcField, 0), PutU16(header, kHeaderCrcField, Crc16(header));
+    }
+    if (member.editAfterCrc) member.editAfterCrc(header);
     archive.insert(archive.end(), header.begin(), header.end());
     archive.insert(archive.end(), member.data.begin(), member.data.end());
   }

@@ -8,8 +8,6 @@
 
 inline constexpr size_t kFirstExtSizeOffset = offsetof(MemberHeader, firstExtSize);
 
-using HeaderEdit = std::function<void(std::vector<uint8_t>& header)>;
-
 struct Member : MemberRecord {
   Member() = default;
   // Implicit: a record is a member without edits.
@@ -17,7 +15,7 @@ struct Member : MemberRecord {
 
   // Edits of the header bytes: the header CRC covers the first (which must not move the CRC
   // field), the second breaks it unless it changes nothing.
-  HeaderEdit editBeforeCrc, editAfterCrc;
+  std::function<void(std::vector<uint8_t>&)> editBeforeCrc, editAfterCrc;
 };
 
 // The XOR of the members' data CRCs: the check value.

@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <cstring>
-#include <sstream>
 
 #include "base/text.h"
 #include "decode_into_sink.h"
@@ -86,11 +85,10 @@ std::vector<uint8_t> CoreTest::DecodeToFile(char method, const std::vector<uint8
 
 void CoreTest::CheckCommand(const std::string& line, int status, const std::string& out,
                             const std::string& err) const {
-  std::vector<std::string> args = {"ombrix"};
-  std::istringstream words(line);
-  for (std::string word; std::getline(words, word, ' ');) args.push_back(word);
-  std::vector<const char*> argv;
-  for (const std::string& arg : args) argv.push_back(arg.c_str());
+  std::string words = "ombrix " + line;  // each space ends an argument
+  std::vector<const char*> argv = {words.data()};
+  for (char& c : words)
+    if (c == ' ') c = '\0', argv.push_back(&c + 1);
   testing::internal::CaptureStdout(), testing::internal::CaptureStderr();
   EXPECT_EQ(RunCommandLine(int(argv.size()), argv.data()), status) << line;
   const std::string gotOut = testing::internal::GetCapturedStdout(),

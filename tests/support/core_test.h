@@ -32,14 +32,13 @@ class CoreTest : public ::testing::Test {
   platform_double::Hooks& hooks() { return platform_double::GetHooks(); }
   RunContext& run() { return area_->run; }
   std::string WriteFile(const std::string& name, const std::vector<uint8_t>& bytes) const;
-  // Runs a command line (split at single blanks) as the tool's main and expects its status, its
-  // output and what follows "ombrix: " on standard error, each exact, or with a leading '~' a part.
+  // Runs the tool on the words of line; out and err (after "ombrix: ") are whole, or a part of
+  // it after '~'.
   void CheckCommand(const std::string& line, int status, const std::string& out,
                     const std::string& err = "") const;
   std::vector<std::string> BoxTexts() const;
   std::vector<std::string> ItemTexts(int item) const;
-  // Each box as "; message subject", or "; message" when its subject is program; "; text" for a
-  // box that names no file.
+  // Each box as "; message subject", the subject left out when it is program or none.
   std::string BoxMessages(const std::string& program) const;
   // "\"subject\" message", as ReportError shows it; the subject is the program file unless given.
   std::string ErrorText(const char* message, const std::string& subject = "") const {
@@ -47,9 +46,9 @@ class CoreTest : public ::testing::Test {
            message;
   }
 
-  // A program file as the packer makes it, with the archive, set up as start-up leaves it.
+  // A program file with the archive, set up as start-up leaves it.
   void UseArchive(const std::vector<uint8_t>& archive);
-  // Decodes data (more bytes follow it) into outPath_ or the text sink; what the file then holds.
+  // Decodes data (more bytes follow it) into outPath_ or the text sink; what outPath_ then holds.
   std::vector<uint8_t> DecodeToFile(char method, const std::vector<uint8_t>& data,
                                     uint32_t unpackedSize, uint32_t packedSize = UINT32_MAX,
                                     uint8_t sink = kOrdinaryMember);

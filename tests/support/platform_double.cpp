@@ -26,9 +26,8 @@ static bool Fails(Fault operation) {
   ++hooks.calls[operation];
   const auto budget = hooks.callsBeforeFailure.find(operation);
   if (budget == hooks.callsBeforeFailure.end() || budget->second < 0) return false;
-  if (budget->second == 0) return platform::posix::NoteFailure(std::strerror(EIO)), true;
-  --budget->second;
-  return false;
+  if (budget->second > 0) return --budget->second, false;
+  return platform::posix::NoteFailure(std::strerror(EIO)), true;
 }
 
 }  // namespace platform_double
@@ -44,7 +43,6 @@ int32_t Seek(FileHandle file, int32_t offset, int origin) {
 }
 
 int32_t Read(FileHandle file, void* buffer, uint32_t count) {
-  GetHooks().readSizes.push_back(count);
   const bool fails = Fails(Fault::kRead);
   if (fails && !GetHooks().failHalfway) return -1;
   return posix::Read(file, buffer, fails ? count / 2 : count);
@@ -85,9 +83,7 @@ void SetAttributes(const char* path, uint32_t attributes) {
 
 void* AllocZeroed(uint32_t size) {
   auto& budget = GetHooks().allocationsBeforeFailure;
-  if (budget == 0) return nullptr;
-  if (budget > 0) --budget;
-  return posix::AllocZeroed(size);
+  return budget == 0 ? nullptr : (budget -= budget > 0, posix::AllocZeroed(size));
 }
 
 int ShowMessageBox(Window owner, const char* text, const char* caption, uint32_t style) {
@@ -102,14 +98,13 @@ void EndProcess(int status) {
   throw ProcessEnded{status};
 }
 
-void SetItemText(Window /*window*/, int itemId, const char* text) {
+void SetItemText(Window, int itemId, const char* text) {
   GetHooks().itemTexts.emplace_back(itemId, text);
 }
 
-void PumpMessages(Window /*window*/) {
-  auto& hooks = GetHooks();
-  ++hooks.pumpCount;
-  if (hooks.onPump) hooks.onPump();
+void PumpMessages(Window) {
+  ++GetHooks().pumpCount;
+  if (GetHooks().onPump) GetHooks().onPump();
 }
 
 }  // namespace platform

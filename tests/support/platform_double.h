@@ -11,7 +11,6 @@
 
 namespace platform_double {
 
-// The operations on files whose calls a test can make fail.
 // clang-format off
 enum class Fault {
   kCreate, kWrite, kRead, kSeek, kClose, kSetTime, kSetAttributes, kMakeDirectory };
@@ -26,14 +25,12 @@ struct Hooks : platform::posix::WindowsSystem {
   std::function<int(const MessageBoxRecord&)> answerBox;  // unset, the platform answers
   std::function<void()> onPump;  // what the messages a pump dispatches would do (a Cancel, say)
   int64_t allocationsBeforeFailure = -1;  // a negative budget never runs out
-  // Calls of an operation that succeed before every later one fails: a create gives no file, a
-  // read -1, a write nothing, a seek -1, a close closes but says it failed, and the operations
-  // whose failures the program ignores do nothing. An operation not named never fails.
+  // Calls of an operation that succeed before every later one fails, as a failing disk goes on
+  // failing: a failed close still closes, and an operation whose failure the program ignores
+  // does nothing.
   std::map<Fault, int64_t> callsBeforeFailure;
   bool failHalfway = false;  // a failing read or write moves half of its bytes, and stops short
-  // What the program did.
   std::vector<MessageBoxRecord> boxes;
-  std::vector<uint32_t> readSizes;
   std::vector<std::pair<int, std::string>> itemTexts;
   std::vector<std::string> deletedFiles;
   std::map<Fault, int> calls;

@@ -2,7 +2,6 @@
 
 #include "base/text.h"
 #include "core_test.h"
-#include "setup/setup_fields.h"
 
 namespace {
 
@@ -11,8 +10,7 @@ namespace {
 class SetupScriptTest : public CoreTest {
  protected:
   std::string Read(const std::string& script, const char* presetDir = "") {
-    SettingsBlock& settings = run().settings;
-    settings = {};
+    SettingsBlock& settings = run().settings = {};
     SetupState setup{};
     CopyText(settings.installDir, kDirCapacity, presetDir);
     CopyText(run().script, kScriptCapacity, script.c_str());
@@ -42,60 +40,6 @@ TEST_F(SetupScriptTest, FirstReading) {
   hooks().codePage932 = true;  // 39 bytes and a double-byte character: only the 39 fit
   EXPECT_EQ(Read("$WindowTitle=" + std::string(39, 'a') + "\x82\xA0"),
             std::string(39, 'a') + "||||000|");
-}
-
-// Fields as TakeField leaves them, '!' marking one that did not fit; a command's name|parameters.
-TEST_F(SetupScriptTest, ValuesSplitIntoFieldsAndCommandsIntoNameAndParameters) {
-  const std::tuple<const char*, uint32_t, const char*> values[] = {
-      {"\"x\"y,z,,w", 20, "xy|z||w|"},
-      {"a,\"b,c,d", 20, "a|b,c,d|||"},
-      {"abcdef,x", 4, "abc!|x|||"},
-  };
-  for (const auto& [value, capacity, expected] : values) {
-    std::string fields;
-    const char* cursor = value;
-    for (int i = 0; i < 4; ++i) {
-      std::vector<char> field(capacity);
-      const bool fits = TakeField(&cursor, field.data(), capacity);
-      fields += std::string(field.data()) + (fits ? "|" : "!|");
-    }
-    EXPECT_EQ(fields, expected) << value;
-  }
-  const std::pair<const char*, const char*> commands[] = {
-      {"\"run\"x /y", "run|x /y"},
-      {"run.exe", "run.exe|"},
-      {" \t run.exe\t /a b ", "run.exe|/a b "},
-  };
-  for (const auto& [command, expected] : commands) {
-    char name[kScratchCapacity];
-    const char* parameters = SplitCommand(name, sizeof name, command);
-    EXPECT_EQ(std::string(name) + "|" + parameters, expected);
-  }
-}
-
-// The action lines of the second reading while the Set Class and Start Menu boxes are checked.
-TEST_F(SetupScriptTest, SecondReadingTakesCheckedLinesInOrder) {
-  const char* script =  // the second class line's extension fills all 20 bytes of its field
-      "$Group=G1,T1,a.exe,a.ico\n$ClassTitle=x\n$Class=.A,D,\"b c\",K\r\n"
-      "$Class=.eeeeeeeeeeeeeeeeeee,D,c,K\n$Group=G2,T2,b.exe\n";
-  const std::tuple<uint32_t, uint32_t, std::string> cases[] = {
-      {1, 1, "G1|T1|a.exe|a.ico .A|D|b c|K G2|T2|b.exe| "},
-      {1, 0, ".A|D|b c|K "},
-      {0, 1, "G1|T1|a.exe|a.ico G2|T2|b.exe| "},
-  };
-  for (const auto& [classChecked, groupChecked, expected] : cases) {
-    SetupState setup{};
-    setup.classChecked = classChecked, setup.groupChecked = groupChecked;
-    std::string taken;
-    const char* cursor = script;
-    for (int code; (code = NextActionLine(&cursor, setup)) != kNoDirective;) {
-      const bool group = code == kGroup;
-      taken += std::string(group ? setup.groupName : setup.classExt) + "|" +
-               (group ? setup.itemTitle : setup.classTitle) + "|" + setup.progPath + "|" +
-               (group ? setup.iconPath : setup.classKey) + " ";
-    }
-    EXPECT_EQ(taken, expected);
-  }
 }
 
 }  // namespace
