@@ -114,6 +114,7 @@ std::vector<Row> Catalogue() {
       {"name of 259 bytes", Archive({TextMember("", std::string(259, 'n'))}), sound},
       {"name of 260 bytes", Archive({TextMember("", std::string(260, 'n'))}), bad},
       {"header size 25", Patched(kHeaderSizeOffset, 25), bad},  // 0 and 1: the end mark and a cut
+      {"header size 0x80xx", Patched(kHeaderSizeOffset + 1, 0x80, 1), {0, "T", "; Not enough memory"}},
       {"no program file", plain, {0, "T", "; Open ERROR"}, [](PassArea& a) { a.run.program.path[1] = 'X'; }},
       {"no memory", plain, {0, "T", "; Not enough memory"},
        [](auto&) { GetHooks().allocationsBeforeFailure = 0; }},
@@ -141,6 +142,9 @@ std::vector<Row> Catalogue() {
       {"cut in the script", cut(file - 1), {1, "T", "; Read.; Read ERROR"}},
       {"cut before the file", cut(file), {1, "S", "; Read."}},
       {"cut in the file's header", cut(file + 10), {0, "S", "; Read.; Bad header"}},
+      {"cut in the file", cut(whole.size() - 2), {0, "S", "; Read.; Unexpeted EOF"}},
+      {"notice holding a zero byte", Archive({TextMember("", "!", std::string("Before\0After", 12))}),
+       {1, "T", "; Before"}},
   };
   // clang-format on
   for (const auto& [index, byte] :
