@@ -39,10 +39,13 @@ static bool OpenArchive(PassArea& area, Window window) {
   area.longNames = VolumeTakesLongNames(run.extractDir);
   HeaderState& header = area.header;
   if (run.settings.flags & kFlagCheckValue) {
-    // The count read is not tested: a short archive keeps what the bytes held before.
-    uint8_t value[2] = {static_cast<uint8_t>(header.checkValue),
-                        static_cast<uint8_t>(header.checkValue >> 8)};
-    Read(run.program.file, value, 2);
+    uint8_t value[2];
+    const int32_t got = Read(run.program.file, value, 2);
+    if (got != 2) {
+      CloseRead(run.program.file);
+      run.program.file = kNoFile;
+      return got == -1 ? FailRead(run) : FailEof(run);
+    }
     header.checkValue = static_cast<uint16_t>(value[0] | value[1] << 8);
   }
   BuildCrcTable(area.crc, kCrcPolynomial);
@@ -64,15 +67,18 @@ void ReportDecodeFailure(RunContext& run, DecodeStatus status) {
   if (status == kDecodeWriteFailed) ReportError(run, kWriteError, run.output.path);
   if (status == kDecodeBadTable) ReportError(run, kBadTable, run.program.path);
   if (status == kDecodeReadFailed) ReportError(run, kReadError, run.program.path);
+  if (status == kDecodeCutShort) ReportError(run, kUnexpectedEof, run.program.path);
 }
 
 bool RunArchivePass(PassArea& area, Window window, const ArchiveJob& job) {
   RunContext& run = area.run;
   if (!OpenArchive(area, window)) return false;
-  while (ReadMemberHeader(run, area.crc, area.header) == kHeaderRead) {
+  HeaderResult result;
+  while ((result = ReadMemberHeader(run, area.crc, area.header)) == kHeaderRead) {
     area.header.crcXor ^= CurrentHeader(area.header).dataCrc;
     if (!job.member(area, job.context)) break;
   }
+  area.header.cut = result == kArchiveCut;
   CloseRead(run.program.file);
   run.program.file = kNoFile;  // a later stop must not close it twice
   if (job.finish != nullptr) job.finish(area, job.context);

@@ -74,10 +74,21 @@ static void CopyBytesExactly(char* dest, const uint8_t* source, uint32_t count) 
   dest[count] = '\0';
 }
 
+// Whether a '/'-separated path has a ".." component, which would lead out of the directory the
+// user chose without a word.
+static bool LeadsUp(const char* path) {
+  for (const char* c = path; *c != '\0'; ++c) {
+    if ((c == path || c[-1] == '/') && c[0] == '.' && c[1] == '.' && (c[2] == '/' || c[2] == '\0'))
+      return true;
+  }
+  return false;
+}
+
 // Joins directory and file name. Some archivers end a directory name without a separator, so
-// one goes in between where the name lacks it; otherwise the last directory would run into the
-// file name. A path that would not fit in memberPath makes the header bad rather than being
-// cut, since a cut path would put the file somewhere else.
+// one goes in between where the name lacks it and a file name follows (or the member is a
+// directory); otherwise the last directory would run into the file name. A path that would not
+// fit in memberPath makes the header bad rather than being cut, since a cut path would put the
+// file somewhere else.
 static bool BuildMemberPath(HeaderState& state) {
   const uint32_t dirLength = state.dirNamePtr ? state.dirNameLen : 0;
   const uint32_t fileLength = state.fileNamePtr ? state.fileNameLen : 0;
@@ -86,11 +97,12 @@ static bool BuildMemberPath(HeaderState& state) {
   CopyBytesExactly(path, state.dirNamePtr, dirLength);
   // The separator test runs over whole characters: a Shift-JIS trail byte can be a backslash.
   uint32_t length = dirLength;
-  if (length != 0 && ConvertSeparators(path, '/') != path + length) path[length++] = '/';
+  const bool named = fileLength != 0 || CurrentMethod(state).kind == MethodKind::kDirectory;
+  if (length != 0 && ConvertSeparators(path, '/') != path + length && named) path[length++] = '/';
   if (length + fileLength >= kPathCapacity) return false;
   CopyBytesExactly(path + length, state.fileNamePtr, fileLength);
   ConvertSeparators(path, '/');
-  return true;
+  return !LeadsUp(path);
 }
 
 HeaderResult ReadMemberHeader(RunContext& run, CrcState& crc, HeaderState& state) {
@@ -100,7 +112,8 @@ HeaderResult ReadMemberHeader(RunContext& run, CrcState& crc, HeaderState& state
   // complete archive and the members after it would be silently missing.
   const int32_t got = Read(run.program.file, sizeBytes, 2);
   if (got == -1) return FailRead(run), kHeaderFailed;
-  if (got != 2) return kArchiveEnd;
+  // One byte of 0 is the end mark that archivers write; nothing at all may be an archive cut short.
+  if (got != 2) return got == 1 && sizeBytes[0] == 0 ? kArchiveEnd : kArchiveCut;
   const auto headerSize = static_cast<int16_t>(LoadU16(sizeBytes));
   if (headerSize == 0) return kArchiveEnd;
   if (headerSize < 0 || (state.header = static_cast<uint8_t*>(
@@ -118,7 +131,14 @@ HeaderResult ReadMemberHeader(RunContext& run, CrcState& crc, HeaderState& state
   if (Read(run.program.file, header + 2, rest) != static_cast<int32_t>(rest)) {
     return FailHeader(run), kHeaderFailed;
   }
-  if (FindMethod(CurrentHeader(state).method) == nullptr) return FailHeader(run), kHeaderFailed;
+  const MemberHeader& fixed = CurrentHeader(state);
+  const Method* method = FindMethod(fixed.method);
+  if (method == nullptr) return FailHeader(run), kHeaderFailed;
+  // Passes that skip a member by one size and copy it by the other must see the same members.
+  if ((method->kind == MethodKind::kStored && fixed.packedSize != fixed.unpackedSize) ||
+      (method->kind == MethodKind::kDirectory && fixed.packedSize != 0)) {
+    return FailHeader(run), kHeaderFailed;
+  }
 
   state.headerCrcField = nullptr;
   state.dirNameLen = 0;

@@ -44,6 +44,7 @@ struct HeaderState {
   uint16_t fileNameLen;
   uint16_t checkValue;  // as the archive area stores it
   uint16_t crcXor;      // of the members' data CRCs so far
+  bool cut;             // the walk ended without an end mark
   char memberPath[kPathCapacity];
 };
 
@@ -79,11 +80,11 @@ inline ReservedMember ReservedMemberOf(const char* memberPath) {
                                              : kOrdinaryMember;
 }
 
-enum HeaderResult { kHeaderFailed = 0, kHeaderRead = 1, kArchiveEnd = 2 };
+enum HeaderResult { kHeaderFailed = 0, kHeaderRead = 1, kArchiveEnd = 2, kArchiveCut = 3 };
 
 // Releases the previous header, reads and validates the next one and builds memberPath.
-// kArchiveEnd at the end mark or when fewer than 2 bytes remain; kHeaderFailed after the
-// failure has been reported and failed set.
+// kArchiveEnd at the end mark, kArchiveCut where the file ends without one (both end the walk);
+// kHeaderFailed after the failure has been reported and failed set.
 HeaderResult ReadMemberHeader(RunContext& run, CrcState& crc, HeaderState& state);
 
 // Seeks past the current member's data. false after reporting a failure.

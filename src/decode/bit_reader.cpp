@@ -19,7 +19,7 @@ static void LoadInput(BitReader& reader) {
   reader.end = reader.inBuf + size;
   reader.unloaded -= size;
   if (got != static_cast<int32_t>(size)) {
-    FailReader(reader, kDecodeReadFailed);
+    FailReader(reader, got == -1 ? kDecodeReadFailed : kDecodeCutShort);
     reader.end = reader.next;
     reader.unloaded = 0;
   }
@@ -32,7 +32,11 @@ void FillBitCacheSlowly(BitReader& reader) {
       if (reader.next == reader.end) {
         // Past the member's end the stream is zeros; they are added in whole bytes so that the
         // cache stays aligned with the bytes it came from.
-        if (reader.unloaded == 0) reader.count += (kCacheBits - reader.count) & ~7u;
+        if (reader.unloaded != 0) break;
+        if (reader.zeros > reader.count) FailReader(reader, kDecodeCutShort);
+        const uint32_t added = (kCacheBits - reader.count) & ~7u;
+        reader.count += added;
+        reader.zeros += added;
         break;
       }
     }

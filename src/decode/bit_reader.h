@@ -25,6 +25,7 @@ struct BitReader {
   const uint8_t* next;  // bytes loaded into inBuf and not yet moved into cache, up to `end`
   const uint8_t* end;
   uint32_t unloaded;  // member bytes still in the file
+  uint32_t zeros;     // bits added past the member's end; more than count means some were taken
   platform::FileHandle file;
   uint8_t* inBuf;
   // The first failure met, kept with the reader so that the decoding loop can test it in a
@@ -33,6 +34,8 @@ struct BitReader {
 };
 
 // A reader at the start of a member's data of packedSize bytes in file, its lookahead filled.
+// Decoding may look ahead past the member's end but never take a bit from there: an encoder
+// flushes its last bits into the member's last byte, so a member that needs more is cut short.
 BitReader StartBitReader(platform::FileHandle file, DecoderState& state, uint32_t packedSize);
 
 // Records a failure unless an earlier one is already there: the first is the one to tell.

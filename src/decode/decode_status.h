@@ -6,7 +6,8 @@
 
 enum DecodeStatus : uint8_t {
   kDecodeDone,
-  kDecodeReadFailed,   // the program file gave fewer bytes than the member's data needs
+  kDecodeReadFailed,   // the program file could not be read
+  kDecodeCutShort,     // the member's data ends before what it declares is decoded
   kDecodeBadTable,     // the stream holds a code that no encoder writes
   kDecodeWriteFailed,  // the member's file took fewer bytes than it was given
   kDecodeCancelled,    // Cancel was pressed during the member

@@ -105,6 +105,7 @@ static DecodeStatus DecodeCompressed(const OutputSink& sink, DecoderState& state
     }
   }
   // A member of no bytes still loads its first data, which may fail.
+  if (reader.zeros > reader.count) FailReader(reader, kDecodeCutShort);
   if (reader.status != kDecodeDone) return reader.status;
   return fill == 0 ? kDecodeDone : Flush(sink, window, fill, flushed + fill, origSize);
 }
@@ -112,13 +113,12 @@ static DecodeStatus DecodeCompressed(const OutputSink& sink, DecoderState& state
 static DecodeStatus CopyStored(const OutputSink& sink, DecoderState& state,
                                platform::FileHandle archive, uint32_t size) {
   // The program file's positions are signed 32-bit numbers, so it cannot hold 2^31 bytes of
-  // data after a header: such a size can only end in a short read, and says so at once.
-  if (size > INT32_MAX) return kDecodeReadFailed;
+  // data after a header: such a size can only end short, and says so at once.
+  if (size > INT32_MAX) return kDecodeCutShort;
   for (uint32_t copied = 0; copied < size;) {
     const uint32_t chunk = size - copied < kWindowSize ? size - copied : kWindowSize;
-    if (platform::Read(archive, state.window, chunk) != static_cast<int32_t>(chunk)) {
-      return kDecodeReadFailed;
-    }
+    const int32_t got = platform::Read(archive, state.window, chunk);
+    if (got != static_cast<int32_t>(chunk)) return got == -1 ? kDecodeReadFailed : kDecodeCutShort;
     // Each chunk is reported as it begins.
     const DecodeStatus status = Flush(sink, state.window, chunk, copied, size);
     if (status != kDecodeDone) return status;

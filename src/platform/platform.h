@@ -50,8 +50,8 @@ inline constexpr uint32_t kAttributeNormal = 0x80;
 uint32_t FileAttributes(const char* path);                  // GetFileAttributesA
 void SetAttributes(const char* path, uint32_t attributes);  // failures are ignored
 // The last write of the file at path in packed DOS form, read through a handle opened for
-// reading. 0xFFFFFFFF when it cannot be opened; 0 when its time has no DOS form, so that the file
-// counts as older than any member.
+// reading. 0xFFFFFFFF when it cannot be opened, as a directory cannot; 0 when its time has no DOS
+// form, so that the file counts as older than any member.
 uint32_t ExistingFileTime(const char* path);
 
 // Where things are. Each returns the length of what it wrote, or the capacity it would need

@@ -54,6 +54,7 @@ TEST_F(HostileTargetTest, NothingOutsideNothingPartialNothingEarlierLost) {
   const auto xWritten = [this] { return !fs::is_symlink("t/x.txt") && Text("t/x.txt") == "data"; };
   Member bad = TextMember("", "z.txt", "new"), x = TextMember("", "x.txt");
   const std::vector<Member> three = {x, TextMember("d" + kSep, "y.txt"), TextMember("", "z.txt")};
+  const auto unmarked = [&] { WriteFile("a.lzh", BuildArchive(three, {.endMark = false})); };
   bad.dataCrc ^= 1;
   // clang-format off
   const Row rows[] = {
@@ -66,6 +67,13 @@ TEST_F(HostileTargetTest, NothingOutsideNothingPartialNothingEarlierLost) {
        "~\"t/d/y.txt\" Open ERROR: \"t/d\" is a symbolic link", 1, xWritten},
       {"a FIFO at a member's place is left alone", {}, [] { ::mkfifo("t/x.txt", 0644); }, extract,
        z, "~\"t/x.txt\" Open ERROR: it is a FIFO", 1, [] { return fs::is_fifo("t/x.txt"); }},
+      {"a directory at a member's place is left, and said to be", {},
+       [] { fs::create_directory("t/x.txt"); }, extract,
+       "t/x.txt: not written, a directory has that name\n" + z, "", 0},
+      {"an archive without its end mark fails the test", {}, unmarked, "test a.lzh", "~z.txt: OK",
+       "\"a.lzh\" has no end mark: the file may be cut short\n", 1},
+      {"unless that is accepted", {}, unmarked, "test --accept-missing-end-mark a.lzh",
+       "~z.txt: OK", "~no end mark", 0},
       {"a newer file is kept, and said to be", {}, [] { SetFileTime("t/z.txt", 2000000000); },
        extract, "t/z.txt: kept, as new as the member\n", "", 0, earlier},
       {"a member failing its CRC keeps the earlier file; the rest is written", {bad, x}, {},

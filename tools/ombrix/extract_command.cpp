@@ -78,7 +78,13 @@ void PlaceMember(PassArea& area, Extraction& extraction) {
   }
   switch (platform::posix::PlaceOutput()) {
     case platform::posix::Placed::kNothing:
-      if (!directory) std::cout << Printable(FormatMessage(kKeptAsNew, path.c_str())) << '\n';
+      if (directory) break;
+      std::cout << Printable(FormatMessage(
+                       platform::FileAttributes(path.c_str()) == platform::kAttributeDirectory
+                           ? kLeftForDirectory
+                           : kKeptAsNew,
+                       path.c_str()))
+                << '\n';
       break;
     case platform::posix::Placed::kReplaced:
       std::cout << Printable(FormatMessage(kReplaced, path.c_str())) << '\n';

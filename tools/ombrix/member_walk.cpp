@@ -1,12 +1,14 @@
 #include "ombrix/member_walk.h"
 
 #include <fstream>
+#include <iostream>
 #include <memory>
 
 #include "archive/member_file.h"
 #include "archive/program_settings.h"
 #include "base/messages.h"
 #include "base/text.h"
+#include "ombrix/printable.h"
 #include "ombrix/regular_file.h"
 #include "ombrix/tool_error.h"
 #include "ombrix/tool_messages.h"
@@ -41,9 +43,15 @@ bool OnMember(PassArea& area, void* context) {
   return state.job.member(area);
 }
 
+// The stub reads on to the file's end as the walk does; a reader of the archive is told.
 void OnFinish(PassArea& area, void* context) {
   auto& state = *static_cast<WalkState*>(context);
   state.Open(area);
+  if (area.header.cut && !area.run.failed) {
+    std::cerr << kToolErrorPrefix << Printable(FormatMessage(kNoEndMark, area.run.program.path))
+              << '\n';
+    area.run.failed = state.job.endMarkRequired;
+  }
   if (state.job.walked) state.job.walked(area);
   VerifyCheckValue(area);
 }

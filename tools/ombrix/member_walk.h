@@ -22,6 +22,8 @@ struct ToolJob {
   std::function<bool(PassArea& area)> member;
   // After the last member, before the check value is verified.
   std::function<void(PassArea& area)> walked;
+  // Whether an archive that ends without its end mark fails; it is said either way.
+  bool endMarkRequired = false;
 };
 
 // Opens path as the stub opens its program file, in a pass area of its own, and walks every

@@ -31,8 +31,9 @@ DecodeStatus TestMember(PassArea& area, std::ostream& out) {
 
 }  // namespace
 
-int TestArchive(const std::string& path, std::ostream& out) {
+int TestArchive(const std::string& path, std::ostream& out, bool acceptMissingEndMark) {
   ToolJob job;
+  job.endMarkRequired = !acceptMissingEndMark;
   job.member = [&out](PassArea& area) {
     return PassOverFailure(area, [&] { return TestMember(area, out); });
   };
@@ -40,8 +41,11 @@ int TestArchive(const std::string& path, std::ostream& out) {
 }
 
 void AddTestCommand(CLI::App& app, int& status) {
-  AddArchiveCommand(app, "test",
-                    "Decode every member of a distributable or LZH archive and check its CRC",
-                    kTestExitStatus, status,
-                    [](const std::string& path) { return TestArchive(path, std::cout); });
+  auto accept = std::make_shared<bool>(false);
+  CLI::App* test = AddArchiveCommand(
+      app, "test", "Decode every member of a distributable or LZH archive and check its CRC",
+      kTestExitStatus, status,
+      [accept](const std::string& path) { return TestArchive(path, std::cout, *accept); });
+  test->add_flag("--accept-missing-end-mark", *accept,
+                 "Pass an archive that ends without its end mark, as some archivers write them");
 }

@@ -7,7 +7,8 @@
 #include <string>
 
 // Names each good member on out; failures go through the platform's message boxes (standard
-// error in the tool). Returns 0 when everything was good, 1 otherwise.
-int TestArchive(const std::string& path, std::ostream& out);
+// error in the tool). Returns 0 when everything was good (an archive without its end mark only
+// when that is accepted), 1 otherwise.
+int TestArchive(const std::string& path, std::ostream& out, bool acceptMissingEndMark);
 
 void AddTestCommand(CLI::App& app, int& status);

@@ -1,18 +1,25 @@
 #include "ombrix/tool_error.h"
 
+#include <algorithm>
 #include <iostream>
+#include <string_view>
 
+#include "base/messages.h"
 #include "ombrix/printable.h"
 #include "ombrix/tool_messages.h"
 #include "platform/posix/posix_platform.h"
 #include "platform/posix/posix_system.h"
 
-// The stub's message, with the system's reason where a file operation failed.
+// The stub's message, with the system's reason where it says that a file operation failed.
 void UseToolPlatform() {
   platform::posix::AnswerBoxesWith([](const char* text) {
     const std::string reason = platform::posix::TakeFailureReason();
-    std::cerr << kToolErrorPrefix << Printable(text) << (reason.empty() ? "" : ": ")
-              << Printable(reason) << '\n';
+    const std::string_view message = text;
+    const bool failed = std::ranges::any_of(
+        std::initializer_list<const char*>{kOpenError, kReadError, kWriteError, kCloseError},
+        [&](const char* system) { return message.ends_with(system); });
+    std::cerr << kToolErrorPrefix << Printable(text)
+              << (failed && !reason.empty() ? ": " + Printable(reason) : "") << '\n';
     return platform::kAnswerYes;
   });
 }

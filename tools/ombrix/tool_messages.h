@@ -47,6 +47,7 @@ inline constexpr char kExtractExitStatus[] =
     "\"Program Files\", %WinRoot% the directory itself. Names are fitted to the volume as the stub "
     "fits them, and read-only members are written read-only when the settings keep attributes.";
 inline constexpr char kMemberOk[] = "%s: OK";
+inline constexpr char kNoEndMark[] = "\"%s\" has no end mark: the file may be cut short";
 inline constexpr char kUnsafeMemberPath[] =
     "member \"%s\" has a \"..\" component and would be written outside the target directory; "
     "skipped";
@@ -68,6 +69,7 @@ inline constexpr char kWrittenTwice[] =
 inline constexpr char kCannotPlace[] = "cannot put \"%s\" in place: %s";
 inline constexpr char kReplaced[] = "%s: replaced";
 inline constexpr char kKeptAsNew[] = "%s: kept, as new as the member";
+inline constexpr char kLeftForDirectory[] = "%s: not written, a directory has that name";
 inline constexpr char kNotAStub[] = "\"%s\" is not a stub: it does not start with \"MZ\"";
 inline constexpr char kStubTooSmall[] =
     "\"%s\" is too small to hold the settings block (%zu bytes)";

@@ -45,19 +45,23 @@ uint32_t FileAttributes(const char* path) {
   return (info.st_mode & S_IWUSR) ? 0x20 : 0x21;
 }
 
-// Without waiting for a FIFO's writer.
+// As Windows's open of a directory fails, a directory has no time; a FIFO's writer is not waited
+// for.
 uint32_t ExistingFileTime(const char* path) {
+  int64_t modified = 0;
+  uint32_t attributes = kNoAttributes;
   if (posix::OutputConfined()) {
-    int64_t modified = 0;
-    const uint32_t attributes = posix::ConfinedAttributes(path, &modified);
-    return attributes == kNoAttributes ? 0xFFFFFFFF : DosTimeOf(modified);
+    attributes = posix::ConfinedAttributes(path, &modified);
+  } else if (const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC); fd >= 0) {
+    struct stat info {};
+    if (::fstat(fd, &info) == 0) {
+      attributes = S_ISDIR(info.st_mode) ? kAttributeDirectory : 0;
+      modified = info.st_mtime;
+    }
+    ::close(fd);
   }
-  const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return 0xFFFFFFFF;
-  struct stat info {};
-  const bool known = ::fstat(fd, &info) == 0;
-  ::close(fd);
-  return known ? DosTimeOf(info.st_mtime) : 0;
+  if (attributes == kNoAttributes || attributes == kAttributeDirectory) return 0xFFFFFFFF;
+  return DosTimeOf(modified);
 }
 
 namespace posix {
