@@ -30,9 +30,13 @@ void SetClassValue(const char* keyPath, const char* text) {
 
 }  // namespace
 
+bool JoinedPathFits(const char* dir, const char* name) {
+  return TextLength(dir) + 1 + TextLength(name) < kDirCapacity;
+}
+
 bool MakeShortPath(const char* dir, const char* name, char* dest, uint32_t capacity) {
   char joined[kDirCapacity];
-  if (TextLength(dir) + 1 + TextLength(name) >= sizeof joined) return false;
+  if (!JoinedPathFits(dir, name)) return false;
   CopyText(joined, sizeof joined, dir);
   AppendText(joined, sizeof joined, "\\");
   AppendText(joined, sizeof joined, name);
@@ -42,7 +46,12 @@ bool MakeShortPath(const char* dir, const char* name, char* dest, uint32_t capac
 }
 
 void RegisterFileClass(RunContext& run, SetupState& setup) {
-  if (TextLength(setup.classKey) + sizeof kCommandKey > kKeyPathCapacity) return;
+  // Whatever would make the line fail is found before the user is asked about it; the key is
+  // measured only where it is used, which WIN.INI is not.
+  if (!run.options.isWin32s && TextLength(setup.classKey) + sizeof kCommandKey > kKeyPathCapacity) {
+    return;
+  }
+  if (!JoinedPathFits(run.extractDir, setup.progPath)) return;
   if (setup.askRegist &&
       MessageBoxA(static_cast<HWND>(run.dialogWindow),
                   FormatAboutFile(run, kSetClassQuestion, setup.classTitle),
@@ -50,7 +59,7 @@ void RegisterFileClass(RunContext& run, SetupState& setup) {
     return;
   }
   char* program = setup.progPath;
-  if (!MakeShortPath(run.extractDir, program, program, kDirCapacity)) return;
+  MakeShortPath(run.extractDir, program, program, kDirCapacity);
   ConvertSeparators(program, '\\');
   CharLowerA(setup.classExt);
   char* text = setup.ddeCommand;

@@ -105,7 +105,7 @@ def registered(keys: tuple, *classes: tuple):  # (extension, key, title[, progra
 
 def on_win32s(session, run: Path) -> None:  # Wine writes WIN.INI no sooner than at the end
     expect("WIN.INI", registry(session, EXTENSIONS, root="HKCU"),
-           {f"{EXTENSIONS}\\w3s": f"{testimony(run)} ^.w3s"})
+           {f"{EXTENSIONS}\\{ext}": f"{testimony(run)} ^.{ext}" for ext in ("w3s", "w3k")})
     expect("classes", registry(session, ".w3s"), {})
     member, written = (run.parent / "payload/readme.txt", run / "target/readme.txt")
     expect("TZ=JST-9", written.stat().st_mtime - member.stat().st_mtime // 2 * 2, 9 * 3600)
@@ -161,11 +161,11 @@ CASES = {
         ["target/a.txt", "target/c.txt"], files=STEPS, make=flip_a_bit),
     "shift_jis_name": row([], {"target/ポート/日本語.txt": JAPANESE}, files={JAPANESE: b"Japanese"},
                           environment={"LC_ALL": "ja_JP.UTF-8"}),
-    "file_classes_asked_and_a_quoted_command": row([  # No, then Yes; too long a key is not asked
+    "file_classes_asked_and_a_quoted_command": row([  # No, then Yes; too long a key or path: none
         (BOX + ("7", "gone"), {"text 65535": '"Alpha file" Set Class?', "buttons": ["&Yes", "&No"],
                                "box style": 0x2024}),  # task-modal, question, Yes and No
         *[(BOX + ("6", "gone"), {"text 65535": f'"{title}" Set Class?'})
-          for title in ("Ombrix file", "Sixty", "Long", "Not there")],
+          for title in ("Ombrix file", "Sixty", "Not there")],
         registered(CLASSES, (".ombx", "Ombrix.File", "Ombrix file"), (".ombz", KEY60, "Sixty"),
                    (".ombn", "Ombrix.None", "Not there", "bin\\none.exe"))], WRITTEN,
         "$ClassTitle=Register", "$AskRegist=0", f"$Class=.oma,Alpha file,{PROGRAM},Ombrix.Alpha",
@@ -174,7 +174,8 @@ CASES = {
         "$Class=.ombn,Not there,bin/none.exe,Ombrix.None", prepare=forget(*CLASSES)),
     "file_class_on_win32s": row(  # every time TZ hours later
         [], dict.fromkeys(WRITTEN), "$ClassTitle=Register",
-        f"$Class=.W3S,Win32s file,{PROGRAM},Ombrix.W3S", name="win32s.exe",
+        f"$Class=.W3S,Win32s file,{PROGRAM},Ombrix.W3S", f"$Class=.w3k,Key,{PROGRAM},{KEY60}1",
+        name="win32s.exe",
         environment={"TZ": "JST-9"}, after=on_win32s, prepare=lambda session, run: (
             forget(".w3s")(session, run), forget(EXTENSIONS, root="HKCU")(session, run))),
     "program_groups_with_the_witness_as_program_manager": row(
