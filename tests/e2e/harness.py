@@ -28,7 +28,7 @@ WINE_SETTINGS = [  # a key of the user's Software\Wine, name, value
     ("X11 Driver", "Managed", "N"),  # Wine's own captions; a window's end waits for no manager
     ("Fonts\\Replacements", "ＭＳ Ｐゴシック", "IPAPGothic"),  # the dialog's Japanese font
     # A program's log shows the style of each message box and each program started.
-    ("Debug", "RelayInclude", "user32.MessageBoxA;shell32.ShellExecuteA"),
+    ("Debug", "RelayInclude", "user32.MessageBoxA;user32.PostMessageA;shell32.ShellExecuteA"),
     ("DllOverrides", "progman.exe", ""),  # Wine's Program Manager, whose window outlives a case
     ("AppDefaults\\win32s.exe", "Version", "win31")]  # a program so named sees Win32s
 

@@ -52,8 +52,18 @@ def attributes_shown(session, run: Path) -> None:
 
 
 def flip_a_bit(session, exe: Path) -> None:  # in the compressed data of the last member
-    data = pack(session, exe, STEPS, "--window-title", TITLE, "--method", "lh7").read_bytes()
+    (script := exe.parent / "setup.txt").write_text(
+        f"$ClassTitle=x\r\n$Class=.omc,Crc,{PROGRAM},Ombrix.Crc\r\n$Command={PROGRAM}\r\n")
+    data = pack(session, exe, STEPS, "--window-title", TITLE, "--method", "lh7", "--script",
+                script).read_bytes()
     exe.write_bytes(data[:-1000] + bytes([data[-1000] ^ 0x10]) + data[-999:])
+
+
+def after_a_failed_pass(session, run: Path) -> None:  # setup actions run, the command does not
+    log = (run.parent / "setup.log").read_bytes()
+    expect("class, WM_WININICHANGE broadcast, command started", (
+        registry(session, ".omc"), bool(re.search(rb"PostMessageA\(0*ffff,0*1a,", log)),
+        b"Call shell32.ShellExecuteA(" in log), ({".omc": "Ombrix.Crc"}, True, False))
 
 
 def landed(session, run: Path) -> list[Path]:  # in the Windows directory and in TEMP
@@ -158,7 +168,8 @@ CASES = {
     "crc_error_in_a_compressed_member": row(
         [(BOX + ("1", "gone"), {"text 65535": '"<run:/>/target/b.txt" CRC ERROR',
                                 "box style": 0x2010})],  # error, task-modal
-        ["target/a.txt", "target/c.txt"], files=STEPS, make=flip_a_bit),
+        ["target/a.txt", "target/c.txt"], files=STEPS, make=flip_a_bit, prepare=forget(".omc"),
+        after=after_a_failed_pass),
     "shift_jis_name": row([], {"target/ポート/日本語.txt": JAPANESE}, files={JAPANESE: b"Japanese"},
                           environment={"LC_ALL": "ja_JP.UTF-8"}),
     "file_classes_asked_and_a_quoted_command": row([  # No, then Yes; too long a key or path: none
