@@ -23,15 +23,17 @@ inline constexpr char kInfoExitStatus[] =
     "Exit status: 0 when every header is sound and the check value, if asked for, matches; 1 "
     "otherwise, with the stub's own message on standard error.";
 inline constexpr char kTestExitStatus[] =
-    "Exit status: 0 when every header is sound, every member decodes to its CRC and the check "
-    "value, if asked for, matches; 1 otherwise, with the stub's own message on standard error.";
+    "Exit status: 0 when every header is sound, every member decodes to its CRC, the check value, "
+    "if asked for, matches and the archive ends with its end mark (or that is accepted); 1 "
+    "otherwise, with the stub's own message on standard error. Every member is tested, past any "
+    "that fails.";
 inline constexpr char kExtractExitStatus[] =
     "Exit status: 0 when every member was written and matched its CRC; 1 otherwise, each failure "
     "on standard error with the path and the reason; 2 for a mistake on the command line. A member "
     "that fails is passed over and the rest are still written.\n"
     "Nothing is written outside the directory. A member named from the root or with a drive is "
-    "written inside it, without them; one with a \"..\" component, or with a name longer than 255 "
-    "bytes, is refused. A symbolic link in the directory is never followed: a member whose path "
+    "written inside it, without them; one with a name longer than 255 bytes is refused; a \"..\" "
+    "component makes a bad header, as in the stub, and nothing after it is written. A symbolic link in the directory is never followed: a member whose path "
     "leads through one is refused, and a link, or a hard link, at a member's own place is replaced "
     "by the member, never written through. A FIFO, device or socket at a member's place is left "
     "alone, unopened, and the member refused. Two members of one archive that land on one path: "
