@@ -79,15 +79,21 @@ def drive_d(session, run: Path) -> None:  # the run's d, where nothing has lande
         path.unlink(missing_ok=True)
 
 
-def testimony(run: Path) -> str:  # the command's short path, once it has said how it started
+def testimony(run: Path, arguments=("/open", "two words")) -> str:  # its short path, once started
     record, end = run / "target/Viewer Program/witness.txt", time.monotonic() + WAIT_S
     while not record.exists():
         assert time.monotonic() < end, "the command was not started"
         time.sleep(0.1)
     lines = record.read_text(encoding="utf-16-le").splitlines()
     expect("directory, arguments", lines[:1] + lines[2:],
-           [windows_path(run / "target"), "/open", "two words"])
+           [windows_path(run / "target"), *arguments])
     return lines[1]
+
+
+def without_parameters(session, run: Path) -> None:  # ShellExecuteA is given NULL, not ""
+    testimony(run, [])
+    expect("parameters NULL", bool(re.search(rb'ShellExecuteA\([0-9a-f]+,0+,[0-9a-f]+ "[^"]*",0+,',
+                                             (run.parent / "setup.log").read_bytes())), True)
 
 
 def registry(session, *keys: str, root: str = "HKCR") -> dict[str, str]:  # a default by its key
@@ -183,6 +189,8 @@ CASES = {
         f"$Class=.OMBX,Ombrix file,{PROGRAM},Ombrix.File", f"$Class=.ombz,Sixty,{PROGRAM},{KEY60}",
         f"$Class=.omby,Sixty-one,{PROGRAM},{KEY60}1", f"$Class=.ombl,Long,{'x' * 200},Ombrix.Long",
         "$Class=.ombn,Not there,bin/none.exe,Ombrix.None", prepare=forget(*CLASSES)),
+    "command_without_parameters": row([], WRITTEN, script=f'$Command="{PROGRAM}"\r\n',
+                                      files=SETUP, after=without_parameters),
     "file_class_on_win32s": row(  # every time TZ hours later
         [], dict.fromkeys(WRITTEN), "$ClassTitle=Register",
         f"$Class=.W3S,Win32s file,{PROGRAM},Ombrix.W3S", f"$Class=.w3k,Key,{PROGRAM},{KEY60}1",
