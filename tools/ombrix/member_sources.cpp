@@ -137,10 +137,7 @@ std::vector<MemberSource> CollectMemberSources(const std::vector<std::string>& p
 }
 
 MemberSource DescribeFile(const std::string& path, std::string memberPath, uint32_t latestTime) {
-  RequireRegularFile(path, kNotFound);
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) throw ToolError(FormatMessage(kNotFound, path.c_str()));
-  return SourceOf(path, std::move(memberPath), info, latestTime);
+  return SourceOf(path, std::move(memberPath), RequireRegularFile(path, kNotFound), latestTime);
 }
 
 StoredName StoredNameOf(const MemberSource& source) {

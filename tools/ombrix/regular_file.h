@@ -2,8 +2,10 @@
 // hang it or make no sense, so each is refused at once with what it is.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <string>
 
-// Throws ToolError unless path names a regular file (through links): missingMessage (a format
-// taking the path) when there is nothing there.
-void RequireRegularFile(const std::string& path, const char* missingMessage);
+// What stat says of path, a regular file (through links); otherwise throws ToolError, with
+// missingMessage (a format taking the path) when there is nothing there.
+struct stat RequireRegularFile(const std::string& path, const char* missingMessage);
