@@ -104,12 +104,6 @@ def stub_resources(work: Path) -> None:
     font = struct.pack("<HHBB", 9, 0, 0, 1) + "ＭＳ Ｐゴシック\0".encode("utf-16le")
     expect("main extended with its font, chooser classic", (
         main_dialog[:4], font in main_dialog, chooser[:4] == EXTENDED), (EXTENDED, True, False))
-    group = found.get((14, "IDI_ICON1", JAPANESE), bytes(6))  # RT_GROUP_ICON, then RT_ICON
-    expect("IDI_ICON1 images: width, height, colours; bitmap width, height with mask, bits",
-           sorted(struct.unpack_from("<BBB", group, 6 + 14 * i) + struct.unpack_from(
-               "<ii2xH", found.get((3, *struct.unpack_from("<H", group, 18 + 14 * i), JAPANESE),
-                                  bytes(16)), 4)
-               for i in range(group[4])), [(16, 16, 16, 16, 32, 4), (32, 32, 16, 32, 64, 4)])
     base, _, count, _, names, ordinals = image.at("6I", image.offset(image.directories[0][0]) + 16)
     expect("exports", {image.text(image.at("I", image.offset(names) + 4 * i)[0]):
                        base + image.at("H", image.offset(ordinals) + 2 * i)[0]
