@@ -32,6 +32,7 @@ void StartProgramManager() {
 // The server's acknowledgement of the initiate arrives, sent, inside this broadcast.
 void BroadcastInitiate(SetupState& setup, HWND dialog) {
   setup.ddeState = kInitiated;
+  setup.ddeServer = nullptr;
   const ATOM application = GlobalAddAtomA("PROGMAN");
   const ATOM topic = GlobalAddAtomA("PROGMAN");
   SendMessageA(reinterpret_cast<HWND>(-1), WM_DDE_INITIATE, reinterpret_cast<WPARAM>(dialog),
@@ -69,18 +70,24 @@ void ReleaseExecuteAck(LPARAM carried) {
 
 }  // namespace
 
+// Only the server that answered the initiate first is asked; a later answer to the same
+// initiate carries atoms, not an execute's acknowledgement, and its conversation is ended at once.
 void OnDdeAck(SetupState& setup, HWND dialog, HWND server, LPARAM carried) {
-  if (setup.ddeState == kInitiated) {
-    GlobalDeleteAtom(LOWORD(carried));
-    GlobalDeleteAtom(HIWORD(carried));
-    setup.ddeServer = server;
-    SendGroupCommand(setup, dialog);
-  } else if (setup.ddeState == kExecuted) {
+  if (setup.ddeState == kExecuted && server == setup.ddeServer) {
     ReleaseExecuteAck(carried);
-    PostMessageA(static_cast<HWND>(setup.ddeServer), WM_DDE_TERMINATE,
-                 reinterpret_cast<WPARAM>(dialog), 0);
+    PostMessageA(server, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(dialog), 0);
     setup.ddeState = kEnded;
+    return;
   }
+  if (server == setup.ddeServer) return;  // an acknowledgement that came after the wait
+  GlobalDeleteAtom(LOWORD(carried));
+  GlobalDeleteAtom(HIWORD(carried));
+  if (setup.ddeState != kInitiated) {
+    PostMessageA(server, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(dialog), 0);
+    return;
+  }
+  setup.ddeServer = server;
+  SendGroupCommand(setup, dialog);
 }
 
 void MakeProgramGroup(RunContext& run, SetupState& setup, HWND dialog) {

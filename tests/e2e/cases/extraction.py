@@ -127,20 +127,27 @@ def on_win32s(session, run: Path) -> None:  # Wine writes WIN.INI no sooner than
     expect("TZ=JST-9", written.stat().st_mtime - member.stat().st_mtime // 2 * 2, 9 * 3600)
 
 
-def start_progman(session, run: Path) -> None:
+def start_progman(session, run: Path) -> None:  # two: only the first to answer may be asked
     forget(".omn")(session, run)
-    PROGMANS[run] = subprocess.Popen([session.wine, session.witness, "progman", windows_path(
-        run.parent / "progman.log"), "2", str(3000 * WAIT_S)], env=session.environment(), **QUIET)
-    session.robot("find", "Progman", "")
+    PROGMANS[run] = []
+    for log in (run.parent / "progman0.log", run.parent / "progman1.log"):
+        PROGMANS[run].append(subprocess.Popen([session.wine, session.witness, "progman",
+                                               windows_path(log), "2", str(3000 * WAIT_S)],
+                                              env=session.environment(), **QUIET))
+        session.robot("find", "Progman", "")
+        while not log.exists():
+            time.sleep(0.1)
 
 
 def conversed(session, run: Path) -> None:
     short = testimony(run).encode()
-    expect("the witness's exit code", PROGMANS.pop(run).wait(timeout=4 * WAIT_S), 0)
-    records = (run.parent / "progman.log").read_bytes().split(b"\0")[:-1]
+    expect("exit codes", [witness.wait(timeout=4 * WAIT_S) for witness in PROGMANS.pop(run)], [0] * 2)
+    logs = sorted(((run.parent / f"progman{i}.log").read_bytes().split(b"\0")[:-1] for i in (0, 1)),
+                  key=lambda log: any(record.startswith(b"execute") for record in log))
     # Posted messages keep their order; a sent initiate may overtake those posted before it.
-    expect("conversations", (records[0], records.count(b"initiate")), (b"initiate", 2))
-    expect("commands", [record for record in records if record != b"initiate"], [
+    expect("the other server's conversations", logs[0], [b"initiate", b"terminate"] * 2)
+    expect("conversations", (logs[1][0], logs[1].count(b"initiate")), (b"initiate", 2))
+    expect("commands", [record for record in logs[1] if record != b"initiate"], [
         b'execute [CreateGroup("Viewer",0)]\n[AddItem(%s,Viewer 1.0)]' % short, b"terminate",
         b'execute [CreateGroup("Tools",0)]\n[AddItem(%s,Witness, (x),%s)]' % (short, short),
         b"terminate"])
