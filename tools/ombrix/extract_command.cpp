@@ -27,10 +27,6 @@ struct Extraction {
   bool placed = false;            // the member at hand has an output path
 };
 
-void Complain(const std::string& message) {
-  std::cerr << kToolErrorPrefix << Printable(message) << '\n';
-}
-
 size_t LongestComponent(const char* path) {
   size_t longest = 0, length = 0;
   for (const char* c = path; *c != '\0'; ++c) {

@@ -1,14 +1,12 @@
 #include "ombrix/member_walk.h"
 
 #include <fstream>
-#include <iostream>
 #include <memory>
 
 #include "archive/member_file.h"
 #include "archive/program_settings.h"
 #include "base/messages.h"
 #include "base/text.h"
-#include "ombrix/printable.h"
 #include "ombrix/regular_file.h"
 #include "ombrix/tool_error.h"
 #include "ombrix/tool_messages.h"
@@ -48,8 +46,7 @@ void OnFinish(PassArea& area, void* context) {
   auto& state = *static_cast<WalkState*>(context);
   state.Open(area);
   if (area.header.cut && !area.run.failed) {
-    std::cerr << kToolErrorPrefix << Printable(FormatMessage(kNoEndMark, area.run.program.path))
-              << '\n';
+    Complain(FormatMessage(kNoEndMark, area.run.program.path));
     area.run.failed = state.job.endMarkRequired;
   }
   if (state.job.walked) state.job.walked(area);

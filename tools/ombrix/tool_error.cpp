@@ -10,6 +10,10 @@
 #include "platform/posix/posix_platform.h"
 #include "platform/posix/posix_system.h"
 
+void Complain(const std::string& message) {
+  std::cerr << kToolErrorPrefix << Printable(message) << '\n';
+}
+
 // The stub's message, with the system's reason where it says that a file operation failed.
 void UseToolPlatform() {
   platform::posix::AnswerBoxesWith([](const char* text) {
@@ -18,8 +22,7 @@ void UseToolPlatform() {
     const bool failed = std::ranges::any_of(
         std::initializer_list<const char*>{kOpenError, kReadError, kWriteError, kCloseError},
         [&](const char* system) { return message.ends_with(system); });
-    std::cerr << kToolErrorPrefix << Printable(text)
-              << (failed && !reason.empty() ? ": " + Printable(reason) : "") << '\n';
+    Complain(failed && !reason.empty() ? std::string(message) + ": " + reason : text);
     return platform::kAnswerYes;
   });
 }
@@ -28,7 +31,7 @@ int RunToolCommand(const std::function<int()>& body) {
   try {
     return body();
   } catch (const std::exception& error) {
-    std::cerr << kToolErrorPrefix << Printable(error.what()) << '\n';
+    Complain(error.what());
     return 1;
   }
 }

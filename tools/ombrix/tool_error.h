@@ -4,10 +4,14 @@
 
 #include <functional>
 #include <stdexcept>
+#include <string>
 
 struct ToolError : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
+
+// One line on standard error after the tool's name, control bytes shown escaped.
+void Complain(const std::string& message);
 
 // Points the core's platform at the tool: message boxes go to standard error after the tool's
 // name and are answered Yes.
