@@ -33,7 +33,7 @@ void FillBitCacheSlowly(BitReader& reader) {
         // Past the member's end the stream is zeros; they are added in whole bytes so that the
         // cache stays aligned with the bytes it came from.
         if (reader.unloaded != 0) break;
-        if (reader.zeros > reader.count) FailReader(reader, kDecodeCutShort);
+        if (TookBitsPastTheEnd(reader)) FailReader(reader, kDecodeCutShort);
         const uint32_t added = (kCacheBits - reader.count) & ~7u;
         reader.count += added;
         reader.zeros += added;

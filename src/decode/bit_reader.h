@@ -43,6 +43,12 @@ inline void FailReader(BitReader& reader, DecodeStatus status) {
   if (reader.status == kDecodeDone) reader.status = status;
 }
 
+// Whether bits have been taken from past the member's end, not merely looked at: zeros beyond
+// those still in the cache have left it.
+inline bool TookBitsPastTheEnd(const BitReader& reader) {
+  return reader.zeros > reader.count;
+}
+
 // Moves bytes into the cache, loading the next part of the member from the file when the
 // lookahead needs it. Callers hand it a copy, so that their own reader never has its address
 // taken and can stay in registers while bytes are stored into the window.

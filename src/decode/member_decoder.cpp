@@ -105,7 +105,7 @@ static DecodeStatus DecodeCompressed(const OutputSink& sink, DecoderState& state
     }
   }
   // A member of no bytes still loads its first data, which may fail.
-  if (reader.zeros > reader.count) FailReader(reader, kDecodeCutShort);
+  if (TookBitsPastTheEnd(reader)) FailReader(reader, kDecodeCutShort);
   if (reader.status != kDecodeDone) return reader.status;
   return fill == 0 ? kDecodeDone : Flush(sink, window, fill, flushed + fill, origSize);
 }

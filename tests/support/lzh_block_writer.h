@@ -15,10 +15,11 @@ class LzhBlockWriter {
 
   void Put(uint32_t value, uint32_t width) { bits_.Put(value, width); }  // most significant first
   // A block of size symbols (0: 65536) and the first `codes` of its codes: literals of 8 or 9 bits,
-  // lengths 249 to 256 of 10 to 16, slot k of k + 1 (the last two alike), past both lookup tables.
-  void StartBlock(uint16_t size, int codes = 3);
-  // "B<n>" starts a block of n symbols, "L<n>" puts n pseudo-random literals,
-  // "M<length>,<position>" a match of 3 to 256 bytes from position + 1 back.
+  // lengths 249 to 256 of 10 to 16, slot k of k + 1 (the last two alike), past both lookup tables;
+  // zeroRun leaves out code-length symbols 3 to 5 by the run of zeros after the third.
+  void StartBlock(uint16_t size, int codes = 3, bool zeroRun = false);
+  // "B<n>" starts a block of n symbols ("Z<n>" one with the zero run), "L<n>" puts n pseudo-random
+  // literals, "M<length>,<position>" a match of 3 to 256 bytes from position + 1 back.
   void Write(const char* words);
 
   std::vector<uint8_t> bytes() const { return BitWriter(bits_).Finish(); }  // padded with 0s

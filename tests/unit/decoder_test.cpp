@@ -24,7 +24,7 @@ struct DecoderTest : CoreTest {
 // The window goes out when full and at the end, reporting the whole percent; reads stop at the
 // member's end. Rows: blocks of 65536 symbols; a read wrapping from 65529 to 0 across the flush and
 // the farthest lh4 match, never encoded; codes under both lookup tables, and a last match that runs
-// 255 past the size and is written whole.
+// 255 past the size and is written whole; a zero run of 3 in the code-length code; no data at all.
 TEST_F(DecoderTest, DecodesWhatTheWriterWrote) {
   const std::string k100 = "Extract... 100%";
   const char* const deep =
@@ -33,6 +33,8 @@ TEST_F(DecoderTest, DecodesWhatTheWriterWrote) {
       {'5', "B0 L65536 B0 L65536", {"Extract... 50%", k100}, 0},
       {'4', "B0 L65530 M20,100 L5 B18 L15 M30,40 M5,0 M10,8191", {"Extract... 99%", k100}, 0},
       {'7', deep, {k100}, 255},
+      {'6', "Z300 L300", {k100}, 0},
+      {'5', "", {}, 0},
   };
   for (const auto& [method, words, progress, cut] : cases) {
     LzhBlockWriter writer(method);
@@ -45,6 +47,39 @@ TEST_F(DecoderTest, DecodesWhatTheWriterWrote) {
               std::tuple(ReferenceCrc16(out), progress, int(progress.size()),
                          int32_t(writer.bytes().size())))
         << words;
+  }
+}
+
+// Where the reader goes byte by byte: the bit order (A5 3C), a member of one byte, one of 16385
+// whose second load comes exactly when the lookahead reaches its last byte, leaving the file at the
+// next member. Every bit of the member is taken; one more is taken from nothing.
+TEST_F(DecoderTest, TheReaderTakesTheBitsInOrderLoadingAtTheLastMoment) {
+  std::vector<uint8_t> twoLoads(16385);
+  for (size_t i = 0; i < twoLoads.size(); ++i) twoLoads[i] = uint8_t(i * 167 + i / 251);
+  std::vector<uint32_t> sixteens(8192, 16);
+  sixteens.push_back(8);
+  const std::pair<std::vector<uint8_t>, std::vector<uint32_t>> cases[] = {
+      {{0xA5, 0x3C}, {3, 7, 6}}, {{0xA5}, {1, 7}}, {twoLoads, sixteens}};
+  for (const auto& [bytes, takes] : cases) {
+    std::vector<uint8_t> file = bytes;
+    file.insert(file.end(), {'N', 'E', 'X', 'T'});
+    const platform::FileHandle in = platform::OpenForRead(WriteFile("program.exe", file).c_str());
+    BitReader reader = StartBitReader(in, area_->decoder, uint32_t(bytes.size()));
+    size_t taken = 0;
+    for (const uint32_t n : takes) {
+      uint32_t expected = 0;
+      for (uint32_t i = 0; i < n; ++i, ++taken)
+        expected = expected << 1 | (bytes[taken / 8] >> (7 - taken % 8) & 1);
+      ASSERT_EQ(TakeBits(reader, n), expected) << taken;
+      const size_t looked = std::min((taken + kLookAheadBits + 7) / 8, bytes.size());
+      ASSERT_EQ(size_t(platform::Seek(in, 0, platform::kSeekCur)),
+                std::min((looked + kInBufSize - 1) / kInBufSize * kInBufSize, bytes.size()))
+          << taken;
+    }
+    EXPECT_FALSE(TookBitsPastTheEnd(reader));
+    TakeBits(reader, 1);
+    EXPECT_TRUE(TookBitsPastTheEnd(reader));
+    platform::CloseRead(in);
   }
 }
 
