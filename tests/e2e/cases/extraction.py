@@ -4,6 +4,7 @@ Japanese name; then file classes, groups and the command."""
 import os
 import random
 import re
+import shutil
 import subprocess
 import sys
 import time
@@ -127,16 +128,29 @@ def on_win32s(session, run: Path) -> None:  # Wine writes WIN.INI no sooner than
     expect("TZ=JST-9", written.stat().st_mtime - member.stat().st_mtime // 2 * 2, 9 * 3600)
 
 
-def start_progman(session, run: Path) -> None:  # two: only the first to answer may be asked
-    forget(".omn")(session, run)
-    PROGMANS[run] = []
-    for log in (run.parent / "progman0.log", run.parent / "progman1.log"):
-        PROGMANS[run].append(subprocess.Popen([session.wine, session.witness, "progman",
-                                               windows_path(log), "2", str(3000 * WAIT_S)],
-                                              env=session.environment(), **QUIET))
-        session.robot("find", "Progman", "")
-        while not log.exists():
-            time.sleep(0.1)
+def progmans(mode: str, number: int):  # the witnesses, each ending after 2 of what it counts
+    def start(session, run: Path) -> None:
+        forget(".omn")(session, run)
+        PROGMANS[run] = []
+        for log in (run.parent / f"progman{i}.log" for i in range(number)):
+            PROGMANS[run].append(subprocess.Popen([session.wine, session.witness, mode,
+                                                   windows_path(log), "2", str(3000 * WAIT_S)],
+                                                  env=session.environment(), **QUIET))
+            session.robot("find", "Progman", "")
+            while not log.exists():
+                time.sleep(0.1)
+    return start
+
+
+def given_up(session, run: Path) -> None:  # an execute unacknowledged after its wait, then no one
+    command = b'execute [CreateGroup("Viewer",0)]\n[AddItem(%s,Viewer 1.0)]' % testimony(run).encode()
+    expect("exit code", PROGMANS.pop(run)[0].wait(timeout=4 * WAIT_S), 0)
+    expect("conversation", (run.parent / "progman0.log").read_bytes().split(b"\0")[:-1],
+           [b"initiate", command, b"initiate"])
+    # Wine's shell, had it still served, would have made the second group in the Start menu.
+    made = list(session.prefix.glob("drive_c/users/*/AppData/Roaming/Microsoft/Windows/Start Menu"
+                                    "/Programs/Unanswered"))
+    expect("groups made", [shutil.rmtree(path) for path in made], [])
 
 
 def conversed(session, run: Path) -> None:
@@ -207,7 +221,10 @@ CASES = {
     "program_groups_with_the_witness_as_program_manager": row(
         [conversed], WRITTEN, "$GroupTitle=Groups", f"$Group=Viewer,Viewer 1.0,{PROGRAM}",
         f"$Group=Long,Long,{'x' * 200}", f'$Group=Tools,"Witness, (x)",{PROGRAM},{PROGRAM}',
-        f"$Class=.omn,Untitled,{PROGRAM},x", prepare=start_progman),
+        f"$Class=.omn,Untitled,{PROGRAM},x", prepare=progmans("progman", 2)),
+    "program_groups_unanswered": row(
+        [given_up], WRITTEN, "$GroupTitle=Groups", f"$Group=Viewer,Viewer 1.0,{PROGRAM}",
+        f"$Group=Unanswered,Tools,{PROGRAM}", prepare=progmans("heedless", 1)),
 }
 
 if __name__ == "__main__":
