@@ -49,6 +49,8 @@ add_executable(fuzz_seed_writer ${OMBRIX_FUZZ_DIR}/seed_writer.cpp
 target_link_libraries(fuzz_seed_writer PRIVATE ombrix_tool ombrix_posix)
 target_include_directories(fuzz_seed_writer PRIVATE ${OMBRIX_FUZZ_INCLUDES})
 target_compile_options(fuzz_seed_writer PRIVATE ${OMBRIX_WARNINGS})
+target_compile_definitions(fuzz_seed_writer
+                           PRIVATE OMBRIX_ARCHIVERS_DIR="${CMAKE_SOURCE_DIR}/tests/data/lzh-corpus")
 
 set(OMBRIX_FUZZ_SEEDS ${CMAKE_BINARY_DIR}/fuzz-seeds)
 add_custom_command(

@@ -74,7 +74,7 @@ bool RunArchivePass(PassArea& area, Window window, const ArchiveJob& job) {
   RunContext& run = area.run;
   if (!OpenArchive(area, window)) return false;
   HeaderResult result;
-  while ((result = ReadMemberHeader(run, area.crc, area.header)) == kHeaderRead) {
+  while ((result = job.readHeader(run, area.crc, area.header)) == kHeaderRead) {
     area.header.crcXor ^= CurrentHeader(area.header).dataCrc;
     if (!job.member(area, job.context)) break;
   }

@@ -23,6 +23,8 @@ struct ArchiveJob {
   // Once the walk has ended and the archive is closed, also after a failure; may be null.
   void (*finish)(PassArea& area, void* context);
   void* context;
+  // The host tool reads the headers of plain archives of every level.
+  HeaderResult (*readHeader)(RunContext& run, CrcState& crc, HeaderState& state) = ReadMemberHeader;
 };
 
 // Opens the program file, positions it at the archive, reads the check value when

@@ -131,6 +131,12 @@ HeaderResult ReadMemberHeader(RunContext& run, CrcState& crc, HeaderState& state
   if (Read(run.program.file, header + 2, rest) != static_cast<int32_t>(rest)) {
     return FailHeader(run), kHeaderFailed;
   }
+  return CheckMemberHeader(run, crc, state);
+}
+
+HeaderResult CheckMemberHeader(RunContext& run, CrcState& crc, HeaderState& state) {
+  uint8_t* header = state.header;
+  const auto headerSize = static_cast<uint16_t>(LoadU16(header));
   const MemberHeader& fixed = CurrentHeader(state);
   const Method* method = FindMethod(fixed.method);
   if (method == nullptr) return FailHeader(run), kHeaderFailed;
@@ -145,8 +151,7 @@ HeaderResult ReadMemberHeader(RunContext& run, CrcState& crc, HeaderState& state
   state.fileNamePtr = nullptr;
   state.fileNameLen = 0;
   state.attributes = CurrentHeader(state).dosAttribute;
-  if (!WalkExtendedHeaders(state, static_cast<uint32_t>(headerSize)) ||
-      state.headerCrcField == nullptr) {
+  if (!WalkExtendedHeaders(state, headerSize) || state.headerCrcField == nullptr) {
     return FailHeader(run), kHeaderFailed;
   }
   state.headerCrcField[0] = 0;

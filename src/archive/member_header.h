@@ -87,6 +87,10 @@ enum HeaderResult { kHeaderFailed = 0, kHeaderRead = 1, kArchiveEnd = 2, kArchiv
 // kHeaderFailed after the failure has been reported and failed set.
 HeaderResult ReadMemberHeader(RunContext& run, CrcState& crc, HeaderState& state);
 
+// The checks of ReadMemberHeader on the level-2 header that lies whole in the header buffer, at
+// least kFixedHeaderSize bytes: method and sizes, extended headers, header CRC, memberPath.
+HeaderResult CheckMemberHeader(RunContext& run, CrcState& crc, HeaderState& state);
+
 // Seeks past the current member's data. false after reporting a failure.
 bool SkipMemberData(RunContext& run, const HeaderState& state);
 

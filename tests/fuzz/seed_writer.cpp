@@ -1,5 +1,5 @@
 // Writes the first inputs of each fuzz target into OUTDIR/<target>/, from the tests' block writer
-// and archive builder.
+// and archive builder, and the archives of real archivers.
 #include <algorithm>
 
 #include "archive_builder.h"
@@ -50,5 +50,8 @@ int main(int argc, char** argv) {
                        Text("\"C:\\My Files\\x.exe\" -n -C- \"C:\\Target Dir\" -c \"-n\""s + '\0'),
                        {blockBytes, blockBytes + sizeof block},
                        BuildArchive(members, {.checkValue = true})});
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(OMBRIX_ARCHIVERS_DIR))
+    if (entry.is_regular_file() && entry.path().extension() != ".md")
+      put("plain_archive", {ReadFileBytes(entry.path())});
   return 0;
 }

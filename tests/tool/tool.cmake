@@ -9,3 +9,12 @@ foreach(name IN ITEMS tool.bad_inputs tool.round_trip_lh0 tool.round_trip_lh5
   set_tests_properties(${name} PROPERTIES LABELS ${label} SKIP_RETURN_CODE 77 TIMEOUT 180
     ENVIRONMENT "OMBRIX=$<TARGET_FILE:ombrix>;PYTHONDONTWRITEBYTECODE=1")
 endforeach()
+
+# One test an archive of tests/data/lzh-corpus, against lhasa.
+execute_process(COMMAND python3 ${CMAKE_CURRENT_LIST_DIR}/archivers.py --list
+                OUTPUT_VARIABLE archives OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+foreach(archive IN LISTS archives)
+  add_test(NAME archivers.${archive} COMMAND python3 ${CMAKE_CURRENT_LIST_DIR}/archivers.py ${archive})
+  set_tests_properties(archivers.${archive} PROPERTIES LABELS peers SKIP_RETURN_CODE 77 TIMEOUT 60
+    ENVIRONMENT "OMBRIX=$<TARGET_FILE:ombrix>;PYTHONDONTWRITEBYTECODE=1")
+endforeach()

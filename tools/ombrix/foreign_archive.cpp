@@ -72,6 +72,7 @@ ForeignArchive ReadForeignArchive(const std::string& path) {
   uint32_t end = 0;
   std::optional<std::string> refusal;
   ToolJob job;
+  job.asTheStub = true;
   job.opened = [&](PassArea& area, bool) { start = end = FirstHeaderPosition(area); };
   job.member = [&](PassArea& area) {
     const HeaderState& state = area.header;

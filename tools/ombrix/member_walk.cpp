@@ -7,6 +7,7 @@
 #include "archive/program_settings.h"
 #include "base/messages.h"
 #include "base/text.h"
+#include "ombrix/any_level_header.h"
 #include "ombrix/regular_file.h"
 #include "ombrix/tool_error.h"
 #include "ombrix/tool_messages.h"
@@ -89,7 +90,12 @@ int WalkMembers(const std::string& path, const ToolJob& job) {
   // except that nobody is there to answer a question: what the stub would ask about is replaced.
   run.options.dateCompare = ResolveDateCompare(kOptionNotGiven, run.settings.flags);
   run.options.overwriteSilently = true;
-  return RunArchivePass(area, nullptr, {OnMember, OnFinish, &state}) ? 0 : 1;
+  return RunArchivePass(
+             area, nullptr,
+             {OnMember, OnFinish, &state,
+              state.hasSettings || job.asTheStub ? ReadMemberHeader : ReadAnyLevelHeader})
+             ? 0
+             : 1;
 }
 
 bool PassOverFailure(PassArea& area, const std::function<DecodeStatus()>& work) {

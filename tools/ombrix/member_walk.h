@@ -24,6 +24,8 @@ struct ToolJob {
   std::function<void(PassArea& area)> walked;
   // Whether an archive that ends without its end mark fails; it is said either way.
   bool endMarkRequired = false;
+  // Whether a plain archive is read as the stub reads one (level 2 only), not as any archiver's.
+  bool asTheStub = false;
 };
 
 // Opens path as the stub opens its program file, in a pass area of its own, and walks every

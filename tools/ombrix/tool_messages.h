@@ -55,6 +55,11 @@ inline constexpr char kUnsafeMemberPath[] =
     "member \"%s\" has a \"..\" component and would be written outside the target directory; "
     "skipped";
 
+inline constexpr char kNotAnArchive[] = "\"%s\" is not an LZH archive or distributable";
+inline constexpr char kMethodNotSupported[] = "member \"%s\": method %s is not supported; skipped";
+inline constexpr char kLinkNotMade[] =
+    "member \"%s\" is a symbolic link to \"%s\", which is not supported; skipped";
+
 inline constexpr char kCannotRead[] = "cannot read \"%s\"";
 inline constexpr char kCannotReadBecause[] = "cannot read \"%s\": %s";
 inline constexpr char kCannotWrite[] = "cannot write \"%s\": %s";
