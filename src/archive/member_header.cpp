@@ -36,8 +36,7 @@ static void ReadExtendedHeader(HeaderState& state, uint8_t* data, uint32_t size)
       state.dirNameLen = length;
       break;
     case kExtAttributes: {
-      const uint8_t os = CurrentHeader(state).osId;
-      if (os == 'M' || os == 'W' || os == 'w') state.attributes = LoadU16(payload);
+      if (WritesDosAttributes(CurrentHeader(state).osId)) state.attributes = LoadU16(payload);
       break;
     }
     default:

@@ -31,6 +31,11 @@ inline constexpr uint8_t kExtFileName = 0x01;
 inline constexpr uint8_t kExtDirName = 0x02;
 inline constexpr uint8_t kExtAttributes = 0x40;
 
+// The systems whose archivers write an attributes extended header the walk takes.
+inline bool WritesDosAttributes(uint8_t os) {
+  return os == 'M' || os == 'W' || os == 'w';
+}
+
 // The header part of the work area: the current member's header buffer and what the walk took
 // from it, and the check value of the archive.
 struct HeaderState {

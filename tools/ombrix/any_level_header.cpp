@@ -27,10 +27,6 @@ uint32_t LoadLittle(const uint8_t* p, uint32_t bytes) {
   return value;
 }
 
-bool IsWindowsOs(uint8_t os) {
-  return os == 'M' || os == 'W' || os == 'w';
-}
-
 bool IsLeadByte932(uint8_t byte) {
   return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
@@ -79,7 +75,7 @@ bool WalkExtended(RunContext& run, std::vector<uint8_t>& raw, uint32_t at, uint3
     if (type == kExtHeaderCrc && payload >= 2) facts.crcAt = static_cast<int32_t>(start + 1);
     if (type == kExtFileName) facts.fileName.assign(body, payload);
     if (type == kExtDirName) facts.dirName.assign(body, payload);
-    if (type == kExtAttributes && payload >= 2 && IsWindowsOs(facts.fixed.osId)) {
+    if (type == kExtAttributes && payload >= 2 && WritesDosAttributes(facts.fixed.osId)) {
       facts.fixed.dosAttribute = raw[start + 1];
     }
     if (type == kExtUnixTime && payload >= 4)
