@@ -24,7 +24,7 @@ target_link_libraries(ombrix_fuzz_platform PUBLIC ombrix_fuzz_core)
 target_compile_options(ombrix_fuzz_platform PRIVATE ${OMBRIX_WARNINGS})
 
 # The host tool over that core, with the same feedback, for the target of its `pack`.
-add_library(ombrix_fuzz_tool STATIC ${OMBRIX_TOOL_SOURCES} ${LZH_ENCODER_SOURCES}
+add_library(ombrix_fuzz_tool STATIC ${OMBRIX_TOOL_SOURCES} ${LZH_ENCODER_SOURCES} ${OLDER_METHODS_SOURCES}
                                     ${OMBRIX_EMBEDDED_STUB})
 add_dependencies(ombrix_fuzz_tool embedded_stub_source)
 target_link_libraries(ombrix_fuzz_tool PUBLIC ombrix_fuzz_core CLI11::CLI11)

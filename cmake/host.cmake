@@ -34,6 +34,13 @@ target_include_directories(lzh_encoder PUBLIC ${CMAKE_SOURCE_DIR}/tools)
 target_link_libraries(lzh_encoder PUBLIC ombrix_core)
 target_compile_options(lzh_encoder PRIVATE ${OMBRIX_WARNINGS})
 
+# The decoders of older archivers' methods, which only the host tool reads.
+file(GLOB OLDER_METHODS_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/older_methods/*.cpp)
+add_library(older_methods STATIC ${OLDER_METHODS_SOURCES})
+target_include_directories(older_methods PUBLIC ${CMAKE_SOURCE_DIR}/tools)
+target_link_libraries(older_methods PUBLIC ombrix_core)
+target_compile_options(older_methods PRIVATE ${OMBRIX_WARNINGS})
+
 find_package(CLI11 CONFIG REQUIRED)
 # The host tool's commands live in a library so that the tests can build archives with the
 # same writer that packs distributables.
@@ -50,7 +57,7 @@ add_custom_target(embedded_stub_source
 add_library(ombrix_tool STATIC ${OMBRIX_TOOL_SOURCES} ${OMBRIX_EMBEDDED_STUB})
 add_dependencies(ombrix_tool embedded_stub_source)
 target_include_directories(ombrix_tool PUBLIC ${CMAKE_SOURCE_DIR}/tools)
-target_link_libraries(ombrix_tool PUBLIC ombrix_core lzh_encoder CLI11::CLI11)
+target_link_libraries(ombrix_tool PUBLIC ombrix_core lzh_encoder older_methods CLI11::CLI11)
 target_compile_options(ombrix_tool PRIVATE ${OMBRIX_WARNINGS})
 
 add_executable(ombrix ${CMAKE_SOURCE_DIR}/tools/ombrix/main.cpp ${OMBRIX_POSIX_SEAM})

@@ -139,6 +139,7 @@ HeaderResult CheckMemberHeader(RunContext& run, CrcState& crc, HeaderState& stat
   const MemberHeader& fixed = CurrentHeader(state);
   const Method* method = FindMethod(fixed.method);
   if (method == nullptr) return FailHeader(run), kHeaderFailed;
+  state.method = method;
   // Passes that skip a member by one size and copy it by the other must see the same members.
   if ((method->kind == MethodKind::kStored && fixed.packedSize != fixed.unpackedSize) ||
       (method->kind == MethodKind::kDirectory && fixed.packedSize != 0)) {

@@ -43,6 +43,7 @@ struct HeaderState {
   uint8_t* headerCrcField;
   uint8_t* dirNamePtr;
   uint8_t* fileNamePtr;
+  const Method* method;  // of the current member, found when its header was checked
   uint16_t headerCrc;
   uint16_t attributes;
   uint16_t dirNameLen;
@@ -62,7 +63,7 @@ inline MemberHeader& CurrentHeader(HeaderState& state) {
 
 // The current member's method; the walk has made sure there is one.
 inline const Method& CurrentMethod(const HeaderState& state) {
-  return *FindMethod(CurrentHeader(state).method);
+  return *state.method;
 }
 
 // What the decoder needs of the current member.

@@ -137,6 +137,11 @@ DecodeStatus DecodeMemberData(const OutputSink& sink, DecoderState& state,
       return DecodeCompressed(sink, state, archive, member);
     case MethodKind::kDirectory:
       break;
+    case MethodKind::kOlder:
+      if constexpr (kOlderMethods) {
+        return static_cast<const OlderMethod&>(member.method).decode(sink, state, archive, member);
+      }
+      break;
   }
   return kDecodeDone;
 }

@@ -15,6 +15,14 @@ struct MemberData {
   uint32_t unpackedSize;
 };
 
+// A method of older archivers, named by its own five bytes, which brings its own decoder: the
+// host tool reads such members, the stub never meets them.
+struct OlderMethod : Method {
+  char name[6];
+  DecodeStatus (*decode)(const OutputSink& sink, DecoderState& state, platform::FileHandle archive,
+                         const MemberData& member);
+};
+
 // Resets the CRC, then copies, decodes or (for a directory) does nothing, by the member's method,
 // reading the member's data from archive, which stands at its start. Stops at the first failure
 // and says which; nothing decoded after a failure reaches the sink.

@@ -4,7 +4,8 @@
 
 #include <cstdint>
 
-enum class MethodKind : uint8_t { kStored, kCompressed, kDirectory };
+// kOlder: a method of older archivers, which only the host tool decodes (see OlderMethod).
+enum class MethodKind : uint8_t { kStored, kCompressed, kDirectory, kOlder };
 
 struct Method {
   char letter;  // the 5 of -lh5-

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/error_report.h"
+#include "older_methods/older_methods.h"
 #include "ombrix/printable.h"
 #include "ombrix/tool_error.h"
 #include "ombrix/tool_messages.h"
@@ -183,6 +184,18 @@ HeaderResult Rewrite(RunContext& run, CrcState& crc, HeaderState& state, Facts& 
   return CheckMemberHeader(run, crc, state);
 }
 
+// A member of an older method is checked as one of the stub's compressed methods would be, whose
+// rules are the same for it, then given back its own method.
+HeaderResult RewriteOlder(RunContext& run, CrcState& crc, HeaderState& state, Facts& facts,
+                          const OlderMethod& older) {
+  std::memcpy(facts.fixed.method, "-lh5-", 5);
+  const HeaderResult result = Rewrite(run, crc, state, facts);
+  if (result != kHeaderRead) return result;
+  std::memcpy(CurrentHeader(state).method, older.name, 5);
+  state.method = &older;
+  return result;
+}
+
 bool LooksLikeMethod(const char (&method)[5]) {
   return method[0] == '-' && method[4] == '-';
 }
@@ -225,7 +238,9 @@ HeaderResult ReadAnyLevelHeader(RunContext& run, CrcState& crc, HeaderState& sta
     const size_t bar = name.find('|');
     const bool link = facts.fixed.osId == 'U' && bar != std::string::npos &&
                       std::memcmp(facts.fixed.method, "-lhd-", 5) == 0;
-    if (FindMethod(facts.fixed.method) != nullptr && !link) return Rewrite(run, crc, state, facts);
+    if (!link && FindMethod(facts.fixed.method) != nullptr) return Rewrite(run, crc, state, facts);
+    const OlderMethod* older = FindOlderMethod(facts.fixed.method);
+    if (!link && older != nullptr) return RewriteOlder(run, crc, state, facts, *older);
     Complain(link ? FormatMessage(kLinkNotMade, Printable(name.substr(0, bar)).c_str(),
                                   Printable(name.substr(bar + 1)).c_str())
                   : FormatMessage(kMethodNotSupported, Printable(name).c_str(), method.c_str()));

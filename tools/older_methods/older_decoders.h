@@ -1,0 +1,6 @@
+// The decoders of the older methods, each reading a member's data from archive, which stands at
+// its start, into the sink; each stops at its first failure and says which.
+#pragma once
+
+#include "decode/member_decoder.h"
+
