@@ -112,15 +112,17 @@ def bad_inputs(work: Path) -> None:
     data = lha(lh1, tree, "lh5", "one").read_bytes()
     lh1.write_bytes(data[:2] + b"-lh1-" + data[7:])
     run("lha", "a0q", level0, "one", cwd=tree)
+    pack = ["pack", "-o", work / "setup.exe"]
     for options, date, message, status in [  # options, SOURCE_DATE_EPOCH, its message, status
-            ([work / "long"], "", "is longer than 259 bytes", 1),
-            ([tree], "tomorrow", "SOURCE_DATE_EPOCH must be a whole number", 1),
-            (["--method", "lh1", tree], "", "lh1 not in", 2),
-            (["--plain", "--window-title", "T", tree], "", "excludes", 2),
-            (["--from-lzh", level0], "", "level-0 header; the stub reads level 2 only", 1),
-            (["--from-lzh", lh1], "", 'method "-lh1-", which the stub cannot read', 1)]:
-        result = run(OMBRIX, "pack", "-o", work / "setup.exe", *options, check=False,
-                     env=dict(os.environ, SOURCE_DATE_EPOCH=date))
+            ([*pack, work / "long"], "", "is longer than 259 bytes", 1),
+            ([*pack, tree], "tomorrow", "SOURCE_DATE_EPOCH must be a whole number", 1),
+            ([*pack, "--method", "lh1", tree], "", "ombrix: --method: lh1 not in", 2),
+            ([*pack, "--plain", "--window-title", "T", tree], "", "excludes", 2),
+            (pack, "", "ombrix: nothing to pack", 2),
+            (["bogus"], "", "ombrix: unknown command 'bogus'", 2),
+            ([*pack, "--from-lzh", level0], "", "level-0 header; the stub reads level 2 only", 1),
+            ([*pack, "--from-lzh", lh1], "", 'method "-lh1-", which the stub cannot read', 1)]:
+        result = run(OMBRIX, *options, check=False, env=dict(os.environ, SOURCE_DATE_EPOCH=date))
         expect(f"{options}: status, message", (result.returncode, message in result.stderr.decode(
             errors="replace")), (status, True))
 

@@ -3,4 +3,3 @@
 #pragma once
 
 #include "decode/member_decoder.h"
-

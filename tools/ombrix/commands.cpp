@@ -28,6 +28,17 @@ int RunCommandLine(int argc, const char* const* argv) {
   UseToolPlatform();
   int status = 0;
   AddCommands(app, status);
+  // Every mistake is told as the tool's own, as other command-line tools tell theirs.
+  app.failure_message([](const CLI::App* failed, const CLI::Error& error) {
+    return "ombrix: " + CLI::FailureMessage::simple(failed, error);
+  });
+  const std::string first = argc > 1 ? argv[1] : "";
+  const auto known =
+      app.get_subcommands([&](const CLI::App* command) { return command->get_name() == first; });
+  if (!first.empty() && first[0] != '-' && known.empty()) {
+    Complain(FormatMessage(kUnknownCommand, first.c_str()));
+    return kUsageStatus;
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {

@@ -108,6 +108,12 @@ void AddPackCommand(CLI::App& app, int& status) {
       ->excludes(base);
 
   pack->footer(kPackFooter);
+  pack->parse_complete_callback([pack, paths] {
+    if (paths->empty() && pack->get_option("--from-lzh")->empty() &&
+        pack->get_option("--notice")->empty() && pack->get_option("--script")->empty()) {
+      throw CLI::ValidationError(kNothingToPack);
+    }
+  });
   pack->callback([options, &status] {
     status = RunToolCommand([&] {
       options->latestTime = LatestTimeFromEnvironment();

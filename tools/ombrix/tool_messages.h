@@ -19,6 +19,10 @@ inline constexpr char kPackFooter[] =
     "refused) and may be none of the inputs nor lie in a directory being packed. A file too large "
     "for a member is refused from its size before it is read.";
 inline constexpr char kUsageFooter[] = "Exit status 2: a mistake on the command line.";
+inline constexpr char kNothingToPack[] =
+    "nothing to pack: give files or directories, --from-lzh, --notice or --script";
+inline constexpr char kUnknownCommand[] =
+    "unknown command '%s' (the commands: pack, info, test, extract; --help tells more)";
 inline constexpr char kInfoExitStatus[] =
     "Exit status: 0 when every header is sound and the check value, if asked for, matches; 1 "
     "otherwise, with the stub's own message on standard error.";
