@@ -18,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::istringstream rest(std::string(data + 1, data + size));
   for (std::string& text : texts) std::getline(rest, text, '\0');
   auto& hooks = platform_double::ResetHooks();
-  hooks.codePage932 = options & kTextsShiftJis;
+  hooks.isLeadByte = nullptr;
+  if (options & kTextsShiftJis) hooks.isLeadByte = platform_double::ShiftJisLeadByte;
   hooks.searchPath[texts[2].substr(texts[2].find_last_of("/\\:\xFF") + 1)] = "D:\\FOUND\\x";
   hooks.callsBeforeFailure[platform_double::Fault::kMakeDirectory] = 0;  // none made anywhere
   static RunContext run, before;

@@ -21,6 +21,11 @@ struct MessageBoxRecord {
   std::string text, caption;
 };
 
+// The lead bytes of a Japanese Windows system (code page 932), for the cases of two-byte names.
+inline bool ShiftJisLeadByte(uint8_t byte) {
+  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
 struct Hooks : platform::posix::WindowsSystem {
   std::function<int(const MessageBoxRecord&)> answerBox;  // unset, the platform answers
   std::function<void()> onPump;  // what the messages a pump dispatches would do (a Cancel, say)

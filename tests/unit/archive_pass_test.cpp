@@ -37,7 +37,7 @@ TEST_F(ArchivePassTest, TheWalkFindsEveryMemberUnderItsPath) {
   std::vector<Member> members;
   std::vector<std::string> expected, walked;  // "path, method letter, attributes"
   for (const auto& [member, path] : cases) members.push_back(member), expected.push_back(path);
-  hooks().codePage932 = true;
+  hooks().isLeadByte = platform_double::ShiftJisLeadByte;
   UseArchive(BuildArchive(members));
   const auto walk = [](PassArea& area, void* context) {
     const auto& h = area.header;

@@ -23,7 +23,7 @@ TEST_F(OutputPathTest, NamesAreFittedToTheVolume) {
       {"\x81.abcdefghij", 0, "\x81.abcdef"},                   // nor a '.', were it one
   };
   // clang-format on
-  hooks().codePage932 = true;
+  hooks().isLeadByte = platform_double::ShiftJisLeadByte;
   for (auto [path, longNames, expected] : cases) {
     SanitizePath(path.data(), longNames);
     EXPECT_EQ(path.c_str(), expected);
@@ -76,7 +76,7 @@ TEST_F(OutputPathTest, WhereMembersLand) {
       {"C:\\Dir", "%Search%/\x95\x5Cz", "D:\\BIN\\\x95\x5Cz"},  // whose trail byte is no backslash
   };
   // clang-format on
-  hooks().codePage932 = true;
+  hooks().isLeadByte = platform_double::ShiftJisLeadByte;
   hooks().searchPath = {{"f.dll", "D:\\BIN\\f.dll"}, {"\x95\x5Cz", "D:\\BIN\\x"}};
   for (const auto& [dir, member, expected] : cases) {
     char memberPath[kPathCapacity], out[kOutPathCapacity];

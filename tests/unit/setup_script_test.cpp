@@ -37,7 +37,8 @@ TEST_F(SetupScriptTest, FirstReading) {
   };
   for (const auto& [script, expected] : cases) EXPECT_EQ(Read(script), expected) << script;
   EXPECT_EQ(Read("$InstallDir=C:\\Script\n", "D:\\Block"), "|D:\\Block|||000|");
-  hooks().codePage932 = true;  // 39 bytes and a double-byte character: only the 39 fit
+  hooks().isLeadByte =
+      platform_double::ShiftJisLeadByte;  // 39 bytes and a double-byte character: only the 39 fit
   EXPECT_EQ(Read("$WindowTitle=" + std::string(39, 'a') + "\x82\xA0"),
             std::string(39, 'a') + "||||000|");
 }

@@ -38,7 +38,7 @@ TEST_F(StartupTest, TailsResolveAgainstTheFlags) {
       {"-n " + d254 + "\x95\x5Cz", 0, "11 " + d254},
   };
   // clang-format on
-  hooks().codePage932 = true;
+  hooks().isLeadByte = platform_double::ShiftJisLeadByte;
   for (const auto& [tail, flags, expected] : cases) {
     TokenList tokens = TokenizeCommandTail(tail.c_str());
     const CommandOptions options = ReadOptions(tokens);

@@ -59,9 +59,10 @@ TEST_F(ToolCommandsTest, PackWritesWhatTheStubReadsOrRefusesAndKeepsTheEarlierFi
   refused("--plain top/!", "\"!\""), refused("--plain top/back\\slash", "\"back\\slash\"");
   refused("--plain tree/a.txt tree/a.txt", "\"a.txt\""), refused("--plain tree", "/tree/ring\"");
   refused("--plain --base=tree/sub tree/a.txt", "\"tree/a.txt\""), refused("--plain x", "/x\"");
-  refused("--stub=small.exe", "\"small.exe\""), refused("--stub=kept.exe", "\"kept.exe\"");
-  refused("--stub=stub.exe --window-title=T" + title, "window title");
-  refused("--stub=stub.exe --command=" + std::string(256, 'c'), "command");
+  refused("--stub=small.exe tree/a.txt", "\"small.exe\"");
+  refused("--stub=kept.exe tree/a.txt", "\"kept.exe\"");
+  refused("--stub=stub.exe tree/a.txt --window-title=T" + title, "window title");
+  refused("--stub=stub.exe tree/a.txt --command=" + std::string(256, 'c'), "command");
   for (int k = 0; k < writes; ++k) {
     hooks().callsBeforeFailure = {{Fault::kWrite, k}};
     CheckCommand(flags + "kept.exe", 1, "", "cannot write \"kept.exe\": Input/output error\n");

@@ -7,7 +7,7 @@
 
 #include "base/error_report.h"
 #include "older_methods/older_methods.h"
-#include "ombrix/printable.h"
+#include "ombrix/code_page.h"
 #include "ombrix/tool_error.h"
 #include "ombrix/tool_messages.h"
 
@@ -28,10 +28,6 @@ uint32_t LoadLittle(const uint8_t* p, uint32_t bytes) {
   return value;
 }
 
-bool IsLeadByte932(uint8_t byte) {
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
 // Archivers of MS-DOS, OS/2 and Atari TOS store names in capitals; as the other tools do, a name
 // from them without a small letter comes out in small ones (never a Shift-JIS trail byte).
 bool FoldsCase(uint8_t os) {
@@ -42,7 +38,7 @@ void LowerDosName(std::string& name) {
   for (char c : name)
     if (c >= 'a' && c <= 'z') return;
   for (size_t i = 0; i < name.size(); ++i) {
-    if (IsLeadByte932(static_cast<uint8_t>(name[i])))
+    if (ArchiveCodePage().IsLeadByte(static_cast<uint8_t>(name[i])))
       ++i;
     else if (name[i] >= 'A' && name[i] <= 'Z')
       name[i] = static_cast<char>(name[i] - 'A' + 'a');
@@ -241,9 +237,11 @@ HeaderResult ReadAnyLevelHeader(RunContext& run, CrcState& crc, HeaderState& sta
     if (!link && FindMethod(facts.fixed.method) != nullptr) return Rewrite(run, crc, state, facts);
     const OlderMethod* older = FindOlderMethod(facts.fixed.method);
     if (!link && older != nullptr) return RewriteOlder(run, crc, state, facts, *older);
-    Complain(link ? FormatMessage(kLinkNotMade, Printable(name.substr(0, bar)).c_str(),
-                                  Printable(name.substr(bar + 1)).c_str())
-                  : FormatMessage(kMethodNotSupported, Printable(name).c_str(), method.c_str()));
+    const CodePage& codePage = ArchiveCodePage();
+    Complain(
+        link ? FormatMessage(kLinkNotMade, codePage.ToUtf8(name.substr(0, bar)).c_str(),
+                             codePage.ToUtf8(name.substr(bar + 1)).c_str())
+             : FormatMessage(kMethodNotSupported, codePage.ToUtf8(name).c_str(), method.c_str()));
     run.failed = true;
     const int32_t data = Seek(run.program.file, 0, kSeekCur);
     const uint64_t next = uint64_t{static_cast<uint32_t>(data)} + facts.fixed.packedSize;

@@ -1,5 +1,6 @@
 #include "ombrix/commands.h"
 
+#include "ombrix/code_page.h"
 #include "ombrix/extract_command.h"
 #include "ombrix/info_command.h"
 #include "ombrix/pack_command.h"
@@ -26,6 +27,7 @@ int RunCommandLine(int argc, const char* const* argv) {
   app.require_subcommand(1);
   app.footer(kUsageFooter);
   UseToolPlatform();
+  UseArchiveCodePage(CodePage::kDefault);
   int status = 0;
   AddCommands(app, status);
   // Every mistake is told as the tool's own, as other command-line tools tell theirs.

@@ -8,6 +8,7 @@
 #include "archive/path_macros.h"
 #include "archive/path_names.h"
 #include "base/text.h"
+#include "ombrix/code_page.h"
 #include "ombrix/member_walk.h"
 #include "ombrix/printable.h"
 #include "ombrix/tool_error.h"
@@ -46,8 +47,9 @@ char* BuildContainedOutputPath(RunContext& run, char* memberPath, void* context)
   ConvertSeparators(memberPath, '/');
   const char* inside = NameInsideTarget(memberPath);
   if (inside == nullptr || LongestComponent(inside) > kMaxComponent) {
-    Complain(inside == nullptr ? FormatMessage(kUnsafeMemberPath, memberPath)
-                               : FormatMessage(kComponentTooLong, memberPath, kMaxComponent));
+    const std::string name = ArchiveCodePage().ToUtf8(memberPath);
+    Complain(inside == nullptr ? FormatMessage(kUnsafeMemberPath, name.c_str())
+                               : FormatMessage(kComponentTooLong, name.c_str(), kMaxComponent));
     extraction.refused = true;
     return nullptr;
   }
@@ -64,7 +66,11 @@ char* BuildContainedOutputPath(RunContext& run, char* memberPath, void* context)
 // that the date comparison passed over is said to be kept.
 void PlaceMember(PassArea& area, Extraction& extraction) {
   RunContext& run = area.run;
-  const std::string path = run.output.path;
+  // As the user named the target, then the member's names as they are written on Linux.
+  const std::string_view written = run.output.path;
+  const size_t namesAt = std::min<size_t>(written.size(), TextLength(run.extractDir) + 1);
+  const std::string path =
+      std::string(written.substr(0, namesAt)) + ArchiveCodePage().ToUtf8(written.substr(namesAt));
   const bool directory = CurrentMethod(area.header).kind == MethodKind::kDirectory;
   if (!directory && !extraction.written.insert(path).second) {
     platform::DeleteOutput(run.output.path);
@@ -76,7 +82,7 @@ void PlaceMember(PassArea& area, Extraction& extraction) {
     case platform::posix::Placed::kNothing:
       if (directory) break;
       std::cout << Printable(FormatMessage(
-                       platform::FileAttributes(path.c_str()) == platform::kAttributeDirectory
+                       platform::FileAttributes(run.output.path) == platform::kAttributeDirectory
                            ? kLeftForDirectory
                            : kKeptAsNew,
                        path.c_str()))
@@ -103,7 +109,8 @@ class Confinement {
     std::filesystem::create_directories(dir, error);
     std::string prefix = dir;
     ConvertSeparators(prefix.data(), '/');
-    if (!platform::posix::ConfineOutput(dir.c_str(), prefix.c_str())) {
+    const auto linuxName = [](std::string_view name) { return ArchiveCodePage().ToUtf8(name); };
+    if (!platform::posix::ConfineOutput(dir.c_str(), prefix.c_str(), linuxName)) {
       throw ToolError(FormatMessage(kCannotUseTarget, dir.c_str(),
                                     platform::posix::TakeFailureReason().c_str()));
     }

@@ -6,11 +6,17 @@
 #include <iostream>
 #include <sstream>
 
+#include "ombrix/code_page.h"
 #include "ombrix/member_walk.h"
 #include "ombrix/printable.h"
 #include "ombrix/tool_messages.h"
 
 namespace {
+
+// Text of the archive, in its code page, as the terminal shows it.
+std::string Shown(std::string_view text) {
+  return Printable(ArchiveCodePage().ToUtf8(text));
+}
 
 std::string Hex(uint32_t value, int digits) {
   std::ostringstream text;
@@ -66,10 +72,10 @@ std::string OsIdText(uint8_t osId) {
 void PrintSettings(std::ostream& out, const SettingsBlock& settings) {
   out << "archive offset   " << settings.archiveOffset << " (" << Hex(settings.archiveOffset, 0)
       << ")\n"
-      << "window title     \"" << Printable(settings.windowTitle) << "\"\n"
-      << "install title    \"" << Printable(settings.installTitle) << "\"\n"
-      << "directory        \"" << Printable(settings.installDir) << "\"\n"
-      << "command          \"" << Printable(settings.command) << "\"\n"
+      << "window title     \"" << Shown(settings.windowTitle) << "\"\n"
+      << "install title    \"" << Shown(settings.installTitle) << "\"\n"
+      << "directory        \"" << Shown(settings.installDir) << "\"\n"
+      << "command          \"" << Shown(settings.command) << "\"\n"
       << "flags            " << FlagNames(settings.flags) << '\n'
       << "keep attributes  " << (settings.keepAttributes ? "yes" : "no") << '\n';
 }
@@ -84,7 +90,7 @@ void PrintMember(std::ostream& out, const HeaderState& state) {
       << header.packedSize << ' ' << std::setw(10) << header.unpackedSize << "  "
       << Hex(header.dataCrc, 4) << "  " << UtcTime(header.timeStamp) << "  " << std::left
       << std::setw(5) << AttributeText(state.attributes) << "  " << std::setw(4)
-      << OsIdText(header.osId) << std::right << "  " << Printable(state.memberPath) << '\n';
+      << OsIdText(header.osId) << std::right << "  " << Shown(state.memberPath) << '\n';
 }
 
 void PrintCheckValue(std::ostream& out, const PassArea& area) {

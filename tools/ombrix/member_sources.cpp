@@ -8,6 +8,7 @@
 
 #include "archive/member_header.h"
 #include "lzh_encoder/lzh_encoder.h"
+#include "ombrix/code_page.h"
 #include "ombrix/member_record.h"
 #include "ombrix/regular_file.h"
 #include "ombrix/tool_error.h"
@@ -90,13 +91,18 @@ class Collector {
   }
 
   void Push(const fs::path& disk, const std::string& memberPath, const struct stat& info) {
-    CheckName(memberPath);
-    sources_.push_back(SourceOf(disk, memberPath, info, latestTime_));
+    sources_.push_back(SourceOf(disk, StoredName(disk, memberPath), info, latestTime_));
   }
 
-  void CheckName(const std::string& memberPath) {
+  // The name in the archive's code page, as the member stores it.
+  std::string StoredName(const fs::path& disk, const std::string& memberPath) {
     const char* name = memberPath.c_str();
-    if (memberPath.size() > kMaxMemberPath) {
+    const CodePage& codePage = ArchiveCodePage();
+    std::optional<std::string> stored = codePage.FromUtf8(memberPath);
+    if (!stored) {
+      throw ToolError(FormatMessage(kNameNotInCodePage, disk.c_str(), codePage.Number()));
+    }
+    if (stored->size() > kMaxMemberPath) {
       throw ToolError(FormatMessage(kNameTooLong, name, kMaxMemberPath));
     }
     if (memberPath.find_first_of(std::string{'\\', static_cast<char>(kDirSeparator)}) !=
@@ -106,6 +112,7 @@ class Collector {
     if (ReservedMemberOf(name) != kOrdinaryMember)
       throw ToolError(FormatMessage(kNameReserved, name));
     if (!names_.insert(memberPath).second) throw ToolError(FormatMessage(kDuplicateName, name));
+    return std::move(*stored);
   }
 
   uint32_t latestTime_;

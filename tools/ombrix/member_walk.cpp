@@ -8,6 +8,7 @@
 #include "base/messages.h"
 #include "base/text.h"
 #include "ombrix/any_level_header.h"
+#include "ombrix/code_page.h"
 #include "ombrix/regular_file.h"
 #include "ombrix/tool_error.h"
 #include "ombrix/tool_messages.h"
@@ -123,6 +124,7 @@ CLI::App* AddArchiveCommand(CLI::App& app, const char* name, const char* descrip
   auto path = std::make_shared<std::string>();
   CLI::App* command = app.add_subcommand(name, description);
   command->add_option("file", *path, "The distributable or archive")->required();
+  AddCodePageOption(*command);
   command->footer(footer);
   command->callback([path, run = std::move(run), &status] {
     status = RunToolCommand([&] { return run(*path); });

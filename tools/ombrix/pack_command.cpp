@@ -4,6 +4,7 @@
 #include <memory>
 #include <thread>
 
+#include "ombrix/code_page.h"
 #include "ombrix/source_date.h"
 #include "ombrix/tool_error.h"
 #include "ombrix/tool_messages.h"
@@ -88,6 +89,7 @@ void AddPackCommand(CLI::App& app, int& status) {
   pack->add_option("-o,--output", options->outPath, "The file to write")->required();
   AddSettingsOptions(pack, *options, plain);
   AddCompressionOptions(pack, *options);
+  AddCodePageOption(*pack);
 
   pack->add_option_function<std::string>(
       "--notice", [options](const std::string& path) { options->noticePath = path; },

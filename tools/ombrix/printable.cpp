@@ -2,17 +2,35 @@
 
 #include <cstdio>
 
+namespace {
+
+// The length of the UTF-8 character that starts text, or 0 when it starts none.
+size_t Utf8Length(std::string_view text) {
+  const auto lead = static_cast<unsigned char>(text[0]);
+  const size_t length = lead < 0x80 ? 1 : lead < 0xC2 ? 0 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+  if (length == 0 || lead > 0xF4 || length > text.size()) return 0;
+  for (size_t i = 1; i < length; ++i) {
+    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) return 0;
+  }
+  return length;
+}
+
+}  // namespace
+
 std::string Printable(std::string_view text) {
   std::string shown;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte >= 0x20 && byte != 0x7F) {
-      shown += c;
+  while (!text.empty()) {
+    const auto byte = static_cast<unsigned char>(text[0]);
+    const size_t length = Utf8Length(text);
+    if (length != 0 && byte >= 0x20 && byte != 0x7F) {
+      shown += text.substr(0, length);
+      text.remove_prefix(length);
       continue;
     }
     char escaped[5];
     std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
     shown += escaped;
+    text.remove_prefix(1);
   }
   return shown;
 }

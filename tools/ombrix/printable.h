@@ -5,5 +5,5 @@
 #include <string>
 #include <string_view>
 
-// Control bytes and DEL written as \xNN; every other byte as it is.
+// Control bytes, DEL and bytes that are not UTF-8 written as \xNN; every other character as it is.
 std::string Printable(std::string_view text);

@@ -4,6 +4,7 @@
 
 #include "archive/member_file.h"
 #include "base/error_report.h"
+#include "ombrix/code_page.h"
 #include "ombrix/member_walk.h"
 #include "ombrix/printable.h"
 #include "ombrix/tool_messages.h"
@@ -25,7 +26,8 @@ DecodeStatus TestMember(PassArea& area, std::ostream& out) {
     if (status != kDecodeDone) return status;
     if (!CheckDataCrc(run, area.crc, header, header.memberPath, nullptr)) return kDecodeDone;
   }
-  out << Printable(FormatMessage(kMemberOk, header.memberPath)) << '\n';
+  const std::string name = ArchiveCodePage().ToUtf8(header.memberPath);
+  out << Printable(FormatMessage(kMemberOk, name.c_str())) << '\n';
   return kDecodeDone;
 }
 

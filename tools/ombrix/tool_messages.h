@@ -89,6 +89,10 @@ inline constexpr char kStubRequired[] =
     "this ombrix was built without a stub: give --stub FILE, or --plain for a plain archive";
 inline constexpr char kEmbeddedStubName[] = "the built-in stub";
 inline constexpr char kTextTooLong[] = "%s is longer than %zu bytes";
+inline constexpr char kTextNotInCodePage[] = "%s cannot be written in code page %u";
+inline constexpr char kNameNotInCodePage[] =
+    "cannot pack \"%s\": its name cannot be written in code page %u";
+inline constexpr char kUnknownCodePage[] = "code page %u is not one that iconv converts";
 inline constexpr char kWindowTitleField[] = "the window title";
 inline constexpr char kInstallTitleField[] = "the install title";
 inline constexpr char kInstallDirField[] = "the directory";

@@ -48,6 +48,7 @@ struct Place {
 struct Confinement {
   Descriptor root;
   std::string prefix;  // with its closing '/'
+  LinuxName linuxName;
   // The member being written: its temporary file beside its place.
   std::optional<Place> pending;
   std::string pendingTemp, pendingPath;
@@ -67,7 +68,7 @@ std::optional<Place> Resolve(const char* path) {
   Descriptor directory(::fcntl(confinement.root.get(), F_DUPFD_CLOEXEC, 0));
   std::string walked = confinement.prefix;
   for (size_t slash; (slash = rest.find('/')) != std::string_view::npos;) {
-    const std::string component(rest.substr(0, slash));
+    const std::string component = confinement.linuxName(rest.substr(0, slash));
     rest.remove_prefix(slash + 1);
     if (component.empty() || component == ".") continue;
     walked += component;
@@ -96,7 +97,7 @@ std::optional<Place> Resolve(const char* path) {
     NoteFailure("it names no file");
     return std::nullopt;
   }
-  return Place{std::move(directory), std::string(rest)};
+  return Place{std::move(directory), confinement.linuxName(rest)};
 }
 
 bool Pending(const char* path) {
@@ -112,12 +113,13 @@ void DropPending() {
 
 }  // namespace
 
-bool ConfineOutput(const char* root, const char* prefix) {
+bool ConfineOutput(const char* root, const char* prefix, LinuxName linuxName) {
   EndConfinement();
   const int fd = ::open(root, O_PATH | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return NoteSystemFailure(), false;
   confinement.root.Reset(fd);
   confinement.prefix = std::string(prefix) + "/";
+  confinement.linuxName = std::move(linuxName);
   return true;
 }
 

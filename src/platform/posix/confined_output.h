@@ -8,14 +8,21 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
 
 #include "platform/platform.h"
 
 namespace platform::posix {
 
+// How a name below the target, in the archive's code page, is written on Linux.
+using LinuxName = std::function<std::string(std::string_view)>;
+
 // From now on the seam's output operations take paths that begin with prefix and a '/' as lying
-// beneath root, a directory opened here. False, with the reason noted, when it cannot be opened.
-bool ConfineOutput(const char* root, const char* prefix);
+// beneath root, a directory opened here, their names below it made Linux names by linuxName.
+// False, with the reason noted, when it cannot be opened.
+bool ConfineOutput(const char* root, const char* prefix, LinuxName linuxName);
 void EndConfinement();
 bool OutputConfined();
 

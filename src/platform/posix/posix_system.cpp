@@ -102,8 +102,8 @@ char LowerChar(char c) {
 }
 
 bool IsLeadByte(uint8_t byte) {
-  if (!System().codePage932) return false;
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+  const auto& isLeadByte = System().isLeadByte;
+  return isLeadByte && isLeadByte(byte);
 }
 
 }  // namespace platform

@@ -25,7 +25,8 @@ struct WindowsSystem {
   std::map<std::string, std::string> searchPath;
   uint32_t maxComponentLength = 255;
   bool win32s = false;
-  bool codePage932 = false;  // lead bytes of Shift-JIS
+  // The lead bytes of its ANSI code page's two-byte characters; unset, it has none.
+  std::function<bool(uint8_t)> isLeadByte;
 };
 
 // The system the core asks about: the default one until UseSystem puts another in its place.
