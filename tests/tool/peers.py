@@ -127,7 +127,27 @@ def bad_inputs(work: Path) -> None:
             errors="replace")), (status, True))
 
 
+def code_pages(work: Path) -> None:
+    """Names go into the archive in the chosen code page and come out as UTF-8, a backslash trail
+    byte inside its name; a byte the code page does not hold is shown and written escaped."""
+    write_tree(work / "ja", {"能力/ソフト表.txt": b"ja"}), write_tree(work / "fr", {"é.txt": b"fr"})
+    run(OMBRIX, "pack", "--plain", "-o", work / "ja.lzh", "--base", work / "ja", work / "ja")
+    run(OMBRIX, "pack", "--plain", "-o", work / "fr.lzh", "--codepage", "1252", work / "fr/é.txt")
+    expect("stored in 932", "ソフト表.txt".encode("cp932") in (work / "ja.lzh").read_bytes(), True)
+    for archive, options, name in [("ja.lzh", [], "能力/ソフト表.txt"), ("fr.lzh", [], "\\xe9.txt"),
+                                   ("fr.lzh", ["--codepage", "1252"], "é.txt")]:
+        out = work / f"{archive}{len(options)}"
+        listed = run(OMBRIX, "info", *options, work / archive).stdout.decode()
+        run(OMBRIX, "extract", *options, "-d", out, work / archive)
+        expect(f"{archive} {options}: listed, written", (listed.rstrip().endswith(
+            "  " + name), tree_files(out)[-1]), (True, name))
+    refused = run(OMBRIX, "pack", "-o", work / "x.lzh", "--plain", "--codepage", "1252",
+                  work / "ja", check=False)
+    expect("not in 1252", (refused.returncode, b"cannot be written in code page 1252" in
+                           refused.stderr), (1, True))
+
+
 if __name__ == "__main__":
-    main({"bad_inputs": bad_inputs,
+    main({"bad_inputs": bad_inputs, "code_pages": code_pages,
           **{f"decode_{method}": partial(decode, method) for method in LHA_ADD},
           **{f"round_trip_{m}": partial(round_trip, m) for m in ("lh0", "lh5", "lh6", "lh7")}})

@@ -1,7 +1,6 @@
 """What an extraction leaves: a tree on a drive, path macros, attributes, overwriting, damage, a
 Japanese name; then file classes, groups and the command."""
 
-import os
 import random
 import re
 import shutil
@@ -22,7 +21,7 @@ TREE = {"Program Files/Read Me First.text": text(random.Random(5), 9000),
         "docs/guide.txt": b"A guide.\r\n" * 40, "empty/": b""}
 STEPS = {"a.txt": b"a", "c.txt": b"c", "b.txt": text(random.Random(6), 20000)}
 ATTRIBUTES = {"ro.txt": b"read-only, archive", "plain.txt": b"archive"}
-JAPANESE = os.fsdecode("ポート/日本語.txt".encode("cp932"))  # trail bytes '|' and '['
+JAPANESE = "ポート能力/ソフト表.txt"  # in code page 932 trail bytes '|', '[' and '\\'
 MACROS = {"%WinDir%/ombrix-e2e.txt": b"windir", "%WORK%/ombrix-e2e.txt": b"temp",
           "D:/ombrix-e2e.txt": b"drive"}
 SETUP = {"Viewer Program/witness.exe": WITNESS, "readme.txt": b"Read me."}
@@ -50,6 +49,14 @@ def attributes_shown(session, run: Path) -> None:
     listing = session.output("cmd", "/c", "attrib", windows_path(run / "target") + "\\*")
     expect("attributes", {line.rsplit("\\", 1)[1]: "".join(line[:11].split())
                           for line in listing.splitlines()}, {"ro.txt": "AR", "plain.txt": "A"})
+
+
+def listed_and_extracted(session, run: Path) -> None:  # by ombrix, as the stub wrote it
+    exe, out = run.parent / "setup.exe", run.parent / "by-ombrix"
+    listing = subprocess.run([session.tool, "info", exe], capture_output=True, check=True).stdout
+    subprocess.run([session.tool, "extract", "-d", out, exe], **QUIET, check=True)
+    expect("listed, extracted by ombrix", (JAPANESE in listing.decode(), (
+        out / JAPANESE).read_bytes()), (True, b"Japanese"))
 
 
 def flip_a_bit(session, exe: Path) -> None:  # in the compressed data of the last member
@@ -197,8 +204,8 @@ CASES = {
                                 "box style": 0x2010})],  # error, task-modal
         ["target/a.txt", "target/c.txt"], files=STEPS, make=flip_a_bit, prepare=forget(".omc"),
         after=after_a_failed_pass),
-    "shift_jis_name": row([], {"target/ポート/日本語.txt": JAPANESE}, files={JAPANESE: b"Japanese"},
-                          environment={"LC_ALL": "ja_JP.UTF-8"}),
+    "shift_jis_name": row([], {f"target/{JAPANESE}": JAPANESE}, files={JAPANESE: b"Japanese"},
+                          environment={"LC_ALL": "ja_JP.UTF-8"}, after=listed_and_extracted),
     "file_classes_asked_and_a_quoted_command": row([  # No, then Yes; too long a key or path: none
         (BOX + ("7", "gone"), {"text 65535": '"Alpha file" Set Class?', "buttons": ["&Yes", "&No"],
                                "box style": 0x2024}),  # task-modal, question, Yes and No
