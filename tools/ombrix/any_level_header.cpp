@@ -22,6 +22,8 @@ constexpr uint32_t kLevel3FixedSize = 32;  // with the total size and the first 
 constexpr uint32_t kExtendedLimit = 65536;
 constexpr uint8_t kExtUnixTime = 0x54;
 
+std::string linkTarget;  // of the member whose header was read last
+
 uint32_t LoadLittle(const uint8_t* p, uint32_t bytes) {
   uint32_t value = 0;
   for (uint32_t i = bytes; i-- > 0;) value = value << 8 | p[i];
@@ -198,6 +200,14 @@ bool LooksLikeMethod(const char (&method)[5]) {
 
 }  // namespace
 
+const std::string& CurrentLinkTarget() {
+  return linkTarget;
+}
+
+void ForgetLinkTarget() {
+  linkTarget.clear();
+}
+
 HeaderResult ReadAnyLevelHeader(RunContext& run, CrcState& crc, HeaderState& state) {
   for (;;) {
     ReleaseHeader(state);
@@ -234,14 +244,20 @@ HeaderResult ReadAnyLevelHeader(RunContext& run, CrcState& crc, HeaderState& sta
     const size_t bar = name.find('|');
     const bool link = facts.fixed.osId == 'U' && bar != std::string::npos &&
                       std::memcmp(facts.fixed.method, "-lhd-", 5) == 0;
-    if (!link && FindMethod(facts.fixed.method) != nullptr) return Rewrite(run, crc, state, facts);
+    linkTarget.clear();
+    if (link) {
+      // The walk sees a directory of the link's name, which the jobs that know links make one.
+      linkTarget = name.substr(bar + 1);
+      facts.fileName.clear();
+      facts.dirName = name.substr(0, bar);
+      for (char& c : facts.dirName) c = c == '/' ? '\xFF' : c;
+      return Rewrite(run, crc, state, facts);
+    }
+    if (FindMethod(facts.fixed.method) != nullptr) return Rewrite(run, crc, state, facts);
     const OlderMethod* older = FindOlderMethod(facts.fixed.method);
-    if (!link && older != nullptr) return RewriteOlder(run, crc, state, facts, *older);
-    const CodePage& codePage = ArchiveCodePage();
+    if (older != nullptr) return RewriteOlder(run, crc, state, facts, *older);
     Complain(
-        link ? FormatMessage(kLinkNotMade, codePage.ToUtf8(name.substr(0, bar)).c_str(),
-                             codePage.ToUtf8(name.substr(bar + 1)).c_str())
-             : FormatMessage(kMethodNotSupported, codePage.ToUtf8(name).c_str(), method.c_str()));
+        FormatMessage(kMethodNotSupported, ArchiveCodePage().ToUtf8(name).c_str(), method.c_str()));
     run.failed = true;
     const int32_t data = Seek(run.program.file, 0, kSeekCur);
     const uint64_t next = uint64_t{static_cast<uint32_t>(data)} + facts.fixed.packedSize;

@@ -8,6 +8,7 @@
 #include "archive/path_macros.h"
 #include "archive/path_names.h"
 #include "base/text.h"
+#include "ombrix/any_level_header.h"
 #include "ombrix/code_page.h"
 #include "ombrix/member_walk.h"
 #include "ombrix/printable.h"
@@ -62,15 +63,50 @@ char* BuildContainedOutputPath(RunContext& run, char* memberPath, void* context)
   return names;
 }
 
+// The output path as the user named the target, then the member's names as Linux has them.
+std::string ShownOutputPath(const RunContext& run) {
+  const std::string_view written = run.output.path;
+  const size_t namesAt = std::min<size_t>(written.size(), TextLength(run.extractDir) + 1);
+  return std::string(written.substr(0, namesAt)) +
+         ArchiveCodePage().ToUtf8(written.substr(namesAt));
+}
+
+// A symbolic link takes its place as a file does; it is made, never followed, so where it points
+// is its own affair.
+void MakeLink(PassArea& area, Extraction& extraction) {
+  RunContext& run = area.run;
+  if (BuildContainedOutputPath(run, area.header.memberPath, &extraction) == nullptr) return;
+  ConvertSeparators(run.output.path, '/');
+  for (size_t n = TextLength(run.output.path); n > 0 && run.output.path[n - 1] == '/';) {
+    run.output.path[--n] = '\0';
+  }
+  CreateParentDirectories(run.output.path);
+  const std::string path = ShownOutputPath(run);
+  if (!extraction.written.insert(path).second) {
+    Complain(FormatMessage(kWrittenTwice, path.c_str()));
+    run.failed = true;
+    return;
+  }
+  const std::string target = ArchiveCodePage().ToUtf8(CurrentLinkTarget());
+  switch (platform::posix::MakeConfinedLink(run.output.path, target)) {
+    case platform::posix::Placed::kReplaced:
+      std::cout << Printable(FormatMessage(kReplaced, path.c_str())) << '\n';
+      break;
+    case platform::posix::Placed::kFailed:
+      Complain(FormatMessage(kLinkNotMade, path.c_str(), target.c_str(),
+                             platform::posix::TakeFailureReason().c_str()));
+      run.failed = true;
+      break;
+    default:
+      break;
+  }
+}
+
 // A member that was written whole and matched its CRC takes the place of what was there; one
 // that the date comparison passed over is said to be kept.
 void PlaceMember(PassArea& area, Extraction& extraction) {
   RunContext& run = area.run;
-  // As the user named the target, then the member's names as they are written on Linux.
-  const std::string_view written = run.output.path;
-  const size_t namesAt = std::min<size_t>(written.size(), TextLength(run.extractDir) + 1);
-  const std::string path =
-      std::string(written.substr(0, namesAt)) + ArchiveCodePage().ToUtf8(written.substr(namesAt));
+  const std::string path = ShownOutputPath(run);
   const bool directory = CurrentMethod(area.header).kind == MethodKind::kDirectory;
   if (!directory && !extraction.written.insert(path).second) {
     platform::DeleteOutput(run.output.path);
@@ -130,6 +166,7 @@ int ExtractArchive(const std::string& path, const std::string& dir) {
   job.member = [&extraction](PassArea& area) {
     return PassOverFailure(area, [&] {
       extraction.placed = false;
+      if (!CurrentLinkTarget().empty()) return MakeLink(area, extraction), kDecodeDone;
       const DecodeStatus status = ExtractMember(area, {BuildContainedOutputPath, &extraction});
       if (status == kDecodeDone && !area.run.failed && extraction.placed) {
         PlaceMember(area, extraction);

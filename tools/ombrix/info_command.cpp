@@ -90,7 +90,7 @@ void PrintMember(std::ostream& out, const HeaderState& state) {
       << header.packedSize << ' ' << std::setw(10) << header.unpackedSize << "  "
       << Hex(header.dataCrc, 4) << "  " << UtcTime(header.timeStamp) << "  " << std::left
       << std::setw(5) << AttributeText(state.attributes) << "  " << std::setw(4)
-      << OsIdText(header.osId) << std::right << "  " << Shown(state.memberPath) << '\n';
+      << OsIdText(header.osId) << std::right << "  " << Printable(ShownMemberPath(state)) << '\n';
 }
 
 void PrintCheckValue(std::ostream& out, const PassArea& area) {

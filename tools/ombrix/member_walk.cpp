@@ -67,6 +67,14 @@ bool HasSettingsBlock(const std::string& path) {
   return in && magic[0] == 'M' && magic[1] == 'Z' && size >= kSettingsOffset + kSettingsSize;
 }
 
+std::string ShownMemberPath(const HeaderState& header) {
+  const CodePage& codePage = ArchiveCodePage();
+  const std::string path = codePage.ToUtf8(header.memberPath);
+  const std::string& target = CurrentLinkTarget();
+  if (target.empty()) return path;
+  return path.substr(0, path.find_last_not_of('/') + 1) + " -> " + codePage.ToUtf8(target);
+}
+
 int WalkMembers(const std::string& path, const ToolJob& job) {
   if (path.size() >= kPathCapacity) {
     throw ToolError(FormatMessage(kPathTooLong, path.c_str(), size_t{kPathCapacity - 1}));
@@ -75,6 +83,7 @@ int WalkMembers(const std::string& path, const ToolJob& job) {
     throw ToolError(FormatMessage(kPathTooLong, job.extractDir.c_str(), size_t{kDirCapacity - 1}));
   }
   RequireRegularFile(path, kNotFound);
+  ForgetLinkTarget();  // a distributable's headers never name one
   ToolPassArea holder;
   PassArea& area = *holder.area;
   RunContext& run = area.run;

@@ -28,6 +28,9 @@ struct ToolJob {
   bool asTheStub = false;
 };
 
+// The current member's path as UTF-8, a symbolic link's as "link -> target".
+std::string ShownMemberPath(const HeaderState& header);
+
 // Opens path as the stub opens its program file, in a pass area of its own, and walks every
 // member. Returns 0 when every header and member was good and the check value, if the settings
 // ask for one, matches; 1 otherwise.

@@ -26,8 +26,7 @@ DecodeStatus TestMember(PassArea& area, std::ostream& out) {
     if (status != kDecodeDone) return status;
     if (!CheckDataCrc(run, area.crc, header, header.memberPath, nullptr)) return kDecodeDone;
   }
-  const std::string name = ArchiveCodePage().ToUtf8(header.memberPath);
-  out << Printable(FormatMessage(kMemberOk, name.c_str())) << '\n';
+  out << Printable(FormatMessage(kMemberOk, ShownMemberPath(header).c_str())) << '\n';
   return kDecodeDone;
 }
 

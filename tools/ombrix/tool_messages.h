@@ -61,8 +61,7 @@ inline constexpr char kUnsafeMemberPath[] =
 
 inline constexpr char kNotAnArchive[] = "\"%s\" is not an LZH archive or distributable";
 inline constexpr char kMethodNotSupported[] = "member \"%s\": method %s is not supported; skipped";
-inline constexpr char kLinkNotMade[] =
-    "member \"%s\" is a symbolic link to \"%s\", which is not supported; skipped";
+inline constexpr char kLinkNotMade[] = "cannot make \"%s\" a symbolic link to \"%s\": %s";
 
 inline constexpr char kCannotRead[] = "cannot read \"%s\"";
 inline constexpr char kCannotReadBecause[] = "cannot read \"%s\": %s";

@@ -132,21 +132,36 @@ bool OutputConfined() {
   return confinement.root.get() >= 0;
 }
 
+namespace {
+
+// A file or a link at a member's place is replaced; anything else there is left alone.
+bool Replaceable(const Place& place, bool& existed) {
+  struct stat info {};
+  existed = ::fstatat(place.directory.get(), place.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
+  if (existed && !S_ISREG(info.st_mode) && !S_ISLNK(info.st_mode)) {
+    NoteFailure((std::string("it is ") + FileKind(info.st_mode) + ", which is left alone").c_str());
+    return false;
+  }
+  return true;
+}
+
+// Names to try for a temporary file beside a member's place; a name that is taken, even by a
+// link planted to catch it, is passed by.
+constexpr int kTempAttempts = 1000;
+std::string NextTempName() {
+  return ".ombrix-" + std::to_string(::getpid()) + "-" + std::to_string(confinement.tempCount++);
+}
+
+}  // namespace
+
 FileHandle CreateConfined(const char* path) {
   DropPending();
   std::optional<Place> place = Resolve(path);
-  if (!place) return kNoFile;
-  struct stat info {};
+  bool existed;
+  if (!place || !Replaceable(*place, existed)) return kNoFile;
   const int directory = place->directory.get();
-  if (::fstatat(directory, place->name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
-      !S_ISREG(info.st_mode) && !S_ISLNK(info.st_mode)) {
-    NoteFailure((std::string("it is ") + FileKind(info.st_mode) + ", which is left alone").c_str());
-    return kNoFile;
-  }
-  // A name that is taken, even by a link planted to catch it, is passed by.
-  for (int attempt = 0; attempt < 1000; ++attempt) {
-    const std::string temp =
-        ".ombrix-" + std::to_string(::getpid()) + "-" + std::to_string(confinement.tempCount++);
+  for (int attempt = 0; attempt < kTempAttempts; ++attempt) {
+    const std::string temp = NextTempName();
     const int fd = ::openat(directory, temp.c_str(),
                             O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd >= 0) {
@@ -198,6 +213,29 @@ uint32_t ConfinedAttributes(const char* path, int64_t* modified) {
   if (modified != nullptr) *modified = S_ISREG(info.st_mode) ? info.st_mtime : 0;
   if (S_ISDIR(info.st_mode)) return kAttributeDirectory;
   return S_ISREG(info.st_mode) && !(info.st_mode & S_IWUSR) ? 0x21 : 0x20;
+}
+
+Placed MakeConfinedLink(const char* path, const std::string& target) {
+  DropPending();
+  std::optional<Place> place = Resolve(path);
+  bool existed;
+  if (!place || !Replaceable(*place, existed)) return Placed::kFailed;
+  const int directory = place->directory.get();
+  for (int attempt = 0; attempt < kTempAttempts; ++attempt) {
+    const std::string temp = NextTempName();
+    if (::symlinkat(target.c_str(), directory, temp.c_str()) != 0) {
+      if (errno == EEXIST) continue;
+      break;
+    }
+    if (::renameat(directory, temp.c_str(), directory, place->name.c_str()) == 0) {
+      return existed ? Placed::kReplaced : Placed::kCreated;
+    }
+    NoteSystemFailure();
+    ::unlinkat(directory, temp.c_str(), 0);
+    return Placed::kFailed;
+  }
+  NoteSystemFailure();
+  return Placed::kFailed;
 }
 
 Placed PlaceOutput() {

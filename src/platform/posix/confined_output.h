@@ -30,6 +30,10 @@ bool OutputConfined();
 enum class Placed { kNothing, kCreated, kReplaced, kFailed };
 Placed PlaceOutput();
 
+// Makes a symbolic link to target at path, in place of a file or link there; the link is made,
+// never followed, so it may point anywhere. kFailed with the reason noted.
+Placed MakeConfinedLink(const char* path, const std::string& target);
+
 // The confined forms of the seam's operations on output paths.
 FileHandle CreateConfined(const char* path);
 void DeleteConfined(const char* path);  // only the temporary file: nothing earlier is lost
