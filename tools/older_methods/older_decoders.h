@@ -3,3 +3,10 @@
 #pragma once
 
 #include "decode/member_decoder.h"
+
+DecodeStatus DecodeLh1(const OutputSink& sink, DecoderState& state, platform::FileHandle archive,
+                       const MemberData& member);
+DecodeStatus DecodeLz5(const OutputSink& sink, DecoderState& state, platform::FileHandle archive,
+                       const MemberData& member);
+DecodeStatus DecodeLzs(const OutputSink& sink, DecoderState& state, platform::FileHandle archive,
+                       const MemberData& member);

@@ -1,6 +1,5 @@
 #include "older_methods/older_methods.h"
 
-#include <array>
 #include <cstring>
 
 #include "older_methods/older_decoders.h"
@@ -9,7 +8,11 @@ namespace {
 
 // The letter is only the table's own; reachBits is each method's window.
 // clang-format off
-constexpr std::array<OlderMethod, 0> kOlderMethods = {};
+constexpr OlderMethod kOlderMethods[] = {
+    {{'1', MethodKind::kOlder, 0, 0, 12}, "-lh1-", DecodeLh1},
+    {{'5', MethodKind::kOlder, 0, 0, 12}, "-lz5-", DecodeLz5},
+    {{'s', MethodKind::kOlder, 0, 0, 11}, "-lzs-", DecodeLzs},
+};
 // clang-format on
 
 }  // namespace
