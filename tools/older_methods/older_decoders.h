@@ -4,3 +4,5 @@
 
 #include "decode/member_decoder.h"
 
+DecodeStatus DecodePm2(const OutputSink& sink, DecoderState& state, platform::FileHandle archive,
+                       const MemberData& member);

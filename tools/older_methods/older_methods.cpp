@@ -1,6 +1,5 @@
 #include "older_methods/older_methods.h"
 
-#include <array>
 #include <cstring>
 
 #include "older_methods/older_decoders.h"
@@ -9,7 +8,9 @@ namespace {
 
 // The letter is only the table's own; reachBits is each method's window.
 // clang-format off
-constexpr std::array<OlderMethod, 0> kOlderMethods = {};
+constexpr OlderMethod kOlderMethods[] = {
+    {{'2', MethodKind::kOlder, 0, 0, 13}, "-pm2-", DecodePm2},
+};
 // clang-format on
 
 }  // namespace
