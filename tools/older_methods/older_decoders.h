@@ -6,3 +6,6 @@
 
 DecodeStatus DecodePm2(const OutputSink& sink, DecoderState& state, platform::FileHandle archive,
                        const MemberData& member);
+
+DecodeStatus DecodePm1(const OutputSink& sink, DecoderState& state, platform::FileHandle archive,
+                       const MemberData& member);

@@ -10,6 +10,7 @@ namespace {
 // clang-format off
 constexpr OlderMethod kOlderMethods[] = {
     {{'2', MethodKind::kOlder, 0, 0, 13}, "-pm2-", DecodePm2},
+    {{'1', MethodKind::kOlder, 0, 0, 14}, "-pm1-", DecodePm1},
 };
 // clang-format on
 

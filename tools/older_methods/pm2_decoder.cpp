@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "older_methods/byte_history.h"
+#include "older_methods/member_end.h"
 #include "older_methods/older_decoders.h"
 #include "older_methods/prefix_tree.h"
 #include "older_methods/window_output.h"
@@ -44,7 +45,8 @@ class Pm2Decoder {
  public:
   Pm2Decoder(const OutputSink& sink, DecoderState& state, platform::FileHandle archive,
              const MemberData& member)
-      : reader_(StartBitReader(archive, state, member.packedSize)),
+      : archive_(archive),
+        reader_(StartBitReader(archive, state, member.packedSize)),
         out_(sink, state, member.unpackedSize) {
     // The window starts as spaces: a match may reach before the first byte.
     static const auto kSpaces = [] {
@@ -61,10 +63,7 @@ class Pm2Decoder {
       ReadCodes();
     }
     while (!out_.Finished() && reader_.status == kDecodeDone) Step();
-    if (TookBitsPastTheEnd(reader_)) FailReader(reader_, kDecodeCutShort);
-    // What a failed stream decoded after its fault never reaches the sink.
-    if (reader_.status != kDecodeDone) return reader_.status;
-    return out_.Finish();
+    return EndMember(reader_, out_, archive_);
   }
 
  private:
@@ -151,6 +150,7 @@ class Pm2Decoder {
     }
   }
 
+  platform::FileHandle archive_;
   BitReader reader_;
   WindowOutput out_;
   ByteHistory history_;
