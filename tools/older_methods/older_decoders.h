@@ -10,3 +10,8 @@ DecodeStatus DecodeLz5(const OutputSink& sink, DecoderState& state, platform::Fi
                        const MemberData& member);
 DecodeStatus DecodeLzs(const OutputSink& sink, DecoderState& state, platform::FileHandle archive,
                        const MemberData& member);
+DecodeStatus DecodePm2(const OutputSink& sink, DecoderState& state, platform::FileHandle archive,
+                       const MemberData& member);
+
+DecodeStatus DecodePm1(const OutputSink& sink, DecoderState& state, platform::FileHandle archive,
+                       const MemberData& member);

@@ -12,6 +12,8 @@ constexpr OlderMethod kOlderMethods[] = {
     {{'1', MethodKind::kOlder, 0, 0, 12}, "-lh1-", DecodeLh1},
     {{'5', MethodKind::kOlder, 0, 0, 12}, "-lz5-", DecodeLz5},
     {{'s', MethodKind::kOlder, 0, 0, 11}, "-lzs-", DecodeLzs},
+    {{'q', MethodKind::kOlder, 0, 0, 13}, "-pm2-", DecodePm2},
+    {{'p', MethodKind::kOlder, 0, 0, 14}, "-pm1-", DecodePm1},
 };
 // clang-format on
 

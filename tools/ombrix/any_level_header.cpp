@@ -113,7 +113,10 @@ bool ReadOldHeader(RunContext& run, std::vector<uint8_t>& raw, Facts& facts) {
   facts.fileName.assign(reinterpret_cast<const char*>(&raw[kOldNameAt]), nameLength);
   facts.fileName.resize(std::strlen(facts.fileName.c_str()));  // Amiga's comment after a 0 byte
   facts.fixed.dataCrc = static_cast<uint16_t>(LoadLittle(&raw[kOldNameAt + nameLength], 2));
-  facts.fixed.osId = baseSize > kOldNameAt + nameLength + 2 ? raw[kOldNameAt + nameLength + 2] : 0;
+  // PMarc keeps a member's comment where other archivers of level 0 keep their system's area.
+  const bool comment = !level1 && std::memcmp(facts.fixed.method, "-pm", 3) == 0;
+  const bool area = !comment && baseSize > kOldNameAt + nameLength + 2;
+  facts.fixed.osId = area ? raw[kOldNameAt + nameLength + 2] : 0;
   if (!level1) return true;
   if (!WalkExtended(run, raw, baseSize - 2, 2, facts)) return false;
   const uint32_t extended = static_cast<uint32_t>(raw.size()) - baseSize;
