@@ -108,10 +108,12 @@ def bad_inputs(work: Path) -> None:
     and the pack fuzzer check that a refused pack keeps the earlier output and leaves nothing)."""
     tree = write_tree(work / "tree", {"one": b"A"})
     write_tree(work / "long" / "/".join(["d" * 90] * 3), {"f": b""})
-    level0, lh1 = work / "level0.lzh", work / "lh1.lzh"
-    data = lha(lh1, tree, "lh5", "one").read_bytes()
-    lh1.write_bytes(data[:2] + b"-lh1-" + data[7:])
-    run("lha", "a0q", level0, "one", cwd=tree)
+    run("lha", "a0q", lh2 := work / "lh2.lzh", "one", cwd=tree)
+    header = bytearray(lh2.read_bytes())
+    header[2:7] = b"-lh2-"
+    header[1] = sum(header[2:2 + header[0]]) & 0xFF  # a level-0 header's checksum
+    lh2.write_bytes(header)
+    link = Path(__file__).resolve().parents[1] / "data/lzh-corpus/lha_unix114i/h1_symlink.lzh"
     pack = ["pack", "-o", work / "setup.exe"]
     for options, date, message, status in [  # options, SOURCE_DATE_EPOCH, its message, status
             ([*pack, work / "long"], "", "is longer than 259 bytes", 1),
@@ -120,8 +122,8 @@ def bad_inputs(work: Path) -> None:
             ([*pack, "--plain", "--window-title", "T", tree], "", "excludes", 2),
             (pack, "", "ombrix: nothing to pack", 2),
             (["bogus"], "", "ombrix: unknown command 'bogus'", 2),
-            ([*pack, "--from-lzh", level0], "", "level-0 header; the stub reads level 2 only", 1),
-            ([*pack, "--from-lzh", lh1], "", 'method "-lh1-", which the stub cannot read', 1)]:
+            ([*pack, "--from-lzh", lh2], "", "method -lh2- is not supported", 1),
+            ([*pack, "--from-lzh", link], "", "is a symbolic link, which the stub cannot make", 1)]:
         result = run(OMBRIX, *options, check=False, env=dict(os.environ, SOURCE_DATE_EPOCH=date))
         expect(f"{options}: status, message", (result.returncode, message in result.stderr.decode(
             errors="replace")), (status, True))

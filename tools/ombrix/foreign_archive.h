@@ -1,10 +1,13 @@
-// An LZH archive made by another archiver, to be carried inside a distributable as it is, once
-// the stub's own walk has found that the stub can read every member.
+// An LZH archive made by another archiver, of any header level, carried into a distributable: each
+// member re-headed as level 2, its data kept where the stub reads its method and compressed again
+// where it does not.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "ombrix/member_builder.h"
 
 struct ForeignArchive {
   std::vector<uint8_t> records;  // every member's header and data, without the end mark
@@ -13,7 +16,8 @@ struct ForeignArchive {
   bool hasScript = false;
 };
 
-// Reads the archive at path (a plain archive, or the archive of a distributable). Throws
-// ToolError naming the first member the stub could not read: one whose header is not level 2, one
-// with a method the stub does not know, or any header the walk refuses.
-ForeignArchive ReadForeignArchive(const std::string& path);
+// Reads the archive at path (a plain archive, or the archive of a distributable). A member of an
+// older method is decoded, its CRC checked, and compressed as compression says. Throws ToolError
+// when a member cannot be carried: a method the tool cannot decode, a symbolic link, a bad header
+// or bad data; nothing is carried in part.
+ForeignArchive ReadForeignArchive(const std::string& path, const MemberCompression& compression);

@@ -15,7 +15,16 @@ MemberRecord BuildMember(const MemberSource& source, const MemberCompression& co
   const uint8_t attributes = kAttrArchive | (source.readOnly ? kAttrReadOnly : 0);
   MemberRecord member = StoredFileMember(std::move(name.dirName), std::move(name.fileName),
                                          std::move(bytes), source.timeStamp, attributes);
-  if (compression.method->kind != MethodKind::kCompressed || member.data.empty()) return member;
+  CompressMember(member, compression, progress);
+  return member;
+}
+
+void CompressMember(MemberRecord& member, const MemberCompression& compression,
+                    const EncoderProgress& progress) {
+  if (compression.method->kind != MethodKind::kCompressed || member.data.empty()) return;
+  if (member.data.size() > kMaxEncoderInput) {
+    throw ToolError(FormatMessage(kMemberTooLarge, member.fileName.value_or("").c_str()));
+  }
   std::vector<uint8_t> packed =
       EncodeLzh(member.data, *compression.method, compression.level, progress);
   // Stored wins ties: it is read faster.
@@ -23,5 +32,4 @@ MemberRecord BuildMember(const MemberSource& source, const MemberCompression& co
     member.method = std::string("-lh") + compression.method->letter + '-';
     member.data = std::move(packed);
   }
-  return member;
 }

@@ -15,3 +15,7 @@ struct MemberCompression {
 // has vanished, cannot be read or is too large for a member; what progress throws passes through.
 MemberRecord BuildMember(const MemberSource& source, const MemberCompression& compression,
                          const EncoderProgress& progress);
+
+// Compresses a stored member's data with the chosen method where that makes it smaller.
+void CompressMember(MemberRecord& member, const MemberCompression& compression,
+                    const EncoderProgress& progress);

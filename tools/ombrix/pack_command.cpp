@@ -104,8 +104,9 @@ void AddPackCommand(CLI::App& app, int& status) {
       pack->add_option("paths", options->paths, "Files and directories to pack, recursively");
   pack->add_option_function<std::string>(
           "--from-lzh", [options](const std::string& path) { options->foreignArchive = path; },
-          "Carry the members of an LZH archive made by another archiver as they are; every "
-          "header must be level 2 with a method the stub reads")
+          "Carry the members of an LZH archive of any header level, re-headed as level 2: data "
+          "of -lh0- and -lh4- to -lh7- as it is, of older methods (-lh1-, -lz5-, -lzs-, -pm1-, "
+          "-pm2-) decoded, checked and compressed again with --method and --level")
       ->excludes(paths)
       ->excludes(base);
 

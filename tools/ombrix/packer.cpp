@@ -201,7 +201,7 @@ void Pack(const PackOptions& options) {
       options.plain ? std::vector<uint8_t>{} : StubWithSettings(options.stubPath, settings);
   std::optional<ForeignArchive> foreign;
   if (options.foreignArchive) {
-    foreign = ReadForeignArchive(*options.foreignArchive);
+    foreign = ReadForeignArchive(*options.foreignArchive, options.compression);
     CheckForeignReserved(options, *foreign);
   }
   const PackSources gathered = GatherSources(options);
@@ -213,7 +213,9 @@ void Pack(const PackOptions& options) {
   if (foreign) archive.AddRecords(foreign->records, foreign->crcXor);
   archive.Finish();
 
+  // Read back as the stub reads it, a plain archive too.
   ToolJob skip;
+  skip.asTheStub = true;
   skip.member = [](PassArea& area) { return SkipMemberData(area.run, area.header); };
   if (WalkMembers(output.WalkPath(), skip) != 0) {
     throw ToolError(FormatMessage(kOutputRejected, options.outPath.c_str()));

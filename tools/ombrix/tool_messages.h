@@ -119,13 +119,10 @@ inline constexpr char kOutputRejected[] =
 inline constexpr char kVanished[] = "\"%s\" vanished before it could be packed";
 inline constexpr char kBadSourceDate[] =
     "SOURCE_DATE_EPOCH must be a whole number of seconds since 1970, not \"%s\"";
-inline constexpr char kForeignMethod[] =
-    "\"%s\" cannot be carried: the member at byte %u has the method \"%s\", which the stub "
-    "cannot read";
-inline constexpr char kForeignLevel[] =
-    "\"%s\" cannot be carried: the member at byte %u has a level-%u header; the stub reads level "
-    "2 only";
 inline constexpr char kForeignRefused[] = "\"%s\" cannot be carried: %s";
+inline constexpr char kForeignLink[] =
+    "\"%s\" cannot be carried: member \"%s\" is a symbolic link, which the stub cannot make";
+inline constexpr char kMemberTooLarge[] = "member \"%s\" is too large to compress";
 inline constexpr char kForeignHasReserved[] =
     "\"%s\" already holds %s, so it cannot be given another";
 inline constexpr char kPathTooLong[] = "\"%s\" is longer than the %zu bytes the walk can hold";

@@ -59,6 +59,24 @@ def listed_and_extracted(session, run: Path) -> None:  # by ombrix, as the stub 
         out / JAPANESE).read_bytes()), (True, b"Japanese"))
 
 
+def carried(archive) -> callable:  # archive: (directory) -> an archive made there
+    def make(session, exe: Path) -> None:
+        made = archive(exe.parent)
+        (payload := exe.parent / "payload").mkdir()
+        subprocess.run(["lhasa", "x", made], cwd=payload, **QUIET, check=True)
+        subprocess.run([session.tool, "pack", "--stub", session.stub, "-o", exe, "--window-title",
+                        TITLE, "--from-lzh", made], **QUIET, check=True)
+        subprocess.run([session.tool, "test", exe], **QUIET, check=True)
+    return make
+
+
+def level1(directory: Path) -> Path:
+    write_tree(directory / "level1", {"guide.txt": b"A guide.\r\n" * 400}, TIME)
+    subprocess.run(["lha", "a1q", "../level1.lzh", "guide.txt"], cwd=directory / "level1",
+                   **QUIET, check=True)
+    return directory / "level1.lzh"
+
+
 def flip_a_bit(session, exe: Path) -> None:  # in the compressed data of the last member
     (script := exe.parent / "setup.txt").write_text(
         f"$ClassTitle=x\r\n$Class=.omc,Crc,{PROGRAM},Ombrix.Crc\r\n$Command={PROGRAM}\r\n")
@@ -204,6 +222,9 @@ CASES = {
                                 "box style": 0x2010})],  # error, task-modal
         ["target/a.txt", "target/c.txt"], files=STEPS, make=flip_a_bit, prepare=forget(".omc"),
         after=after_a_failed_pass),
+    "carried_level0_lh1": row([], {"target/gpl-2": "gpl-2"}, make=carried(
+        lambda _: Path(__file__).resolve().parents[2] / "data/lzh-corpus/lha_amiga_212/lh1.lzh")),
+    "carried_level1_lh5": row([], {"target/guide.txt": "guide.txt"}, make=carried(level1)),
     "shift_jis_name": row([], {f"target/{JAPANESE}": JAPANESE}, files={JAPANESE: b"Japanese"},
                           environment={"LC_ALL": "ja_JP.UTF-8"}, after=listed_and_extracted),
     "file_classes_asked_and_a_quoted_command": row([  # No, then Yes; too long a key or path: none
