@@ -143,6 +143,14 @@ def code_pages(work: Path) -> None:
         run(OMBRIX, "extract", *options, "-d", out, work / archive)
         expect(f"{archive} {options}: listed, written", (listed.rstrip().endswith(
             "  " + name), tree_files(out)[-1]), (True, name))
+    (stub := work / "stub.exe").write_bytes(b"MZ" + bytes(2046))
+    (notice := work / "notice.txt").write_bytes("ようこそ\r\n".encode())
+    run(OMBRIX, "pack", "--stub", stub, "-o", work / "ja.exe", "--window-title", "表題", "--notice",
+        notice, work / "ja")
+    listed = run(OMBRIX, "info", work / "ja.exe").stdout.decode()
+    expect("texts stored in 932, shown in UTF-8", ("ようこそ".encode("cp932") in (
+        work / "ja.exe").read_bytes(), 'title     "表題"' in listed, "notice:\n  ようこそ\n" in listed),
+        (True, True, True))
     refused = run(OMBRIX, "pack", "-o", work / "x.lzh", "--plain", "--codepage", "1252",
                   work / "ja", check=False)
     expect("not in 1252", (refused.returncode, b"cannot be written in code page 1252" in

@@ -5,6 +5,7 @@
 #include <iomanip>
 #include <iostream>
 #include <sstream>
+#include <vector>
 
 #include "ombrix/code_page.h"
 #include "ombrix/member_walk.h"
@@ -105,6 +106,34 @@ void PrintCheckValue(std::ostream& out, const PassArea& area) {
   }
 }
 
+// The notice or the script, decoded as the stub decodes it, as much as the stub keeps of it.
+struct ReservedText {
+  const char* title;
+  std::string text;
+};
+
+bool ReadReservedText(PassArea& area, std::vector<ReservedText>& texts) {
+  const bool notice = ReservedMemberOf(area.header.memberPath) == kNoticeText;
+  const uint32_t capacity = notice ? kNoticeCapacity : kScriptCapacity;
+  std::vector<char> text(capacity, '\0');
+  return PassOverFailure(area, [&] {
+    const DecodeStatus status = DecodeCurrentMember(
+        area, {platform::kNoFile, text.data(), capacity, area.crc, nullptr, nullptr});
+    if (status == kDecodeDone) texts.push_back({notice ? "notice" : "script", text.data()});
+    return status;
+  });
+}
+
+// Each line shown as the terminal may show it, indented under its title.
+void PrintReservedText(std::ostream& out, const ReservedText& reserved) {
+  out << reserved.title << ":\n";
+  std::istringstream lines(reserved.text);
+  for (std::string line; std::getline(lines, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    out << "  " << Shown(line) << '\n';
+  }
+}
+
 }  // namespace
 
 int ShowArchiveInfo(const std::string& path, std::ostream& out) {
@@ -113,12 +142,17 @@ int ShowArchiveInfo(const std::string& path, std::ostream& out) {
     if (hasSettings) PrintSettings(out, area.run.settings);
     PrintMemberTitles(out);
   };
-  job.member = [&out](PassArea& area) {
+  std::vector<ReservedText> texts;
+  job.member = [&](PassArea& area) {
     PrintMember(out, area.header);
+    if (ReservedMemberOf(area.header.memberPath) != kOrdinaryMember) {
+      return ReadReservedText(area, texts);
+    }
     return SkipMemberData(area.run, area.header);
   };
-  job.walked = [&out](PassArea& area) {
+  job.walked = [&](PassArea& area) {
     if (area.run.settings.flags & kFlagCheckValue) PrintCheckValue(out, area);
+    for (const ReservedText& reserved : texts) PrintReservedText(out, reserved);
   };
   return WalkMembers(path, job);
 }

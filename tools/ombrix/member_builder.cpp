@@ -1,14 +1,33 @@
 #include "ombrix/member_builder.h"
 
+#include "ombrix/code_page.h"
 #include "ombrix/file_bytes.h"
+#include "ombrix/printable.h"
 #include "ombrix/tool_error.h"
 #include "ombrix/tool_messages.h"
+
+namespace {
+
+// Text given as UTF-8 goes into the code page; text that is not UTF-8 is taken to be in it
+// already, as a notice kept from earlier packs would be.
+std::vector<uint8_t> InCodePage(std::vector<uint8_t> bytes, const std::filesystem::path& path) {
+  const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  if (!IsUtf8(text)) return bytes;
+  const CodePage& codePage = ArchiveCodePage();
+  const std::optional<std::string> converted = codePage.FromUtf8(text);
+  if (!converted)
+    throw ToolError(FormatMessage(kTextNotInCodePage, path.c_str(), codePage.Number()));
+  return {converted->begin(), converted->end()};
+}
+
+}  // namespace
 
 MemberRecord BuildMember(const MemberSource& source, const MemberCompression& compression,
                          const EncoderProgress& progress) {
   StoredName name = StoredNameOf(source);
   if (source.isDirectory) return DirectoryMember(std::move(name.dirName), source.timeStamp);
   std::vector<uint8_t> bytes = ReadInputFile(source.diskPath.string(), kVanished);
+  if (source.codePageText) bytes = InCodePage(std::move(bytes), source.diskPath);
   if (bytes.size() > kMaxEncoderInput) {
     throw ToolError(FormatMessage(kFileTooLarge, source.diskPath.c_str()));
   }

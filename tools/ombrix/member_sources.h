@@ -15,6 +15,8 @@ struct MemberSource {
   uint32_t timeStamp = 0;  // last write, Unix seconds, clamped to 32 bits and to the latest time
   bool readOnly = false;
   uint64_t size = 0;  // of a file, when it was found
+  // Text that the stub shows or reads (the notice, the script): UTF-8 goes into the code page.
+  bool codePageText = false;
 };
 
 // No time stamp comes out later than this: by default the end of 32-bit time, and for

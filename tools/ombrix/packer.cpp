@@ -63,12 +63,17 @@ struct PackSources {
 
 PackSources GatherSources(const PackOptions& options) {
   PackSources gathered;
+  const auto text = [&](const std::string& path, const char* member) {
+    MemberSource source = DescribeFile(path, member, options.latestTime);
+    source.codePageText = true;
+    return source;
+  };
   if (options.noticePath) {
-    gathered.Add(DescribeFile(*options.noticePath, kNoticeMember, options.latestTime),
+    gathered.Add(text(*options.noticePath, kNoticeMember),
                  ReservedText{kNoticeField, kScratchCapacity});
   }
   if (options.scriptPath) {
-    gathered.Add(DescribeFile(*options.scriptPath, kScriptMember, options.latestTime),
+    gathered.Add(text(*options.scriptPath, kScriptMember),
                  ReservedText{kScriptField, kScriptCapacity});
   }
   for (MemberSource& source :

@@ -17,6 +17,13 @@ size_t Utf8Length(std::string_view text) {
 
 }  // namespace
 
+bool IsUtf8(std::string_view text) {
+  for (size_t length; !text.empty(); text.remove_prefix(length)) {
+    if ((length = Utf8Length(text)) == 0) return false;
+  }
+  return true;
+}
+
 std::string Printable(std::string_view text) {
   std::string shown;
   while (!text.empty()) {

@@ -7,3 +7,6 @@
 
 // Control bytes, DEL and bytes that are not UTF-8 written as \xNN; every other character as it is.
 std::string Printable(std::string_view text);
+
+// Whether text is UTF-8 throughout.
+bool IsUtf8(std::string_view text);
