@@ -4,6 +4,7 @@ runner of named cases that reports all of a case's mismatches at its end (exit c
 import os
 import random
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
@@ -73,6 +74,29 @@ def text(rng: random.Random, size: int) -> bytes:
     while len(out) < size:
         out += (" ".join(rng.choice(words) for _ in range(rng.randint(3, 14))) + "\r\n").encode()
     return bytes(out[:size])
+
+
+def crc16(data: bytes, crc: int = 0) -> int:  # CRC-16/ARC
+    for byte in data:
+        crc ^= byte
+        for _ in range(8):
+            crc = crc >> 1 ^ (0xA001 if crc & 1 else 0)
+    return crc
+
+
+def member(data: bytes, *extended: tuple[int, bytes], method=b"-lh0-", size=None,
+           os_id=b"W") -> bytes:
+    """A level-2 header (time 1600000000) with the extended headers (type, body) after its header
+    CRC, then data."""
+    extended = ((0, b"\0\0"), *extended)
+    sizes = [len(body) + 3 for _, body in extended] + [0]
+    tail = b"".join(bytes([kind]) + body + struct.pack("<H", sizes[i + 1])
+                    for i, (kind, body) in enumerate(extended))
+    header = bytearray(struct.pack("<H5sIIIBBHBH", 26 + len(tail), method, len(data), len(data)
+                                   if size is None else size, 1600000000, 0x20, 2, crc16(data),
+                                   ord(os_id), sizes[0]) + tail)
+    header[27:29] = struct.pack("<H", crc16(header))
+    return bytes(header) + data
 
 
 def expect(what: str, actual, expected) -> None:

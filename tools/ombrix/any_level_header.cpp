@@ -197,8 +197,61 @@ HeaderResult RewriteOlder(RunContext& run, CrcState& crc, HeaderState& state, Fa
   return result;
 }
 
-bool LooksLikeMethod(const char (&method)[5]) {
-  return method[0] == '-' && method[4] == '-';
+// Every level has its method at 2.
+bool LooksLikeMethod(const uint8_t* header) {
+  return header[2] == '-' && header[6] == '-';
+}
+
+// Where the member whose header of level 0, 1 or 2 is at `at` ends, when its checksum or CRC
+// holds and its data lies within the file; 0 otherwise.
+uint32_t MemberEnd(RunContext& run, CrcState& crc, uint32_t at) {
+  std::vector<uint8_t> raw(kPeekSize);
+  if (Seek(run.program.file, static_cast<int32_t>(at), kSeekSet) == -1 ||
+      Read(run.program.file, raw.data(), kPeekSize) != static_cast<int32_t>(kPeekSize)) {
+    return 0;
+  }
+  Facts facts;
+  const bool read = raw[kLevelAt] <= 1   ? ReadOldHeader(run, raw, facts)
+                    : raw[kLevelAt] == 2 ? ReadNewHeader(run, crc, raw, facts)
+                                         : false;
+  const int32_t data = Seek(run.program.file, 0, kSeekCur);
+  const uint64_t end = uint64_t{static_cast<uint32_t>(data)} + facts.fixed.packedSize;
+  return read && data != -1 && end <= run.program.end ? static_cast<uint32_t>(end) : 0;
+}
+
+// Where the archive at `at` ends, past its end mark or at the file's end; 0 when a header of it
+// does not hold.
+uint32_t ArchiveEnd(RunContext& run, CrcState& crc, uint32_t at) {
+  for (uint8_t size = 1; at != 0; at = MemberEnd(run, crc, at)) {
+    if (Seek(run.program.file, static_cast<int32_t>(at), kSeekSet) == -1) return 0;
+    const int32_t got = Read(run.program.file, &size, 1);
+    if (got == 0) return at;
+    if (got == 1 && size == 0) return at + 1;
+  }
+  return 0;
+}
+
+// Self-extracting programs of MS-DOS, the Amiga and Atari TOS carry their archive inside, after
+// their code or in the midst of it, and may carry a small archive of their own before it, as a
+// help text: what is extracted is the last whole archive found. Those programs are all well under
+// 64 KiB, and looking no further keeps a large file that is no archive from being read through.
+// 0 when there is none.
+constexpr uint32_t kProgramLimit = 65536;
+
+uint32_t FindArchiveInside(RunContext& run, CrcState& crc) {
+  std::vector<uint8_t> head(kProgramLimit + 7);
+  const int32_t got = Seek(run.program.file, 0, kSeekSet) == -1
+                          ? -1
+                          : Read(run.program.file, head.data(), static_cast<uint32_t>(head.size()));
+  uint32_t found = 0;
+  for (uint32_t at = 1; static_cast<int32_t>(at + 7) <= got; ++at) {
+    const char* method = reinterpret_cast<const char*>(&head[at + 2]);
+    const bool named = std::memcmp(method, "-lh", 3) == 0 || std::memcmp(method, "-lz", 3) == 0 ||
+                       std::memcmp(method, "-pm", 3) == 0;
+    const uint32_t end = named && method[4] == '-' ? ArchiveEnd(run, crc, at) : 0;
+    if (end != 0) found = at, at = end - 1;  // its members' data is no program of its own
+  }
+  return found;
 }
 
 }  // namespace
@@ -218,6 +271,13 @@ HeaderResult ReadAnyLevelHeader(RunContext& run, CrcState& crc, HeaderState& sta
     std::vector<uint8_t> raw(kPeekSize);
     const int32_t got = Read(run.program.file, raw.data(), kPeekSize);
     if (got == -1 || start == -1) return FailRead(run), kHeaderFailed;
+    if (start == 0 && got == static_cast<int32_t>(kPeekSize) && !LooksLikeMethod(raw.data())) {
+      if (const uint32_t inside = FindArchiveInside(run, crc); inside != 0) {
+        Seek(run.program.file, static_cast<int32_t>(inside), kSeekSet);
+        continue;
+      }
+      Seek(run.program.file, kPeekSize, kSeekSet);
+    }
     // Levels 0 and 1 end with a size byte of 0; level 2's end mark is a size of 0.
     const uint8_t level = raw[kLevelAt];
     if (got >= 1 && raw[0] == 0 &&
@@ -229,7 +289,7 @@ HeaderResult ReadAnyLevelHeader(RunContext& run, CrcState& crc, HeaderState& sta
     }
     Facts facts;
     std::memcpy(&facts.fixed, raw.data(), 7);
-    if (!LooksLikeMethod(facts.fixed.method)) {
+    if (!LooksLikeMethod(raw.data())) {
       if (start != 0) return FailHeader(run), kHeaderFailed;
       Complain(FormatMessage(kNotAnArchive, run.program.path));
       return run.failed = true, kHeaderFailed;

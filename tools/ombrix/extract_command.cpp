@@ -1,5 +1,7 @@
 #include "ombrix/extract_command.h"
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <set>
@@ -137,6 +139,39 @@ void PlaceMember(PassArea& area, Extraction& extraction) {
   }
 }
 
+// MacLHA stored a Macintosh file as a MacBinary header, the data fork padded to 128 bytes and no
+// resource fork; the other extractors write the data fork alone, and so does this one. The header
+// is known by what MacLHA writes in it: the member's own name, no resource fork, nothing from
+// byte 99 on (none of the later MacBinary versions' fields), a data fork the member holds whole,
+// and a modification date within 14 hours of the member's, as the Mac's local time is in any time
+// zone from the header's. The data fork's length, or 0 when the member is no such file.
+constexpr uint32_t kMacBinarySize = 128;
+constexpr uint32_t kMacEpoch = 2082844800;  // 1904 to 1970 in seconds
+constexpr int64_t kZoneSpan = 14 * 3600;
+
+uint32_t MacDataFork(const HeaderState& header) {
+  const MemberHeader& member = CurrentHeader(header);
+  uint8_t mac[kMacBinarySize];
+  if (member.osId != 'm' || member.unpackedSize < 2 * kMacBinarySize ||
+      !platform::posix::ReadPendingStart(mac, sizeof mac)) {
+    return 0;
+  }
+  const auto big = [&mac](size_t at) {
+    return uint32_t{mac[at]} << 24 | uint32_t{mac[at + 1]} << 16 | mac[at + 2] << 8 | mac[at + 3];
+  };
+  const uint32_t data = big(83);
+  const uint32_t padded = (data + kMacBinarySize - 1) / kMacBinarySize * kMacBinarySize;
+  const int64_t dateGap = int64_t{big(95)} - kMacEpoch - member.timeStamp;
+  const bool named = mac[1] >= 1 && mac[1] <= 63 && mac[1] == header.fileNameLen &&
+                     std::memcmp(&mac[2], header.fileNamePtr, mac[1]) == 0;
+  const bool tailClear = std::all_of(&mac[99], std::end(mac), [](uint8_t b) { return b == 0; });
+  const bool macBinary = mac[0] == 0 && mac[74] == 0 && mac[82] == 0 && named && tailClear &&
+                         big(87) == 0 && data != 0 &&
+                         member.unpackedSize - kMacBinarySize == padded && dateGap >= -kZoneSpan &&
+                         dateGap <= kZoneSpan;
+  return macBinary ? data : 0;
+}
+
 // Output stays beneath the target for as long as the extraction runs.
 class Confinement {
  public:
@@ -169,7 +204,15 @@ int ExtractArchive(const std::string& path, const std::string& dir) {
       if (!CurrentLinkTarget().empty()) return MakeLink(area, extraction), kDecodeDone;
       const DecodeStatus status = ExtractMember(area, {BuildContainedOutputPath, &extraction});
       if (status == kDecodeDone && !area.run.failed && extraction.placed) {
-        PlaceMember(area, extraction);
+        const uint32_t dataFork = MacDataFork(area.header);
+        if (dataFork == 0 || platform::posix::KeepPendingStretch(kMacBinarySize, dataFork)) {
+          PlaceMember(area, extraction);
+        } else {
+          Complain(FormatMessage(kCannotPlace, ShownOutputPath(area.run).c_str(),
+                                 platform::posix::TakeFailureReason().c_str()));
+          platform::DeleteOutput(area.run.output.path);
+          area.run.failed = true;
+        }
       }
       return status;
     });

@@ -4,11 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "platform/posix/file_kind.h"
 #include "platform/posix/interrupt_guard.h"
@@ -236,6 +238,46 @@ Placed MakeConfinedLink(const char* path, const std::string& target) {
   }
   NoteSystemFailure();
   return Placed::kFailed;
+}
+
+namespace {
+
+int OpenPending(int flags) {
+  return ::openat(confinement.pending->directory.get(), confinement.pendingTemp.c_str(),
+                  flags | O_NOFOLLOW | O_CLOEXEC);
+}
+
+}  // namespace
+
+bool ReadPendingStart(uint8_t* buffer, size_t count) {
+  if (!confinement.pending) return false;
+  const Descriptor file(OpenPending(O_RDONLY));
+  return file.get() >= 0 && ::pread(file.get(), buffer, count, 0) == static_cast<ssize_t>(count);
+}
+
+bool KeepPendingStretch(uint64_t offset, uint64_t length) {
+  if (!confinement.pending) return false;
+  const int directory = confinement.pending->directory.get();
+  const char* temp = confinement.pendingTemp.c_str();
+  struct stat info {};
+  if (::fstatat(directory, temp, &info, AT_SYMLINK_NOFOLLOW) != 0)
+    return NoteSystemFailure(), false;
+  ::fchmodat(directory, temp, (info.st_mode | S_IWUSR) & 07777, 0);  // a read-only member too
+  const Descriptor file(OpenPending(O_RDWR));
+  bool kept = file.get() >= 0;
+  std::vector<char> chunk(65536);
+  for (uint64_t done = 0; kept && done < length;) {
+    const auto want = static_cast<ssize_t>(std::min<uint64_t>(chunk.size(), length - done));
+    kept = ::pread(file.get(), chunk.data(), want, static_cast<off_t>(offset + done)) == want &&
+           ::pwrite(file.get(), chunk.data(), want, static_cast<off_t>(done)) == want;
+    done += static_cast<uint64_t>(want);
+  }
+  const timespec times[2] = {info.st_atim, info.st_mtim};
+  kept = kept && ::ftruncate(file.get(), static_cast<off_t>(length)) == 0 &&
+         ::futimens(file.get(), times) == 0;
+  if (!kept) NoteSystemFailure();
+  ::fchmodat(directory, temp, info.st_mode & 07777, 0);
+  return kept;
 }
 
 Placed PlaceOutput() {

@@ -26,6 +26,13 @@ bool ConfineOutput(const char* root, const char* prefix, LinuxName linuxName);
 void EndConfinement();
 bool OutputConfined();
 
+// The first count bytes of the member being written; false when it has fewer or cannot be read.
+bool ReadPendingStart(uint8_t* buffer, size_t count);
+
+// The member being written keeps only its length bytes from offset on, with its mode and times
+// as they were; false, with the reason noted, when it cannot.
+bool KeepPendingStretch(uint64_t offset, uint64_t length);
+
 // Puts the member written last in its place.
 enum class Placed { kNothing, kCreated, kReplaced, kFailed };
 Placed PlaceOutput();

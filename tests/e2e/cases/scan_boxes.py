@@ -11,7 +11,7 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
 from harness import Case, pack, run_cases  # noqa: E402
-from ombrix_testing import expect, lha, text  # noqa: E402
+from ombrix_testing import expect, lha, member, text  # noqa: E402
 
 DEFAULT_CAPTION, TITLE = "Ombrix V2.60.w32.0023", "Packed Title"
 AUTO = ["-n", "<run>\\target"]  # extract at once
@@ -25,27 +25,6 @@ def box(message: str, caption: str, style=ERROR, answer="1") -> tuple:
     return (("--control", "65535", "find", "#32770", "", "dump", "press", answer, "gone"),
             {"caption": caption, "text 65535": message, "box style": style,
              "buttons": ["&Yes", "&No"] if style == QUESTION else ["OK"]})
-
-
-def crc16(data: bytes, crc: int = 0) -> int:  # CRC-16/ARC
-    for byte in data:
-        crc ^= byte
-        for _ in range(8):
-            crc = crc >> 1 ^ (0xA001 if crc & 1 else 0)
-    return crc
-
-
-def member(data: bytes, *extended: tuple[int, bytes], method=b"-lh0-", size=None) -> bytes:
-    """A level-2 header with the extended headers (type, body) after its header CRC, then data."""
-    extended = ((0, b"\0\0"), *extended)
-    sizes = [len(body) + 3 for _, body in extended] + [0]
-    tail = b"".join(bytes([kind]) + body + struct.pack("<H", sizes[i + 1])
-                    for i, (kind, body) in enumerate(extended))
-    header = bytearray(struct.pack("<H5sIIIBBHBH", 26 + len(tail), method, len(data), len(data)
-                                   if size is None else size, 1600000000, 0x20, 2, crc16(data),
-                                   ord("W"), sizes[0]) + tail)
-    header[27:29] = struct.pack("<H", crc16(header))
-    return bytes(header) + data
 
 
 def replaced(archive: bytes, *options: str):
