@@ -54,7 +54,7 @@ std::unique_ptr<CodePage> archiveCodePage;
 
 CodePage::CodePage(unsigned number) : number_(number), name_("CP" + std::to_string(number)) {
   Converter probe("UTF-8", name_);
-  if (!Converter("UTF-8", name_).Open() || !Converter(name_, "UTF-8").Open()) {
+  if (!probe.Open() || !Converter(name_, "UTF-8").Open()) {
     throw ToolError(FormatMessage(kUnknownCodePage, number));
   }
   // A lead byte is one that iconv finds incomplete on its own.

@@ -1,6 +1,8 @@
 #include "ombrix/foreign_archive.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "archive/archive_pass.h"
@@ -64,7 +66,7 @@ bool ReadRawData(PassArea& area, std::vector<uint8_t>& to) {
 // Decodes the current member into memory, its CRC checked; false after reporting a failure.
 bool DecodeToMemory(PassArea& area, std::vector<uint8_t>& bytes) {
   const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::tmpfile(), std::fclose);
-  if (!file) throw ToolError(FormatMessage(kCannotWrite, "a temporary file", "no room"));
+  if (!file) throw ToolError(FormatMessage(kCannotWrite, "a temporary file", std::strerror(errno)));
   OutputSink sink = FileSink(area);
   sink.file = fileno(file.get());
   const DecodeStatus status = DecodeCurrentMember(area, sink);

@@ -10,6 +10,7 @@
 #include "lzh_encoder/lzh_encoder.h"
 #include "ombrix/code_page.h"
 #include "ombrix/member_record.h"
+#include "ombrix/printable.h"
 #include "ombrix/regular_file.h"
 #include "ombrix/tool_error.h"
 #include "ombrix/tool_messages.h"
@@ -100,7 +101,9 @@ class Collector {
     const CodePage& codePage = ArchiveCodePage();
     std::optional<std::string> stored = codePage.FromUtf8(memberPath);
     if (!stored) {
-      throw ToolError(FormatMessage(kNameNotInCodePage, disk.c_str(), codePage.Number()));
+      throw ToolError(IsUtf8(memberPath)
+                          ? FormatMessage(kNameNotInCodePage, disk.c_str(), codePage.Number())
+                          : FormatMessage(kNameNotUtf8, disk.c_str()));
     }
     if (stored->size() > kMaxMemberPath) {
       throw ToolError(FormatMessage(kNameTooLong, name, kMaxMemberPath));

@@ -91,6 +91,8 @@ inline constexpr char kTextTooLong[] = "%s is longer than %zu bytes";
 inline constexpr char kTextNotInCodePage[] = "%s cannot be written in code page %u";
 inline constexpr char kNameNotInCodePage[] =
     "cannot pack \"%s\": its name cannot be written in code page %u";
+inline constexpr char kNameNotUtf8[] =
+    "cannot pack \"%s\": its name is not UTF-8, so which characters it means is unknown";
 inline constexpr char kUnknownCodePage[] = "code page %u is not one that iconv converts";
 inline constexpr char kWindowTitleField[] = "the window title";
 inline constexpr char kInstallTitleField[] = "the install title";
