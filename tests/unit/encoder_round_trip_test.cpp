@@ -65,4 +65,17 @@ TEST_F(EncoderRoundTripTest, EveryMethodAtEveryLevelGivesBackItsInputFromItsByte
   }
 }
 
+// A member past one segment is parsed in segments on several threads: its bytes are the same for
+// any number of them, and the repeats after the first segment's end find their match before it.
+TEST_F(EncoderRoundTripTest, ALargeMemberIsTheSameOnAnyThreadsAndMatchesAcrossItsSegments) {
+  std::vector<uint8_t> input = Noise(4u << 20, 5);
+  const std::vector<uint8_t> tail(input.end() - 30000, input.end());
+  for (int copy = 0; copy < 4; ++copy) input.insert(input.end(), tail.begin(), tail.end());
+  const Method& method = *FindMethod('7');
+  const std::vector<uint8_t> packed = EncodeLzh(input, method, kMinLevel, {}, 1);
+  EXPECT_EQ(EncodeLzh(input, method, kMinLevel, {}, 3), packed);
+  EXPECT_LT(packed.size(), (4u << 20) + 30000) << packed.size();
+  EXPECT_EQ(DecodeToFile('7', packed, uint32_t(input.size())), input);
+}
+
 }  // namespace

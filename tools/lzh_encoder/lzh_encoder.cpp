@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cassert>
+#include <deque>
+#include <future>
 #include <memory>
 
 #include "lzh_encoder/block_splitter.h"
@@ -14,6 +16,11 @@ namespace {
 
 // How much a parser takes at a time; the optimal parser holds every match of a stretch.
 constexpr uint32_t kStretchBytes = 65536;
+
+// A member is parsed in segments of this size, each on a thread of its own, so that one large
+// file keeps every core busy; where segments fall does not depend on the threads, so neither
+// does the output. Each segment starts its costs afresh, which a segment this long hardly feels.
+constexpr uint32_t kSegmentBytes = 1u << 22;
 
 // A stretch whose items cost nearly as much as its bytes is taken to be incompressible, as the
 // compressed media inside a package are. The stretches after it go out as literals, with only a
@@ -64,38 +71,66 @@ bool SendAsLiterals(std::span<const uint8_t> data, uint32_t start, uint32_t end,
   return repeats || !LooksIncompressible(out, CostModelOf(out, method), end - start);
 }
 
+// The items of the segment of data from start to end, parsed as if the bytes before it within
+// reach had been parsed too: its finder has seen them, so no match is lost at its start, and none
+// runs past its end.
+std::vector<Item> ParseSegment(std::span<const uint8_t> data, uint32_t start, uint32_t end,
+                               const Method& method, const LevelSettings& settings,
+                               const EncoderProgress& progress) {
+  const uint32_t reach = 1u << method.reachBits;
+  const std::unique_ptr<MatchFinder> finder = MakeFinder(settings, reach);
+  finder->Reset(data.first(end));
+  for (uint32_t position = start > reach ? start - reach : 0; position < start; ++position) {
+    finder->Skip(position, settings.parser.niceLength, settings.parser.depth);
+  }
+  const std::unique_ptr<Parser> parser = MakeParser(settings, *finder, method);
+  CostModel model =
+      InitialCostModel(method, data.subspan(start, std::min(kStretchBytes, end - start)));
+  std::vector<Item> items, stretchItems;
+  bool incompressible = false;
+  for (uint32_t position = start; position < end;) {
+    stretchItems.clear();
+    const uint32_t stretch = incompressible ? kLiteralStretchBytes : kStretchBytes;
+    const uint32_t stop = position + std::min(stretch, end - position);
+    uint32_t reached = stop;
+    if (incompressible) {
+      incompressible = !SendAsLiterals(data, position, stop, method, *finder, stretchItems);
+    } else {
+      reached = parser->Parse(data, position, stop, model, stretchItems);
+      incompressible = LooksIncompressible(stretchItems, model, reached - position);
+    }
+    items.insert(items.end(), stretchItems.begin(), stretchItems.end());
+    if (progress) progress(reached - position);
+    position = reached;
+  }
+  return items;
+}
+
 }  // namespace
 
 std::vector<uint8_t> EncodeLzh(std::span<const uint8_t> data, const Method& method, int level,
-                               const EncoderProgress& progress) {
+                               const EncoderProgress& progress, unsigned threads) {
   assert(data.size() <= kMaxEncoderInput);
   assert(level >= kMinLevel && level <= kMaxLevel);
   BitWriter bits;
   if (data.empty()) return bits.Finish();
   const LevelSettings& settings = kLevels[level - kMinLevel];
-  const std::unique_ptr<MatchFinder> finder = MakeFinder(settings, 1u << method.reachBits);
-  finder->Reset(data);
-  const std::unique_ptr<Parser> parser = MakeParser(settings, *finder, method);
   BlockSplitter splitter(bits, method);
-  CostModel model =
-      InitialCostModel(method, data.first(std::min<size_t>(data.size(), kStretchBytes)));
-  std::vector<Item> items;
-  bool incompressible = false;
+  // Segments are parsed on up to `threads` threads at once and taken in order; what a segment
+  // throws (progress may) comes out when its turn comes, and the futures still running are
+  // waited for as they go.
+  std::deque<std::future<std::vector<Item>>> parsing;
   const auto size = static_cast<uint32_t>(data.size());
-  for (uint32_t position = 0; position < size;) {
-    items.clear();
-    const uint32_t stretch = incompressible ? kLiteralStretchBytes : kStretchBytes;
-    const uint32_t end = position + std::min(stretch, size - position);
-    uint32_t reached = end;
-    if (incompressible) {
-      incompressible = !SendAsLiterals(data, position, end, method, *finder, items);
-    } else {
-      reached = parser->Parse(data, position, end, model, items);
-      incompressible = LooksIncompressible(items, model, reached - position);
+  for (uint32_t next = 0; next < size || !parsing.empty();) {
+    while (next < size && parsing.size() < std::max(threads, 1u)) {
+      const uint32_t end = next + std::min(kSegmentBytes, size - next);
+      parsing.push_back(std::async(threads > 1 ? std::launch::async : std::launch::deferred,
+                                   ParseSegment, data, next, end, std::cref(method),
+                                   std::cref(settings), std::cref(progress)));
+      next = end;
     }
-    splitter.Add(items);
-    if (progress) progress(reached - position);
-    position = reached;
+    splitter.Add(parsing.front().get());
+    parsing.pop_front();
   }
   splitter.Finish();
   return bits.Finish();

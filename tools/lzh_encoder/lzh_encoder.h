@@ -22,6 +22,7 @@ using EncoderProgress = std::function<void(uint64_t bytes)>;
 // The compressed data of the member: blocks of literals and matches reaching at most the
 // method's distance back, no match running past the member's end. Levels from kMinLevel to
 // kMaxLevel trade speed for size. The same bytes, method and level always give the same data.
-// data holds at most kMaxEncoderInput bytes.
+// data holds at most kMaxEncoderInput bytes. A large member is parsed on up to `threads` threads,
+// progress called from any of them; the data is the same for any number.
 std::vector<uint8_t> EncodeLzh(std::span<const uint8_t> data, const Method& method, int level,
-                               const EncoderProgress& progress);
+                               const EncoderProgress& progress, unsigned threads = 1);

@@ -45,7 +45,7 @@ void CompressMember(MemberRecord& member, const MemberCompression& compression,
     throw ToolError(FormatMessage(kMemberTooLarge, member.fileName.value_or("").c_str()));
   }
   std::vector<uint8_t> packed =
-      EncodeLzh(member.data, *compression.method, compression.level, progress);
+      EncodeLzh(member.data, *compression.method, compression.level, progress, compression.threads);
   // Stored wins ties: it is read faster.
   if (packed.size() < member.data.size()) {
     member.method = std::string("-lh") + compression.method->letter + '-';

@@ -9,6 +9,7 @@
 struct MemberCompression {
   const Method* method;  // a stored method stores every member
   int level = kDefaultLevel;
+  unsigned threads = 1;  // that one large member's segments may be parsed on
 };
 
 // Reads the source's file (a directory gives a directory member). Throws ToolError when the file

@@ -169,13 +169,15 @@ void WriteMembers(const PackOptions& options, const PackSources& gathered, Archi
   for (const MemberSource& source : gathered.sources) total += source.size;
   ProgressBar bar(total);
   std::atomic<uint64_t> done = 0;
+  MemberCompression compression = options.compression;
+  compression.threads = options.threads;
   OrderedWork work;
   work.count = gathered.sources.size();
   work.threads = options.threads;
   work.make = [&](size_t index, const std::atomic<bool>& stopping) {
     const MemberSource& source = gathered.sources[index];
-    uint64_t reported = 0;
-    MemberRecord member = BuildMember(source, options.compression, [&](uint64_t bytes) {
+    std::atomic<uint64_t> reported = 0;  // from the threads of the member's segments
+    MemberRecord member = BuildMember(source, compression, [&](uint64_t bytes) {
       if (stopping) throw Abandoned{};
       reported += bytes;
       done += bytes;
