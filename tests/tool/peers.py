@@ -129,6 +129,23 @@ def bad_inputs(work: Path) -> None:
             errors="replace")), (status, True))
 
 
+def large_files(work: Path) -> None:
+    """Files past one segment are written as they are read: the same bytes on one thread or two,
+    noise stored, and lhasa gives both back."""
+    need("lhasa")
+    rng = random.Random(7)
+    files = {"big.txt": text(rng, 6 << 20), "noise.bin": rng.randbytes(5 << 20)}
+    tree = write_tree(work / "tree", files, FILE_TIME)
+    for threads in ("1", "2"):
+        run(OMBRIX, "pack", "--plain", "--threads", threads, "-o", work / f"{threads}.lzh", "--base",
+            tree, tree)
+    expect("the same for any threads", (work / "1.lzh").read_bytes(), (work / "2.lzh").read_bytes())
+    expect("methods", sorted(compare_listings(work / "2.lzh", tree).values()), ["-lh0-", "-lh7-"])
+    (out := work / "out").mkdir()
+    run("lhasa", "x", work / "2.lzh", cwd=out)
+    compare_trees("lhasa x", tree, out)
+
+
 def code_pages(work: Path) -> None:
     """Names go into the archive in the chosen code page and come out as UTF-8, a backslash trail
     byte inside its name; a byte the code page does not hold is shown and written escaped."""
@@ -158,6 +175,6 @@ def code_pages(work: Path) -> None:
 
 
 if __name__ == "__main__":
-    main({"bad_inputs": bad_inputs, "code_pages": code_pages,
+    main({"bad_inputs": bad_inputs, "code_pages": code_pages, "large_files": large_files,
           **{f"decode_{method}": partial(decode, method) for method in LHA_ADD},
           **{f"round_trip_{m}": partial(round_trip, m) for m in ("lh0", "lh5", "lh6", "lh7")}})

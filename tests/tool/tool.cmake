@@ -1,6 +1,6 @@
 # The host tool against Debian's LZH tools (peers.py): label `tool` for packing, `peers` for
 # listing and the decoder's cross-check, one test a method.
-foreach(name IN ITEMS tool.bad_inputs tool.code_pages tool.round_trip_lh0 tool.round_trip_lh5
+foreach(name IN ITEMS tool.bad_inputs tool.code_pages tool.large_files tool.round_trip_lh0 tool.round_trip_lh5
                       tool.round_trip_lh6 tool.round_trip_lh7 peers.decode_stored
                       peers.decode_lh5 peers.decode_lh6 peers.decode_lh7)
   string(REGEX MATCH "^[^.]+" label ${name})

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 class BitWriter {
@@ -21,7 +22,8 @@ class BitWriter {
     }
   }
 
-  uint64_t BitCount() const { return bytes_.size() * 8 + count_; }
+  // The whole bytes written so far, handed over; the bits of a byte not yet whole stay.
+  std::vector<uint8_t> TakeBytes() { return std::exchange(bytes_, {}); }
 
   // Pads the last byte and hands over the bytes; the writer is empty afterwards.
   std::vector<uint8_t> Finish() {

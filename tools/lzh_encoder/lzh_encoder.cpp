@@ -108,30 +108,67 @@ std::vector<Item> ParseSegment(std::span<const uint8_t> data, uint32_t start, ui
 
 }  // namespace
 
+LzhStreamEncoder::LzhStreamEncoder(const Method& method, int level, unsigned threads,
+                                   EncoderProgress progress, Output out)
+    : method_(method),
+      level_(level),
+      threads_(std::max(threads, 1u)),
+      progress_(std::move(progress)),
+      out_(std::move(out)),
+      splitter_(bits_, method) {
+  assert(level >= kMinLevel && level <= kMaxLevel);
+}
+
+LzhStreamEncoder::~LzhStreamEncoder() = default;
+
+void LzhStreamEncoder::Add(std::span<const uint8_t> bytes) {
+  while (!bytes.empty()) {
+    const size_t room = windowBytes_ + kSegmentBytes - gathered_.size();
+    const size_t taken = std::min(room, bytes.size());
+    gathered_.insert(gathered_.end(), bytes.begin(), bytes.begin() + taken);
+    bytes = bytes.subspan(taken);
+    if (taken == room) Launch();
+  }
+}
+
+void LzhStreamEncoder::Launch() {
+  const uint32_t reach = 1u << method_.reachBits;
+  std::vector<uint8_t> window(gathered_.end() - std::min<size_t>(gathered_.size(), reach),
+                              gathered_.end());
+  const uint32_t start = windowBytes_;
+  // The segment owns its bytes and its window, so that the gathering can go on meanwhile.
+  parsing_.push_back(std::async(threads_ > 1 ? std::launch::async : std::launch::deferred,
+                                [this, start, segment = std::move(gathered_)] {
+                                  return ParseSegment(
+                                      segment, start, static_cast<uint32_t>(segment.size()),
+                                      method_, kLevels[level_ - kMinLevel], progress_);
+                                }));
+  windowBytes_ = static_cast<uint32_t>(window.size());
+  gathered_ = std::move(window);
+  while (parsing_.size() >= threads_) TakeOldest();
+}
+
+void LzhStreamEncoder::TakeOldest() {
+  splitter_.Add(parsing_.front().get());
+  parsing_.pop_front();
+  if (const std::vector<uint8_t> done = bits_.TakeBytes(); !done.empty()) out_(done);
+}
+
+void LzhStreamEncoder::Finish() {
+  if (gathered_.size() > windowBytes_) Launch();
+  while (!parsing_.empty()) TakeOldest();
+  splitter_.Finish();
+  if (const std::vector<uint8_t> done = bits_.Finish(); !done.empty()) out_(done);
+}
+
 std::vector<uint8_t> EncodeLzh(std::span<const uint8_t> data, const Method& method, int level,
                                const EncoderProgress& progress, unsigned threads) {
   assert(data.size() <= kMaxEncoderInput);
-  assert(level >= kMinLevel && level <= kMaxLevel);
-  BitWriter bits;
-  if (data.empty()) return bits.Finish();
-  const LevelSettings& settings = kLevels[level - kMinLevel];
-  BlockSplitter splitter(bits, method);
-  // Segments are parsed on up to `threads` threads at once and taken in order; what a segment
-  // throws (progress may) comes out when its turn comes, and the futures still running are
-  // waited for as they go.
-  std::deque<std::future<std::vector<Item>>> parsing;
-  const auto size = static_cast<uint32_t>(data.size());
-  for (uint32_t next = 0; next < size || !parsing.empty();) {
-    while (next < size && parsing.size() < std::max(threads, 1u)) {
-      const uint32_t end = next + std::min(kSegmentBytes, size - next);
-      parsing.push_back(std::async(threads > 1 ? std::launch::async : std::launch::deferred,
-                                   ParseSegment, data, next, end, std::cref(method),
-                                   std::cref(settings), std::cref(progress)));
-      next = end;
-    }
-    splitter.Add(parsing.front().get());
-    parsing.pop_front();
-  }
-  splitter.Finish();
-  return bits.Finish();
+  std::vector<uint8_t> packed;
+  LzhStreamEncoder encoder(method, level, threads, progress, [&](std::span<const uint8_t> bytes) {
+    packed.insert(packed.end(), bytes.begin(), bytes.end());
+  });
+  encoder.Add(data);
+  encoder.Finish();
+  return packed;
 }

@@ -3,11 +3,16 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
+#include <future>
 #include <span>
 #include <vector>
 
 #include "decode/methods.h"
+#include "lzh_encoder/bit_writer.h"
+#include "lzh_encoder/block_splitter.h"
+#include "lzh_encoder/lzh_items.h"
 
 inline constexpr int kMinLevel = 1;
 inline constexpr int kMaxLevel = 9;
@@ -26,3 +31,35 @@ using EncoderProgress = std::function<void(uint64_t bytes)>;
 // progress called from any of them; the data is the same for any number.
 std::vector<uint8_t> EncodeLzh(std::span<const uint8_t> data, const Method& method, int level,
                                const EncoderProgress& progress, unsigned threads = 1);
+
+// The same compression for a member fed in pieces, holding no more of it than the segments being
+// parsed (at most `threads` of 4 MiB) and the window before them: the compressed bytes go to out
+// as the blocks are settled. What progress throws comes out of Add or Finish.
+class LzhStreamEncoder {
+ public:
+  using Output = std::function<void(std::span<const uint8_t> packed)>;
+  LzhStreamEncoder(const Method& method, int level, unsigned threads, EncoderProgress progress,
+                   Output out);
+  // Waits for the segments still being parsed.
+  ~LzhStreamEncoder();
+  LzhStreamEncoder(const LzhStreamEncoder&) = delete;
+  LzhStreamEncoder& operator=(const LzhStreamEncoder&) = delete;
+
+  void Add(std::span<const uint8_t> bytes);
+  void Finish();
+
+ private:
+  void Launch();
+  void TakeOldest();
+
+  const Method& method_;
+  const int level_;
+  const unsigned threads_;
+  const EncoderProgress progress_;
+  const Output out_;
+  BitWriter bits_;
+  BlockSplitter splitter_;
+  std::vector<uint8_t> gathered_;  // the window before the segment, then the segment so far
+  uint32_t windowBytes_ = 0;
+  std::deque<std::future<std::vector<Item>>> parsing_;
+};

@@ -68,7 +68,8 @@ std::vector<uint8_t> EncodeMemberHeader(const MemberRecord& member) {
   if (member.data.size() > UINT32_MAX) throw std::length_error("member data too long");
   std::vector<uint8_t> header(kFixedHeaderSize, 0);
   for (size_t i = 0; i < 5; ++i) header[kMethodOffset + i] = static_cast<uint8_t>(member.method[i]);
-  PutU32(header, kPackedSizeOffset, static_cast<uint32_t>(member.data.size()));
+  PutU32(header, kPackedSizeOffset,
+         member.dataSize.value_or(static_cast<uint32_t>(member.data.size())));
   PutU32(header, kUnpackedSizeOffset, member.unpackedSize);
   PutU32(header, kTimeStampOffset, member.timeStamp);
   header[kDosAttributeOffset] = member.dosAttribute;

@@ -42,6 +42,8 @@ struct ExtHeader {
 struct MemberRecord {
   std::string method = "-lh0-";  // any 5 bytes
   std::vector<uint8_t> data;     // the bytes stored after the header, already packed
+  // The size of the data where it is written apart from the record, as a large file's is.
+  std::optional<uint32_t> dataSize;
   uint32_t unpackedSize = 0;
   uint16_t dataCrc = 0;  // CRC-16 of the unpacked bytes
   uint32_t timeStamp = 0;

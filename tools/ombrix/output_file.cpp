@@ -43,8 +43,18 @@ OutputFile::~OutputFile() {
 }
 
 void OutputFile::Write(std::span<const uint8_t> bytes) {
+  if (size_ + bytes.size() > kMaxOutputSize) {
+    throw ToolError(FormatMessage(kOutputTooLarge, static_cast<unsigned>(kMaxOutputSize)));
+  }
   WriteAt(size_, bytes);
   size_ += bytes.size();
+}
+
+void OutputFile::Truncate(uint64_t size) {
+  if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) {
+    throw ToolError(FormatMessage(kCannotWrite, path_.c_str(), Reason().c_str()));
+  }
+  size_ = size;
 }
 
 // Through the platform that the stub's walk uses, so that the same faults reach both.

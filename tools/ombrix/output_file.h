@@ -7,6 +7,9 @@
 #include <span>
 #include <string>
 
+// The stub seeks with signed 32-bit positions, so no byte of its file may lie beyond this.
+inline constexpr uint64_t kMaxOutputSize = INT32_MAX;
+
 class OutputFile {
  public:
   // Throws ToolError when the temporary file cannot be made, or when something other than a
@@ -17,10 +20,13 @@ class OutputFile {
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
 
+  // Throws ToolError past kMaxOutputSize.
   void Write(std::span<const uint8_t> bytes);
   // Overwrites bytes written before, at offset from the start.
   void WriteAt(uint64_t offset, std::span<const uint8_t> bytes);
   uint64_t Size() const { return size_; }
+  // Drops what was written from size on.
+  void Truncate(uint64_t size);
 
   // A name for the written bytes that fits the walk's path buffer however long the output's own
   // name is.

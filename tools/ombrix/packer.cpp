@@ -13,13 +13,11 @@
 #include "ombrix/ordered_workers.h"
 #include "ombrix/output_file.h"
 #include "ombrix/progress_bar.h"
+#include "ombrix/streamed_member.h"
 #include "ombrix/tool_error.h"
 #include "ombrix/tool_messages.h"
 
 namespace {
-
-// The stub seeks with signed 32-bit positions, so no byte of its file may lie beyond this.
-constexpr uint64_t kMaxOutputSize = INT32_MAX;
 constexpr uint8_t kEndMark = 0;
 
 // Thrown into a worker whose member will not be written, so that it stops early.
@@ -128,6 +126,11 @@ class ArchiveOutput {
     Append(member.data);
   }
 
+  void AddStreamed(const MemberSource& source, const MemberCompression& compression,
+                   const std::function<void(uint64_t bytes)>& onRead) {
+    crcXor_ ^= WriteStreamedMember(output_, source, compression, onRead).dataCrc;
+  }
+
   void AddRecords(std::span<const uint8_t> records, uint16_t crcXor) {
     crcXor_ ^= crcXor;
     Append(records);
@@ -142,12 +145,7 @@ class ArchiveOutput {
   }
 
  private:
-  void Append(std::span<const uint8_t> bytes) {
-    if (output_.Size() + bytes.size() > kMaxOutputSize) {
-      throw ToolError(FormatMessage(kOutputTooLarge, static_cast<unsigned>(kMaxOutputSize)));
-    }
-    output_.Write(bytes);
-  }
+  void Append(std::span<const uint8_t> bytes) { output_.Write(bytes); }
 
   OutputFile& output_;
   bool checkValue_;
@@ -174,9 +172,14 @@ void WriteMembers(const PackOptions& options, const PackSources& gathered, Archi
   OrderedWork work;
   work.count = gathered.sources.size();
   work.threads = options.threads;
+  const auto streamed = [&](const MemberSource& source) {
+    return !source.isDirectory && !source.codePageText && source.size > kStreamedFileBytes &&
+           compression.method->kind == MethodKind::kCompressed;
+  };
   work.make = [&](size_t index, const std::atomic<bool>& stopping) {
     const MemberSource& source = gathered.sources[index];
-    std::atomic<uint64_t> reported = 0;  // from the threads of the member's segments
+    if (streamed(source)) return MemberRecord{};  // written as it is read, when its turn comes
+    std::atomic<uint64_t> reported = 0;           // from the threads of the member's segments
     MemberRecord member = BuildMember(source, compression, [&](uint64_t bytes) {
       if (stopping) throw Abandoned{};
       reported += bytes;
@@ -187,6 +190,13 @@ void WriteMembers(const PackOptions& options, const PackSources& gathered, Archi
     return member;
   };
   work.take = [&](size_t index, MemberRecord&& member) {
+    if (streamed(gathered.sources[index])) {
+      archive.AddStreamed(gathered.sources[index], compression, [&](uint64_t bytes) {
+        done += bytes;
+        bar.Show(done);
+      });
+      return;
+    }
     WarnIfCut(gathered, index, member);
     archive.Add(member);
     bar.Show(done);

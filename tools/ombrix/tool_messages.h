@@ -112,6 +112,7 @@ inline constexpr char kNameReserved[] =
 inline constexpr char kDuplicateName[] = "member name \"%s\" occurs twice";
 inline constexpr char kDirectoryLoop[] = "\"%s\" leads back into one of its parent directories";
 inline constexpr char kFileTooLarge[] = "\"%s\" is larger than a member can hold";
+inline constexpr char kChangedWhilePacked[] = "\"%s\" changed while it was packed";
 inline constexpr char kOutputTooLarge[] =
     "the output would pass %u bytes, beyond which the stub cannot seek";
 inline constexpr char kTextWillBeCut[] =
