@@ -1,7 +1,8 @@
 """Times the host tool against Debian's LZH tools on the corpus of corpus.py: packing it with
 `ombrix pack` against `lha`, as -lh7- and as -lh5-, and decoding lha's archives with `ombrix
-test` against lhasa, bsdtar and 7-Zip. A benchmark, not a test: it prints figures and never fails
-on them.
+test` against lhasa, bsdtar and 7-Zip; then packing real files that every Debian machine has (the
+headers under /usr/include, the programs under /usr/bin), each as one file and as a tree, with
+peak memory. A benchmark, not a test: it prints figures and never fails on them.
 
 Usage: bench.py OMBRIX WORKDIR [RUNS [PACK_RUNS]]
 """
@@ -54,7 +55,46 @@ def mean_and_deviation(times):
     return statistics.mean(times), statistics.stdev(times) if len(times) > 1 else 0.0
 
 
-def pack_table(ombrix, root, size, method, runs, work):
+def peak_memory(command, cwd):
+    """The peak resident size of one run, in MiB."""
+    result = subprocess.run(["/usr/bin/time", "-f", "%M", *command.split()], cwd=cwd, check=True,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    return int(result.stderr.decode().split()[-1]) / 1024
+
+
+def real_corpora(work):
+    """(title, root) for headers and programs, each as one file and as a tree of files."""
+    def gather(pattern_root, keep, limit):
+        chosen, total = [], 0
+        for folder, _, files in sorted(os.walk(pattern_root)):
+            for name in sorted(files):
+                path = os.path.join(folder, name)
+                if keep(path) and os.path.isfile(path) and not os.path.islink(path):
+                    chosen.append(path)
+                    total += os.path.getsize(path)
+                    if total >= limit:
+                        return chosen
+        return chosen
+
+    for title, files in (("C headers", gather("/usr/include", lambda p: p.endswith(".h"), 35e6)),
+                         ("programs", gather("/usr/bin", lambda p: os.access(p, os.X_OK), 40e6))):
+        one, tree = os.path.join(work, f"{title} file"), os.path.join(work, f"{title} tree")
+        for root in (one, tree):
+            shutil.rmtree(root, ignore_errors=True)
+            os.makedirs(root)
+        with open(os.path.join(one, "all.bin"), "wb") as out:
+            for path in files:
+                with open(path, "rb") as source:
+                    out.write(source.read())
+        for path in files:
+            copy = os.path.join(tree, "t", os.path.relpath(path, "/usr"))
+            os.makedirs(os.path.dirname(copy), exist_ok=True)
+            shutil.copyfile(path, copy)
+        yield f"{title}, one file", one
+        yield f"{title}, a tree", tree
+
+
+def pack_table(ombrix, root, size, method, runs, work, title="the corpus"):
     """ombrix pack and lha a, each writing the whole corpus into a fresh archive."""
     names = " ".join(sorted(os.listdir(root)))
     ours, theirs = os.path.join(work, "ombrix.lzh"), os.path.join(work, "lha.lzh")
@@ -70,13 +110,19 @@ def pack_table(ombrix, root, size, method, runs, work):
                         prepares=[f"rm -f {ours}", f"rm -f {theirs}"]) for turn in range(runs)]
     times = [mean_and_deviation([turn[i][0] for turn in rounds]) for i in range(len(commands))]
     sizes = [os.path.getsize(ours), os.path.getsize(theirs)]
-    print(f"\nPacking {size / 1e6:.1f} MB as {method} (load average before: {before}, "
+    peaks = []
+    for command, archive in zip(commands.values(), (ours, theirs)):
+        os.remove(archive)
+        peaks.append(peak_memory(command, root))
+    print(f"\nPacking {title}, {size / 1e6:.1f} MB, as {method} (load average before: {before}, "
           f"after: {load()})")
-    print("| program | archive bytes | time (ms) | MB/s of input | size / lha's | speed / lha's |")
-    print("|---|---:|---:|---:|---:|---:|")
-    for name, bytes_, (mean, stddev) in zip(commands, sizes, times):
+    print("| program | archive bytes | time (ms) | MB/s of input | size / lha's | speed / lha's "
+          "| peak MiB |")
+    print("|---|---:|---:|---:|---:|---:|---:|")
+    for name, bytes_, (mean, stddev), peak in zip(commands, sizes, times, peaks):
         print(f"| {name} | {bytes_:,} | {mean * 1000:.0f} ± {stddev * 1000:.0f} | "
-              f"{size / mean / 1e6:.1f} | {bytes_ / sizes[1]:.3f} | {times[1][0] / mean:.2f} |")
+              f"{size / mean / 1e6:.1f} | {bytes_ / sizes[1]:.3f} | {times[1][0] / mean:.2f} "
+              f"| {peak:.0f} |")
 
 
 def lha_archive(root, work, method):
@@ -115,6 +161,11 @@ def main(ombrix, work, runs, pack_runs):
         pack_table(ombrix, root, size, method, pack_runs, work)
     for method in LHA_SWITCHES:
         decode_table(ombrix, root, size, method, runs, work)
+    for title, real in real_corpora(work):
+        real_size = sum(os.path.getsize(os.path.join(folder, name))
+                        for folder, _, files in os.walk(real) for name in files)
+        for method in LHA_SWITCHES:
+            pack_table(ombrix, real, real_size, method, pack_runs, work, title)
 
 
 if __name__ == "__main__":

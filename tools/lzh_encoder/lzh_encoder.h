@@ -16,7 +16,7 @@
 
 inline constexpr int kMinLevel = 1;
 inline constexpr int kMaxLevel = 9;
-inline constexpr int kDefaultLevel = 2;
+inline constexpr int kDefaultLevel = 3;
 
 // The encoder counts positions in 32 bits, with room kept for its own bookkeeping.
 inline constexpr uint64_t kMaxEncoderInput = uint64_t{UINT32_MAX} - (1u << 20);
