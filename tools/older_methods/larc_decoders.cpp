@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "decode/bit_reader.h"
+#include "older_methods/member_end.h"
 #include "older_methods/older_decoders.h"
 #include "older_methods/window_output.h"
 
@@ -67,9 +68,7 @@ DecodeStatus DecodeLz5(const OutputSink& sink, DecoderState& state, platform::Fi
     const uint32_t place = (high & 0xf0) << 4 | low;
     out.Copy(DistanceOf(place, kLz5Start, kLz5Ring, out), (high & 0x0f) + kLz5MinMatch);
   }
-  if (TookBitsPastTheEnd(reader)) FailReader(reader, kDecodeCutShort);
-  if (reader.status != kDecodeDone) return reader.status;
-  return out.Finish();
+  return EndMember(reader, out, archive);
 }
 
 // A bit stream: a set bit and a literal byte, or a clear bit, an 11-bit place and a 4-bit length
@@ -77,9 +76,7 @@ DecodeStatus DecodeLz5(const OutputSink& sink, DecoderState& state, platform::Fi
 DecodeStatus DecodeLzs(const OutputSink& sink, DecoderState& state, platform::FileHandle archive,
                        const MemberData& member) {
   WindowOutput out(sink, state, member.unpackedSize);
-  uint8_t spaces[kLzsRing];
-  std::memset(spaces, ' ', sizeof spaces);
-  out.Preset(spaces, kLzsRing);
+  out.PresetSpaces(kLzsRing);
   BitReader reader = StartBitReader(archive, state, member.packedSize);
   while (!out.Finished() && reader.status == kDecodeDone) {
     const uint32_t bits = PeekBits(reader, 16);
@@ -92,7 +89,5 @@ DecodeStatus DecodeLzs(const OutputSink& sink, DecoderState& state, platform::Fi
     const uint32_t place = bits >> 4 & (kLzsRing - 1);
     out.Copy(DistanceOf(place, kLzsStart, kLzsRing, out), (bits & 15) + kLzsMinMatch);
   }
-  if (TookBitsPastTheEnd(reader)) FailReader(reader, kDecodeCutShort);
-  if (reader.status != kDecodeDone) return reader.status;
-  return out.Finish();
+  return EndMember(reader, out, archive);
 }

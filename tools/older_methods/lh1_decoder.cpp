@@ -2,9 +2,9 @@
 // both ends grow symbol by symbol, and whose match positions carry their upper 6 bits in a fixed
 // code and their lower 6 bits as they are.
 #include <array>
-#include <cstring>
 
 #include "decode/bit_reader.h"
+#include "older_methods/member_end.h"
 #include "older_methods/older_decoders.h"
 #include "older_methods/window_output.h"
 
@@ -172,9 +172,7 @@ DecodeStatus DecodeLh1(const OutputSink& sink, DecoderState& state, platform::Fi
                        const MemberData& member) {
   WindowOutput out(sink, state, member.unpackedSize);
   // A match may reach back before the first byte, where the window holds spaces.
-  uint8_t spaces[kReach];
-  std::memset(spaces, ' ', sizeof spaces);
-  out.Preset(spaces, kReach);
+  out.PresetSpaces(kReach);
   BitReader reader = StartBitReader(archive, state, member.packedSize);
   AdaptiveCode code;
   while (!out.Finished() && reader.status == kDecodeDone) {
@@ -186,7 +184,5 @@ DecodeStatus DecodeLh1(const OutputSink& sink, DecoderState& state, platform::Fi
       out.Copy(DecodeDistance(reader), length);
     }
   }
-  if (TookBitsPastTheEnd(reader)) FailReader(reader, kDecodeCutShort);
-  if (reader.status != kDecodeDone) return reader.status;
-  return out.Finish();
+  return EndMember(reader, out, archive);
 }

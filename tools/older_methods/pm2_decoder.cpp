@@ -1,7 +1,6 @@
 // -pm2-: matches of up to 256 bytes reaching 8 KiB back, and literals sent as their rank among
 // the bytes written lately. Its codes are not sent per block but at fixed points of the output,
 // most of them only while the output is young and the reach of its matches still grows.
-#include <array>
 #include <iterator>
 
 #include "older_methods/byte_history.h"
@@ -49,12 +48,7 @@ class Pm2Decoder {
         reader_(StartBitReader(archive, state, member.packedSize)),
         out_(sink, state, member.unpackedSize) {
     // The window starts as spaces: a match may reach before the first byte.
-    static const auto kSpaces = [] {
-      std::array<uint8_t, kReach> spaces;
-      spaces.fill(' ');
-      return spaces;
-    }();
-    out_.Preset(kSpaces.data(), kReach);
+    out_.PresetSpaces(kReach);
   }
 
   DecodeStatus Run() {

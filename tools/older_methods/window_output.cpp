@@ -11,6 +11,10 @@ void WindowOutput::Preset(const uint8_t* bytes, uint32_t n) {
   std::memcpy(window_ + kWindowSize - n, bytes, n);
 }
 
+void WindowOutput::PresetSpaces(uint32_t n) {
+  std::memset(window_ + kWindowSize - n, ' ', n);
+}
+
 void WindowOutput::Flush() {
   // Flushes fall on the window's end or the member's, so what is due never wraps.
   const uint32_t n = produced_ - flushed_;

@@ -15,6 +15,8 @@ class WindowOutput {
   // Lays n bytes into the window as if they came just before the member's first byte, for the
   // methods that start from a dictionary of their own.
   void Preset(const uint8_t* bytes, uint32_t n);
+  // The same with n spaces, where the encoders of these methods start their window.
+  void PresetSpaces(uint32_t n);
 
   // Whether the member is whole, or the output has failed; either way decoding stops.
   bool Finished() const { return produced_ == size_ || status_ != kDecodeDone; }
