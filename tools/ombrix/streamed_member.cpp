@@ -66,7 +66,9 @@ MemberRecord WriteStreamedMember(OutputFile& output, const MemberSource& source,
   member.dataCrc = crc;
   member.unpackedSize = static_cast<uint32_t>(size);
   // Stored wins ties, as for the files compressed whole.
-  if (packed >= size) {
+  // What went past the file's size as found was not written; a file that grew meanwhile is
+  // stored too, from what it holds now.
+  if (packed >= size || packed > source.size) {
     output.Truncate(headerAt);
     member.method = "-lh0-";
     member.dataSize = static_cast<uint32_t>(size);
