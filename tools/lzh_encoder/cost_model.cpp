@@ -47,16 +47,17 @@ CostModel InitialCostModel(const Method& method, std::span<const uint8_t> bytes)
   return ModelOfCounts(symbolCounts, slotCounts);
 }
 
-CostModel CostModelOf(std::span<const Item> items, const Method& method) {
+CostModel CostModelOf(std::span<const Item> items, const Method& method, uint64_t* cost) {
   const ItemCounts counts = CountItems(items, method.positionSlots);
-  return ModelOfCounts(counts.symbols, counts.slots);
-}
-
-uint64_t ItemsCost(std::span<const Item> items, const CostModel& model) {
-  uint64_t cost = 0;
-  for (const Item item : items) {
-    cost += IsMatch(item) ? model.Match(MatchLength(item), MatchPosition(item))
-                          : model.Literal(static_cast<uint8_t>(item));
+  const CostModel model = ModelOfCounts(counts.symbols, counts.slots);
+  if (cost != nullptr) {
+    *cost = 0;
+    for (uint32_t symbol = 0; symbol < kLiteralSymbols; ++symbol) {
+      *cost += uint64_t{counts.symbols[symbol]} * model.symbol[symbol];
+    }
+    for (uint32_t slot = 0; slot < counts.slots.size(); ++slot) {
+      *cost += uint64_t{counts.slots[slot]} * model.slot[slot];
+    }
   }
-  return cost;
+  return model;
 }

@@ -26,8 +26,6 @@ struct CostModel {
 CostModel InitialCostModel(const Method& method, std::span<const uint8_t> bytes);
 
 // The costs by how often the items use each symbol; one they do not use costs more than their
-// rarest one.
-CostModel CostModelOf(std::span<const Item> items, const Method& method);
-
-// What items cost by the model, in bits times kCostScale.
-uint64_t ItemsCost(std::span<const Item> items, const CostModel& model);
+// rarest one. cost, when given, receives what the items cost by those costs, in bits times
+// kCostScale: counted from the same tally, so that judging a stretch costs no second pass.
+CostModel CostModelOf(std::span<const Item> items, const Method& method, uint64_t* cost = nullptr);

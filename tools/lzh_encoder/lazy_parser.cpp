@@ -1,5 +1,7 @@
 #include "lzh_encoder/lazy_parser.h"
 
+#include <algorithm>
+
 namespace {
 
 // Beyond this length a match always beats its bytes as literals.
@@ -26,15 +28,15 @@ bool CheaperPerByte(const Match& later, uint32_t skipped, uint32_t literalCost,
 
 }  // namespace
 
-Match LazyParser::Longest(uint32_t position, uint32_t end) {
+Match LazyParser::Longest(uint32_t position, uint32_t end, uint32_t shortest) {
   if (position >= end) return {0, 0};
-  const uint32_t count = finder_.Find(position, settings_.niceLength, settings_.depth, found_);
+  const uint32_t count =
+      chains_.FindLonger(position, shortest, settings_.niceLength, settings_.depth, found_);
   return count == 0 ? Match{0, 0} : found_[count - 1];
 }
 
 uint32_t LazyParser::Parse(std::span<const uint8_t> data, uint32_t start, uint32_t end,
-                           CostModel& model, std::vector<Item>& out) {
-  const size_t first = out.size();
+                           const CostModel& model, std::vector<Item>& out) {
   uint32_t position = start;
   Match current = Longest(position, end);
   while (position < end) {
@@ -46,11 +48,13 @@ uint32_t LazyParser::Parse(std::span<const uint8_t> data, uint32_t start, uint32
     // The positions before searched have been searched.
     uint32_t searched = position + 1;
     uint32_t literals = 0;
-    if (current.length < settings_.niceLength) {
+    if (current.length < settings_.lazyLength) {
       uint32_t literalCost = 0;
       for (uint32_t ahead = 1; ahead <= settings_.lookAhead && ahead < current.length; ++ahead) {
         literalCost += model.Literal(data[position + ahead - 1]);
-        const Match later = Longest(position + ahead, end);
+        // Only a match longer than what is left of the current one can cover more.
+        const Match later =
+            Longest(position + ahead, end, std::max(current.length - ahead, kMinMatch - 1));
         searched = position + ahead + 1;
         if (CheaperPerByte(later, ahead, literalCost, current, model)) {
           literals = ahead;
@@ -66,9 +70,8 @@ uint32_t LazyParser::Parse(std::span<const uint8_t> data, uint32_t start, uint32
     }
     out.push_back(MatchItem(current.length, current.position));
     position += current.length;
-    SkipTo(searched, position);
+    for (; searched < position; ++searched) chains_.Skip(searched, 0, 0);
     current = Longest(position, end);
   }
-  model = CostModelOf(std::span(out).subspan(first), method_);
   return position;
 }

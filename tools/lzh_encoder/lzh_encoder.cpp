@@ -39,9 +39,11 @@ struct LevelSettings {
 // Measured on text, tables and machine code: each level is smaller than the one before, at a
 // price in time.
 constexpr LevelSettings kLevels[kMaxLevel] = {
-    {false, false, {16, 4, 0, 1}}, {false, false, {32, 8, 0, 2}}, {false, false, {64, 24, 0, 2}},
-    {true, false, {32, 8, 1, 0}},  {true, false, {64, 16, 1, 0}}, {true, true, {32, 8, 1, 0}},
-    {true, true, {64, 16, 2, 0}},  {true, true, {128, 48, 3, 0}}, {true, true, {192, 128, 3, 0}},
+    {false, false, {16, 4, 0, 1, 16}},  {false, false, {32, 8, 0, 2, 32}},
+    {false, false, {64, 48, 0, 2, 12}}, {true, false, {32, 8, 1, 0, 0}},
+    {true, false, {64, 16, 1, 0, 0}},   {true, false, {64, 32, 1, 0, 0}},
+    {true, true, {64, 16, 2, 0, 0}},    {true, true, {128, 48, 3, 0, 0}},
+    {true, true, {192, 128, 3, 0, 0}},
 };
 
 std::unique_ptr<MatchFinder> MakeFinder(const LevelSettings& settings, uint32_t maxDistance) {
@@ -52,12 +54,14 @@ std::unique_ptr<MatchFinder> MakeFinder(const LevelSettings& settings, uint32_t 
 std::unique_ptr<Parser> MakeParser(const LevelSettings& settings, MatchFinder& finder,
                                    const Method& method) {
   if (settings.optimal) return std::make_unique<OptimalParser>(finder, method, settings.parser);
-  return std::make_unique<LazyParser>(finder, method, settings.parser);
+  // The quick levels keep their positions in chains.
+  return std::make_unique<LazyParser>(static_cast<ChainMatchFinder&>(finder), method,
+                                      settings.parser);
 }
 
-bool LooksIncompressible(std::span<const Item> items, const CostModel& model, uint32_t bytes) {
-  return static_cast<double>(ItemsCost(items, model)) >=
-         kIncompressibleShare * 8 * kCostScale * bytes;
+// cost is what the items of those bytes cost by the model their counts make.
+bool LooksIncompressible(uint64_t cost, uint32_t bytes) {
+  return static_cast<double>(cost) >= kIncompressibleShare * 8 * kCostScale * bytes;
 }
 
 // Appends the bytes from start to end as literals; says whether they are worth parsing again.
@@ -68,7 +72,9 @@ bool SendAsLiterals(std::span<const uint8_t> data, uint32_t start, uint32_t end,
     out.push_back(LiteralItem(data[position]));
     repeats |= finder.RepeatLength(position) >= kRepeatLength;
   }
-  return repeats || !LooksIncompressible(out, CostModelOf(out, method), end - start);
+  uint64_t cost = 0;
+  CostModelOf(out, method, &cost);
+  return repeats || !LooksIncompressible(cost, end - start);
 }
 
 // The items of the segment of data from start to end, parsed as if the bytes before it within
@@ -97,7 +103,9 @@ std::vector<Item> ParseSegment(std::span<const uint8_t> data, uint32_t start, ui
       incompressible = !SendAsLiterals(data, position, stop, method, *finder, stretchItems);
     } else {
       reached = parser->Parse(data, position, stop, model, stretchItems);
-      incompressible = LooksIncompressible(stretchItems, model, reached - position);
+      uint64_t cost = 0;
+      model = CostModelOf(stretchItems, method, &cost);
+      incompressible = LooksIncompressible(cost, reached - position);
     }
     items.insert(items.end(), stretchItems.begin(), stretchItems.end());
     if (progress) progress(reached - position);

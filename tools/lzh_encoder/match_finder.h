@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 #include <span>
+#include <utility>
 
 #include "lzh_encoder/lzh_items.h"
 
@@ -31,7 +32,7 @@ class MatchFinder {
 
   // Adds position and writes to out the matches that start there, each longer than the one
   // before; returns how many. The search looks at no more than depth earlier positions with the
-  // same first four bytes and stops at a match of niceLength bytes. Positions must come in
+  // same first bytes and stops at a match of niceLength bytes. Positions must come in
   // increasing order, none left out unless Skip takes it.
   virtual uint32_t Find(uint32_t position, uint32_t niceLength, uint32_t depth, Match* out) = 0;
   // Adds position without reporting matches.
@@ -57,6 +58,10 @@ class MatchFinder {
   }
   static uint32_t HashOf4(const uint8_t* bytes) {
     return (Load32(bytes) * 0x9E3779B1u) >> (32 - kHashBits);
+  }
+  // The low six bytes of a word.
+  static uint32_t HashOf6(uint64_t word) {
+    return static_cast<uint32_t>(((word << 16) * 0x9E3779B97F4A7C15u) >> (64 - kHashBits));
   }
   static uint32_t HashOf3(const uint8_t* bytes) {
     const uint32_t word = bytes[0] | bytes[1] << 8 | bytes[2] << 16;
@@ -91,14 +96,17 @@ class MatchFinder {
   uint32_t FindShortMatch(uint32_t position, Match* out) {
     const uint8_t* const current = data_ + position;
     const uint32_t biased = position + kBias;
-    uint32_t& head = latest_[HashOf3(current)];
-    const uint32_t latest = head;
-    head = biased;
+    const uint32_t latest = ExchangeLatest(position);
     if (!InReach(biased, latest)) return 0;
     const uint8_t* const earlier = data_ + (latest - kBias);
     if (earlier[0] != current[0] || earlier[1] != current[1] || earlier[2] != current[2]) return 0;
     *out = {kMinMatch, biased - latest - 1};
     return 1;
+  }
+  // The latest earlier position, biased, that began with the same three bytes as position, which
+  // position now becomes.
+  uint32_t ExchangeLatest(uint32_t position) {
+    return std::exchange(latest_[HashOf3(data_ + position)], position + kBias);
   }
   // Starts fetching the heads that the search after the one at position will read, with the
   // latest position of its three bytes when it looks for three-byte matches.

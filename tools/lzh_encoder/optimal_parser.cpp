@@ -75,7 +75,7 @@ void OptimalParser::FindCheapestPath(const uint8_t* bytes, uint32_t length,
 }
 
 uint32_t OptimalParser::Parse(std::span<const uint8_t> data, uint32_t start, uint32_t end,
-                              CostModel& model, std::vector<Item>& out) {
+                              const CostModel& model, std::vector<Item>& out) {
   const uint32_t stop = CollectMatches(start, end);
   const uint32_t length = stop - start;
   costToEnd_.resize(length + 1);
@@ -83,9 +83,10 @@ uint32_t OptimalParser::Parse(std::span<const uint8_t> data, uint32_t start, uin
   // The first stretch is parsed with guessed costs, so it gets one pass more.
   const uint32_t passes = settings_.passes + (guessedCosts_ ? 1 : 0);
   guessedCosts_ = false;
+  CostModel passModel = model;
   for (uint32_t pass = 0; pass < passes; ++pass) {
-    FindCheapestPath(data.data() + start, length, model);
-    model = CostModelOf(path_, method_);
+    if (pass > 0) passModel = CostModelOf(path_, method_);
+    FindCheapestPath(data.data() + start, length, passModel);
   }
   out.insert(out.end(), path_.begin(), path_.end());
   return stop;

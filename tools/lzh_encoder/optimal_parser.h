@@ -8,8 +8,8 @@
 class OptimalParser : public Parser {
  public:
   using Parser::Parser;
-  uint32_t Parse(std::span<const uint8_t> data, uint32_t start, uint32_t end, CostModel& model,
-                 std::vector<Item>& out) override;
+  uint32_t Parse(std::span<const uint8_t> data, uint32_t start, uint32_t end,
+                 const CostModel& model, std::vector<Item>& out) override;
 
  private:
   // Fills matches_ and matchStarts_ for the positions from start up to end or past it to the end

@@ -16,6 +16,7 @@ struct ParserSettings {
   uint32_t depth;       // earlier positions a search may look at
   uint32_t passes;      // optimal: parses of a stretch, each with the costs of the one before
   uint32_t lookAhead;   // lazy: how many positions later a better match may start
+  uint32_t lazyLength;  // lazy: a match this long is taken without looking ahead
 };
 
 class Parser {
@@ -27,10 +28,9 @@ class Parser {
   Parser& operator=(const Parser&) = delete;
 
   // Appends to out the items for the bytes from start on, stopping at end or, when the last
-  // match runs on, where it ends; returns that position. model holds the costs to parse by and
-  // receives those of the items parsed.
+  // match runs on, where it ends; returns that position. model holds the costs to parse by.
   virtual uint32_t Parse(std::span<const uint8_t> data, uint32_t start, uint32_t end,
-                         CostModel& model, std::vector<Item>& out) = 0;
+                         const CostModel& model, std::vector<Item>& out) = 0;
 
  protected:
   // Adds the positions inside a match to the finder.
