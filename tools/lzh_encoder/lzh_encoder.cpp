@@ -159,7 +159,7 @@ void LzhStreamEncoder::Launch() {
 void LzhStreamEncoder::TakeOldest() {
   splitter_.Add(parsing_.front().get());
   parsing_.pop_front();
-  if (const std::vector<uint8_t> done = bits_.TakeBytes(); !done.empty()) out_(done);
+  if (const std::span<const uint8_t> done = bits_.TakeBytes(); !done.empty()) out_(done);
 }
 
 void LzhStreamEncoder::Finish() {
