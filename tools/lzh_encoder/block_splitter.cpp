@@ -122,6 +122,23 @@ std::vector<size_t> ChooseCuts(const std::vector<std::vector<SymbolCount>>& chun
   return starts;
 }
 
+// What CountItems would find in the items of the given chunks, from their counts.
+ItemCounts CountsOfChunks(std::span<const std::vector<SymbolCount>> chunks,
+                          uint32_t positionSlots) {
+  ItemCounts counts{std::vector<uint32_t>(kLiteralSymbols, 0),
+                    std::vector<uint32_t>(positionSlots, 0)};
+  for (const std::vector<SymbolCount>& chunk : chunks) {
+    for (const SymbolCount& entry : chunk) {
+      if (entry.symbol < kLiteralSymbols) {
+        counts.symbols[entry.symbol] += entry.count;
+      } else {
+        counts.slots[entry.symbol - kLiteralSymbols] += entry.count;
+      }
+    }
+  }
+  return counts;
+}
+
 }  // namespace
 
 void BlockSplitter::Add(std::span<const Item> items) {
@@ -144,9 +161,14 @@ void BlockSplitter::WriteBlocks(bool keepLast) {
   const size_t written = keepLast ? starts.size() - 1 : starts.size();
   starts.push_back(chunks.size());
   for (size_t block = 0; block < written; ++block) {
-    const size_t begin = starts[block] * kChunkItems;
-    const size_t end = std::min(starts[block + 1] * kChunkItems, held_.size());
-    WriteBlock(bits_, std::span(held_).subspan(begin, end - begin), method_);
+    const size_t firstChunk = starts[block];
+    const size_t chunkCount = starts[block + 1] - firstChunk;
+    const size_t begin = firstChunk * kChunkItems;
+    const size_t end = std::min((firstChunk + chunkCount) * kChunkItems, held_.size());
+    // The chunks' counts spare the block writer a second pass over the items.
+    ItemCounts counts =
+        CountsOfChunks(std::span(chunks).subspan(firstChunk, chunkCount), method_.positionSlots);
+    WriteBlock(bits_, std::span(held_).subspan(begin, end - begin), std::move(counts), method_);
   }
   held_.erase(held_.begin(), held_.begin() + static_cast<ptrdiff_t>(std::min(
                                                  starts[written] * kChunkItems, held_.size())));

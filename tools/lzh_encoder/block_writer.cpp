@@ -125,9 +125,9 @@ void PutLiteralCode(BitWriter& bits, const PrefixCode& literals) {
 
 }  // namespace
 
-void WriteBlock(BitWriter& bits, std::span<const Item> items, const Method& method) {
+void WriteBlock(BitWriter& bits, std::span<const Item> items, ItemCounts counts,
+                const Method& method) {
   assert(!items.empty() && items.size() <= kMaxBlockItems);
-  ItemCounts counts = CountItems(items, method.positionSlots);
   GiveTwoSymbols(counts.symbols);
   const PrefixCode literals(counts.symbols);
   const PrefixCode positions(counts.slots);
@@ -140,8 +140,9 @@ void WriteBlock(BitWriter& bits, std::span<const Item> items, const Method& meth
     if (!IsMatch(item)) continue;
     const uint32_t position = MatchPosition(item);
     const uint32_t slot = PositionSlot(position);
-    positions.Put(bits, slot);
     const uint32_t extraBits = SlotExtraBits(slot);
-    bits.Put(position & ((1u << extraBits) - 1), extraBits);
+    // The slot's code and the extra bits in one field: at most 16 + 15 bits.
+    bits.Put(uint32_t{positions.codes[slot]} << extraBits | (position & ((1u << extraBits) - 1)),
+             positions.lengths[slot] + extraBits);
   }
 }

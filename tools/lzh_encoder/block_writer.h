@@ -12,5 +12,7 @@
 // other reader agrees with.
 inline constexpr uint32_t kMaxBlockItems = 65535;
 
-// Writes a block of 1 to kMaxBlockItems items with codes made for exactly those items.
-void WriteBlock(BitWriter& bits, std::span<const Item> items, const Method& method);
+// Writes a block of 1 to kMaxBlockItems items with codes made for exactly those items, given
+// their CountItems: the splitter has them from its estimates, which spares a pass over the items.
+void WriteBlock(BitWriter& bits, std::span<const Item> items, ItemCounts counts,
+                const Method& method);
