@@ -141,24 +141,31 @@ void LzhStreamEncoder::Add(std::span<const uint8_t> bytes) {
 
 void LzhStreamEncoder::Launch() {
   const uint32_t reach = 1u << method_.reachBits;
-  std::vector<uint8_t> window(gathered_.end() - std::min<size_t>(gathered_.size(), reach),
-                              gathered_.end());
+  window_.assign(gathered_.end() - std::min<size_t>(gathered_.size(), reach), gathered_.end());
   const uint32_t start = windowBytes_;
   // The segment owns its bytes and its window, so that the gathering can go on meanwhile.
   parsing_.push_back(std::async(threads_ > 1 ? std::launch::async : std::launch::deferred,
-                                [this, start, segment = std::move(gathered_)] {
-                                  return ParseSegment(
+                                [this, start, segment = std::move(gathered_)]() mutable {
+                                  std::vector<Item> items = ParseSegment(
                                       segment, start, static_cast<uint32_t>(segment.size()),
                                       method_, kLevels[level_ - kMinLevel], progress_);
+                                  return ParsedSegment{std::move(items), std::move(segment)};
                                 }));
-  windowBytes_ = static_cast<uint32_t>(window.size());
-  gathered_ = std::move(window);
   while (parsing_.size() >= threads_) TakeOldest();
+  // A parsed segment's bytes take the next one, once there is one: fresh pages for every segment
+  // cost more than the window copied twice. Only the first segment, which may be all of a small
+  // member, grows as it gathers.
+  gathered_ = std::exchange(spare_, {});
+  gathered_.reserve(reach + kSegmentBytes);
+  gathered_.assign(window_.begin(), window_.end());
+  windowBytes_ = static_cast<uint32_t>(window_.size());
 }
 
 void LzhStreamEncoder::TakeOldest() {
-  splitter_.Add(parsing_.front().get());
+  ParsedSegment parsed = parsing_.front().get();
   parsing_.pop_front();
+  splitter_.Add(parsed.items);
+  spare_ = std::move(parsed.bytes);
   if (const std::span<const uint8_t> done = bits_.TakeBytes(); !done.empty()) out_(done);
 }
 

@@ -49,6 +49,12 @@ class LzhStreamEncoder {
   void Finish();
 
  private:
+  // A segment's items, and its bytes handed back for a later segment to gather into.
+  struct ParsedSegment {
+    std::vector<Item> items;
+    std::vector<uint8_t> bytes;
+  };
+
   void Launch();
   void TakeOldest();
 
@@ -61,5 +67,7 @@ class LzhStreamEncoder {
   BlockSplitter splitter_;
   std::vector<uint8_t> gathered_;  // the window before the segment, then the segment so far
   uint32_t windowBytes_ = 0;
-  std::deque<std::future<std::vector<Item>>> parsing_;
+  std::vector<uint8_t> window_;  // the last window, kept while gathered_ changes hands
+  std::vector<uint8_t> spare_;   // the bytes of the segment parsed last, to gather into again
+  std::deque<std::future<ParsedSegment>> parsing_;
 };
