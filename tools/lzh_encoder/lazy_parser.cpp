@@ -1,7 +1,5 @@
 #include "lzh_encoder/lazy_parser.h"
 
-#include <algorithm>
-
 namespace {
 
 // Beyond this length a match always beats its bytes as literals.
@@ -16,14 +14,14 @@ bool WorthTaking(const Match& match, const uint8_t* bytes, const CostModel& mode
   return model.Match(match.length, match.position) < literals;
 }
 
-// Whether later, after literalCost worth of literals, costs fewer bits per byte covered than
+// Whether later, after a literal that costs literalCost, costs fewer bits per byte covered than
 // current.
-bool CheaperPerByte(const Match& later, uint32_t skipped, uint32_t literalCost,
-                    const Match& current, const CostModel& model) {
-  if (later.length + skipped <= current.length) return false;
+bool CheaperPerByte(const Match& later, uint32_t literalCost, const Match& current,
+                    const CostModel& model) {
+  if (later.length + 1 <= current.length) return false;
   const uint64_t laterCost = literalCost + model.Match(later.length, later.position);
   const uint64_t currentCost = model.Match(current.length, current.position);
-  return laterCost * current.length < currentCost * (later.length + skipped);
+  return laterCost * current.length < currentCost * (later.length + 1);
 }
 
 }  // namespace
@@ -45,28 +43,19 @@ uint32_t LazyParser::Parse(std::span<const uint8_t> data, uint32_t start, uint32
       current = Longest(++position, end);
       continue;
     }
-    // The positions before searched have been searched.
+    // The positions before searched are in the chains.
     uint32_t searched = position + 1;
-    uint32_t literals = 0;
-    if (current.length < settings_.lazyLength) {
-      uint32_t literalCost = 0;
-      for (uint32_t ahead = 1; ahead <= settings_.lookAhead && ahead < current.length; ++ahead) {
-        literalCost += model.Literal(data[position + ahead - 1]);
-        // Only a match longer than what is left of the current one can cover more.
-        const Match later =
-            Longest(position + ahead, end, std::max(current.length - ahead, kMinMatch - 1));
-        searched = position + ahead + 1;
-        if (CheaperPerByte(later, ahead, literalCost, current, model)) {
-          literals = ahead;
-          current = later;
-          break;
-        }
+    if (current.length < settings_.niceLength) {
+      // The next position may hold a match that covers more bytes per bit, after a literal; only
+      // one longer than what is left of the current match can.
+      const Match later = Longest(position + 1, end, current.length - 1);
+      if (position + 1 < end) searched = position + 2;
+      if (CheaperPerByte(later, model.Literal(data[position]), current, model)) {
+        // It becomes the current one, to be weighed against the one after it.
+        out.push_back(LiteralItem(data[position++]));
+        current = later;
+        continue;
       }
-    }
-    if (literals > 0) {
-      // The later match becomes the current one, to be weighed against those after it.
-      for (; literals > 0; --literals) out.push_back(LiteralItem(data[position++]));
-      continue;
     }
     out.push_back(MatchItem(current.length, current.position));
     position += current.length;

@@ -39,11 +39,9 @@ struct LevelSettings {
 // Measured on text, tables and machine code: each level is smaller than the one before, at a
 // price in time.
 constexpr LevelSettings kLevels[kMaxLevel] = {
-    {false, false, {16, 4, 0, 1, 16}},  {false, false, {32, 8, 0, 2, 32}},
-    {false, false, {64, 48, 0, 2, 12}}, {true, false, {32, 8, 1, 0, 0}},
-    {true, false, {64, 16, 1, 0, 0}},   {true, false, {64, 32, 1, 0, 0}},
-    {true, true, {64, 16, 2, 0, 0}},    {true, true, {128, 48, 3, 0, 0}},
-    {true, true, {192, 128, 3, 0, 0}},
+    {false, false, {16, 4, 0}}, {false, false, {32, 16, 0}}, {false, false, {64, 48, 0}},
+    {true, false, {32, 8, 1}},  {true, false, {64, 16, 1}},  {true, false, {64, 32, 1}},
+    {true, true, {64, 16, 2}},  {true, true, {128, 48, 3}},  {true, true, {192, 128, 3}},
 };
 
 std::unique_ptr<MatchFinder> MakeFinder(const LevelSettings& settings, uint32_t maxDistance) {
@@ -67,13 +65,14 @@ bool LooksIncompressible(uint64_t cost, uint32_t bytes) {
 // Appends the bytes from start to end as literals; says whether they are worth parsing again.
 bool SendAsLiterals(std::span<const uint8_t> data, uint32_t start, uint32_t end,
                     const Method& method, MatchFinder& finder, std::vector<Item>& out) {
+  const size_t first = out.size();
   bool repeats = false;
   for (uint32_t position = start; position < end; ++position) {
     out.push_back(LiteralItem(data[position]));
     repeats |= finder.RepeatLength(position) >= kRepeatLength;
   }
   uint64_t cost = 0;
-  CostModelOf(out, method, &cost);
+  CostModelOf(std::span(out).subspan(first), method, &cost);
   return repeats || !LooksIncompressible(cost, end - start);
 }
 
@@ -92,22 +91,23 @@ std::vector<Item> ParseSegment(std::span<const uint8_t> data, uint32_t start, ui
   const std::unique_ptr<Parser> parser = MakeParser(settings, *finder, method);
   CostModel model =
       InitialCostModel(method, data.subspan(start, std::min(kStretchBytes, end - start)));
-  std::vector<Item> items, stretchItems;
+  // Room for a literal per byte, which only noise needs: pages never written cost nothing.
+  std::vector<Item> items;
+  items.reserve(end - start);
   bool incompressible = false;
   for (uint32_t position = start; position < end;) {
-    stretchItems.clear();
     const uint32_t stretch = incompressible ? kLiteralStretchBytes : kStretchBytes;
     const uint32_t stop = position + std::min(stretch, end - position);
     uint32_t reached = stop;
     if (incompressible) {
-      incompressible = !SendAsLiterals(data, position, stop, method, *finder, stretchItems);
+      incompressible = !SendAsLiterals(data, position, stop, method, *finder, items);
     } else {
-      reached = parser->Parse(data, position, stop, model, stretchItems);
+      const size_t first = items.size();
+      reached = parser->Parse(data, position, stop, model, items);
       uint64_t cost = 0;
-      model = CostModelOf(stretchItems, method, &cost);
+      model = CostModelOf(std::span(items).subspan(first), method, &cost);
       incompressible = LooksIncompressible(cost, reached - position);
     }
-    items.insert(items.end(), stretchItems.begin(), stretchItems.end());
     if (progress) progress(reached - position);
     position = reached;
   }
@@ -151,7 +151,10 @@ void LzhStreamEncoder::Launch() {
                                       method_, kLevels[level_ - kMinLevel], progress_);
                                   return ParsedSegment{std::move(items), std::move(segment)};
                                 }));
-  while (parsing_.size() >= threads_) TakeOldest();
+  // One segment more than there are threads, so that they keep parsing while the oldest is
+  // split and written; with one thread a segment is parsed only when it is taken.
+  const size_t inFlight = threads_ > 1 ? threads_ + 1 : 1;
+  while (parsing_.size() >= inFlight) TakeOldest();
   // A parsed segment's bytes take the next one, once there is one: fresh pages for every segment
   // cost more than the window copied twice. Only the first segment, which may be all of a small
   // member, grows as it gathers.

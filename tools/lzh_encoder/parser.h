@@ -15,8 +15,6 @@ struct ParserSettings {
   uint32_t niceLength;  // a match this long is taken at once
   uint32_t depth;       // earlier positions a search may look at
   uint32_t passes;      // optimal: parses of a stretch, each with the costs of the one before
-  uint32_t lookAhead;   // lazy: how many positions later a better match may start
-  uint32_t lazyLength;  // lazy: a match this long is taken without looking ahead
 };
 
 class Parser {
