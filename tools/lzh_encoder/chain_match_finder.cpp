@@ -48,40 +48,64 @@ uint32_t ChainMatchFinder::FindLonger(uint32_t position, uint32_t shortest, uint
     best = length;
     out[found++] = {length, biased - candidate - 1};
   };
-  if (limit < kMinMatch) return 0;
-  if (Match nearest; FindShortMatch(position, &nearest) != 0) {
-    consider(biased - nearest.position - 1, kMinMatch);
+  if (limit < kWideLoad) {
+    // Too near the end for the wide loads: only the nearest three-byte start.
+    if (Match nearest; limit >= kMinMatch && FindShortMatch(position, &nearest) != 0) {
+      consider(biased - nearest.position - 1, kMinMatch);
+    }
+    return found;
   }
-  if (limit < kWideLoad) return found;
+  // The three heads are independent: all are read before any is written.
   const uint64_t first = Load64(current);
-  const uint32_t latest4 = std::exchange(latest4_[HashOf4(current)], biased);
-  if (InReach(biased, latest4) && Load32(data_ + (latest4 - kBias)) == Load32(current)) {
-    consider(latest4, 4);
-  }
+  uint32_t& latest3 = LatestSlot(current);
+  uint32_t& latest4 = latest4_[HashOf4(current)];
   uint32_t& head = heads_[HashOf6(first)];
-  uint32_t candidate = std::exchange(head, biased);
-  previous_[biased & (maxDistance_ - 1)] = candidate;
+  const uint32_t candidate3 = latest3;
+  const uint32_t candidate4 = latest4;
+  uint32_t candidate = head;
+  latest3 = latest4 = head = biased;
+  const uint32_t ringMask = maxDistance_ - 1;
+  previous_[biased & ringMask] = candidate;
+  // Positions below lowest are out of reach, and so is 0, which means none.
+  const uint32_t lowest = biased - maxDistance_;
+  if (candidate3 >= lowest && ((Load32(data_ + (candidate3 - kBias)) ^ first) & 0xFFFFFF) == 0) {
+    consider(candidate3, kMinMatch);
+  }
+  if (candidate4 >= lowest &&
+      Load32(data_ + (candidate4 - kBias)) == static_cast<uint32_t>(first)) {
+    consider(candidate4, 4);
+  }
   niceLength = std::min(niceLength, limit);
   // The ring holds one reach of positions: the entry of a candidate exactly at the reach is
   // already the current position's, so a link that leads forward ends the chain.
-  for (uint32_t older; best < niceLength && depth-- > 0 && InReach(biased, candidate);
-       candidate = older) {
-    older = previous_[candidate & (maxDistance_ - 1)];
-    if (older >= candidate) older = 0;
+  while (best < niceLength && depth-- > 0 && candidate >= lowest) {
+    const uint32_t older = previous_[candidate & ringMask];
     if (((Load64(data_ + (candidate - kBias)) ^ first) & kChainedMask) == 0) {
       consider(candidate, kChainedBytes);
     }
+    if (older >= candidate) break;
+    candidate = older;
   }
   return found;
 }
 
 void ChainMatchFinder::Skip(uint32_t position, uint32_t, uint32_t) {
-  const uint32_t limit = LimitAt(position);
-  if (limit < kMinMatch) return;
-  ExchangeLatest(position);
-  if (limit < kWideLoad) return;
-  const uint8_t* const current = data_ + position;
-  const uint32_t biased = position + kBias;
-  latest4_[HashOf4(current)] = biased;
-  previous_[biased & (maxDistance_ - 1)] = std::exchange(heads_[HashOf6(Load64(current))], biased);
+  SkipTo(position, position + 1);
+}
+
+void ChainMatchFinder::SkipTo(uint32_t from, uint32_t to) {
+  // Where the wide loads would run past the end, only the three-byte starts are kept.
+  const uint32_t wideEnd = size_ >= kWideLoad ? std::min(to, size_ - kWideLoad + 1) : 0;
+  const uint32_t ringMask = maxDistance_ - 1;
+  uint32_t position = from;
+  for (; position < wideEnd; ++position) {
+    const uint8_t* const current = data_ + position;
+    const uint32_t biased = position + kBias;
+    LatestSlot(current) = biased;
+    latest4_[HashOf4(current)] = biased;
+    previous_[biased & ringMask] = std::exchange(heads_[HashOf6(Load64(current))], biased);
+  }
+  for (; position < to && size_ - position >= kMinMatch; ++position) {
+    LatestSlot(data_ + position) = position + kBias;
+  }
 }

@@ -59,7 +59,7 @@ uint32_t LazyParser::Parse(std::span<const uint8_t> data, uint32_t start, uint32
     }
     out.push_back(MatchItem(current.length, current.position));
     position += current.length;
-    for (; searched < position; ++searched) chains_.Skip(searched, 0, 0);
+    chains_.SkipTo(searched, position);
     current = Longest(position, end);
   }
   return position;

@@ -96,18 +96,15 @@ class MatchFinder {
   uint32_t FindShortMatch(uint32_t position, Match* out) {
     const uint8_t* const current = data_ + position;
     const uint32_t biased = position + kBias;
-    const uint32_t latest = ExchangeLatest(position);
+    const uint32_t latest = std::exchange(LatestSlot(current), biased);
     if (!InReach(biased, latest)) return 0;
     const uint8_t* const earlier = data_ + (latest - kBias);
     if (earlier[0] != current[0] || earlier[1] != current[1] || earlier[2] != current[2]) return 0;
     *out = {kMinMatch, biased - latest - 1};
     return 1;
   }
-  // The latest earlier position, biased, that began with the same three bytes as position, which
-  // position now becomes.
-  uint32_t ExchangeLatest(uint32_t position) {
-    return std::exchange(latest_[HashOf3(data_ + position)], position + kBias);
-  }
+  // Where the latest position that began with these three bytes is kept.
+  uint32_t& LatestSlot(const uint8_t* bytes) { return latest_[HashOf3(bytes)]; }
   // Starts fetching the heads that the search after the one at position will read, with the
   // latest position of its three bytes when it looks for three-byte matches.
   void PrefetchNextHeads(uint32_t position, const uint32_t* heads, bool shortMatches) const {
