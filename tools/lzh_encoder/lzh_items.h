@@ -65,7 +65,8 @@ inline ItemCounts CountItems(std::span<const Item> items, uint32_t positionSlots
                     std::vector<uint32_t>(positionSlots, 0)};
   for (const Item item : items) {
     ++counts.symbols[ItemSymbol(item)];
-    if (IsMatch(item)) ++counts.slots[PositionSlot(MatchPosition(item))];
+    // Added rather than branched on: literals and matches alternate unpredictably.
+    counts.slots[PositionSlot(MatchPosition(item))] += IsMatch(item);
   }
   return counts;
 }
