@@ -90,10 +90,10 @@ uint32_t ChainMatchFinder::FindLonger(uint32_t position, uint32_t shortest, uint
 }
 
 void ChainMatchFinder::Skip(uint32_t position, uint32_t, uint32_t) {
-  SkipTo(position, position + 1);
+  SkipTo(position, position + 1, 0, 0);
 }
 
-void ChainMatchFinder::SkipTo(uint32_t from, uint32_t to) {
+void ChainMatchFinder::SkipTo(uint32_t from, uint32_t to, uint32_t, uint32_t) {
   // Where the wide loads would run past the end, only the three-byte starts are kept.
   const uint32_t wideEnd = size_ >= kWideLoad ? std::min(to, size_ - kWideLoad + 1) : 0;
   const uint32_t ringMask = maxDistance_ - 1;

@@ -19,8 +19,7 @@ class ChainMatchFinder final : public MatchFinder {
   uint32_t FindLonger(uint32_t position, uint32_t shortest, uint32_t niceLength, uint32_t depth,
                       Match* out);
   void Skip(uint32_t position, uint32_t niceLength, uint32_t depth) override;
-  // Skip for every position from from up to to.
-  void SkipTo(uint32_t from, uint32_t to);
+  void SkipTo(uint32_t from, uint32_t to, uint32_t niceLength, uint32_t depth) override;
 
  private:
   std::unique_ptr<uint32_t[]> heads_;

@@ -59,7 +59,7 @@ uint32_t LazyParser::Parse(std::span<const uint8_t> data, uint32_t start, uint32
     }
     out.push_back(MatchItem(current.length, current.position));
     position += current.length;
-    chains_.SkipTo(searched, position);
+    chains_.SkipTo(searched, position, 0, 0);
     current = Longest(position, end);
   }
   return position;

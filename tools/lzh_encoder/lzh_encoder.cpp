@@ -85,9 +85,8 @@ std::vector<Item> ParseSegment(std::span<const uint8_t> data, uint32_t start, ui
   const uint32_t reach = 1u << method.reachBits;
   const std::unique_ptr<MatchFinder> finder = MakeFinder(settings, reach);
   finder->Reset(data.first(end));
-  for (uint32_t position = start > reach ? start - reach : 0; position < start; ++position) {
-    finder->Skip(position, settings.parser.niceLength, settings.parser.depth);
-  }
+  finder->SkipTo(start > reach ? start - reach : 0, start, settings.parser.niceLength,
+                 settings.parser.depth);
   const std::unique_ptr<Parser> parser = MakeParser(settings, *finder, method);
   CostModel model =
       InitialCostModel(method, data.subspan(start, std::min(kStretchBytes, end - start)));

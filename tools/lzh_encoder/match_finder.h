@@ -37,6 +37,10 @@ class MatchFinder {
   virtual uint32_t Find(uint32_t position, uint32_t niceLength, uint32_t depth, Match* out) = 0;
   // Adds position without reporting matches.
   virtual void Skip(uint32_t position, uint32_t niceLength, uint32_t depth) = 0;
+  // Skip for every position from from up to to.
+  virtual void SkipTo(uint32_t from, uint32_t to, uint32_t niceLength, uint32_t depth) {
+    for (uint32_t position = from; position < to; ++position) Skip(position, niceLength, depth);
+  }
 
   // A quick look instead of a search: how far the bytes at position agree with those at the
   // latest earlier position within reach that began with the same three bytes. Leaves position

@@ -29,7 +29,7 @@ uint32_t OptimalParser::CollectMatches(uint32_t start, uint32_t end) {
     }
     // Inside a match this long nothing better is likely to start; its positions go into the
     // finder unsearched and offer literals only.
-    SkipTo(position + 1, position + longest);
+    finder_.SkipTo(position + 1, position + longest, settings_.niceLength, settings_.depth);
     for (uint32_t i = 1; i < longest; ++i) matchStarts_[position + i - start] = collected;
     position += longest;
   }

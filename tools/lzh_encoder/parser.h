@@ -31,13 +31,6 @@ class Parser {
                          const CostModel& model, std::vector<Item>& out) = 0;
 
  protected:
-  // Adds the positions inside a match to the finder.
-  void SkipTo(uint32_t from, uint32_t to) {
-    for (uint32_t position = from; position < to; ++position) {
-      finder_.Skip(position, settings_.niceLength, settings_.depth);
-    }
-  }
-
   MatchFinder& finder_;
   const Method method_;
   const ParserSettings settings_;
