@@ -20,15 +20,12 @@ uint64_t Load64(const uint8_t* bytes) {
 }  // namespace
 
 ChainMatchFinder::ChainMatchFinder(uint32_t maxDistance)
-    : MatchFinder(maxDistance),
-      heads_(new uint32_t[size_t{1} << kHashBits]),
-      previous_(new uint32_t[maxDistance]),
-      latest4_(new uint32_t[size_t{1} << kHashBits]) {}
+    : MatchFinder(maxDistance), previous_(new uint32_t[maxDistance]) {}
 
 void ChainMatchFinder::Reset(std::span<const uint8_t> data) {
   MatchFinder::Reset(data);
-  std::fill_n(heads_.get(), size_t{1} << kHashBits, 0u);
-  std::fill_n(latest4_.get(), size_t{1} << kHashBits, 0u);
+  heads_ = std::make_unique<uint32_t[]>(size_t{1} << hashBits_);
+  latest4_ = std::make_unique<uint32_t[]>(size_t{1} << hashBits_);
 }
 
 uint32_t ChainMatchFinder::FindLonger(uint32_t position, uint32_t shortest, uint32_t niceLength,

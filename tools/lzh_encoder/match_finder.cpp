@@ -3,16 +3,16 @@
 #include <algorithm>
 
 MatchFinder::MatchFinder(uint32_t maxDistance)
-    : maxDistance_(maxDistance),
-      ringMask_(2 * maxDistance - 1),
-      latest_(new uint32_t[size_t{1} << kShortHashBits]) {
+    : maxDistance_(maxDistance), ringMask_(2 * maxDistance - 1) {
   static_assert(std::endian::native == std::endian::little);
 }
 
 void MatchFinder::Reset(std::span<const uint8_t> data) {
   data_ = data.data();
   size_ = static_cast<uint32_t>(data.size());
-  std::fill_n(latest_.get(), size_t{1} << kShortHashBits, 0u);
+  hashBits_ = std::clamp<uint32_t>(std::bit_width(size_), kMinHashBits, kMaxHashBits);
+  shortHashBits_ = std::min(hashBits_, kMaxShortHashBits);
+  latest_ = std::make_unique<uint32_t[]>(size_t{1} << shortHashBits_);
 }
 
 uint32_t MatchFinder::RepeatLength(uint32_t position) {

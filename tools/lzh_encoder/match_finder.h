@@ -52,24 +52,27 @@ class MatchFinder {
   // bias is a multiple of every ring of positions, so that a biased position indexes a ring as
   // the plain one does.
   static constexpr uint32_t kBias = 1u << 18;
-  static constexpr uint32_t kHashBits = 16;
-  static constexpr uint32_t kShortHashBits = 15;
+  // The tables of heads grow with the input up to these: a small member clears and touches no
+  // more of them than its bytes need.
+  static constexpr uint32_t kMinHashBits = 10;
+  static constexpr uint32_t kMaxHashBits = 16;
+  static constexpr uint32_t kMaxShortHashBits = 15;
 
   static uint32_t Load32(const uint8_t* bytes) {
     uint32_t word;
     std::memcpy(&word, bytes, 4);
     return word;
   }
-  static uint32_t HashOf4(const uint8_t* bytes) {
-    return (Load32(bytes) * 0x9E3779B1u) >> (32 - kHashBits);
+  uint32_t HashOf4(const uint8_t* bytes) const {
+    return (Load32(bytes) * 0x9E3779B1u) >> (32 - hashBits_);
   }
   // The low six bytes of a word.
-  static uint32_t HashOf6(uint64_t word) {
-    return static_cast<uint32_t>(((word << 16) * 0x9E3779B97F4A7C15u) >> (64 - kHashBits));
+  uint32_t HashOf6(uint64_t word) const {
+    return static_cast<uint32_t>(((word << 16) * 0x9E3779B97F4A7C15u) >> (64 - hashBits_));
   }
-  static uint32_t HashOf3(const uint8_t* bytes) {
+  uint32_t HashOf3(const uint8_t* bytes) const {
     const uint32_t word = bytes[0] | bytes[1] << 8 | bytes[2] << 16;
-    return (word * 0x9E3779B1u) >> (32 - kShortHashBits);
+    return (word * 0x9E3779B1u) >> (32 - shortHashBits_);
   }
   // How far two byte strings agree, from start up to limit, reading no byte at or past limit.
   static uint32_t ExtendMatch(const uint8_t* a, const uint8_t* b, uint32_t start, uint32_t limit) {
@@ -119,6 +122,8 @@ class MatchFinder {
 
   const uint8_t* data_ = nullptr;
   uint32_t size_ = 0;
+  uint32_t hashBits_ = kMinHashBits;  // of the heads of four or more bytes
+  uint32_t shortHashBits_ = kMinHashBits;
   const uint32_t maxDistance_;
   // Twice the reach: a position's ring entry stays its own as long as it can be matched.
   const uint32_t ringMask_;

@@ -5,13 +5,11 @@
 #include "lzh_encoder/lzh_items.h"
 
 TreeMatchFinder::TreeMatchFinder(uint32_t maxDistance)
-    : MatchFinder(maxDistance),
-      heads_(new uint32_t[size_t{1} << kHashBits]),
-      children_(new uint32_t[2 * (size_t{ringMask_} + 1)]) {}
+    : MatchFinder(maxDistance), children_(new uint32_t[2 * (size_t{ringMask_} + 1)]) {}
 
 void TreeMatchFinder::Reset(std::span<const uint8_t> data) {
   MatchFinder::Reset(data);
-  std::fill_n(heads_.get(), size_t{1} << kHashBits, 0u);
+  heads_ = std::make_unique<uint32_t[]>(size_t{1} << hashBits_);
 }
 
 template <bool kReport>
