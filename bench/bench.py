@@ -2,16 +2,20 @@
 `ombrix pack` against `lha`, as -lh7- and as -lh5-, and decoding lha's archives with `ombrix
 test` against lhasa, bsdtar and 7-Zip; then packing real files that every Debian machine has (the
 headers under /usr/include, the programs under /usr/bin), each as one file and as a tree, with
-peak memory. A benchmark, not a test: it prints figures and never fails on them.
+peak memory; last, the peak memory of packing one 1 GiB file. A benchmark, not a test: it prints
+figures and never fails on them.
 
 Usage: bench.py OMBRIX WORKDIR [RUNS [PACK_RUNS]]
 """
+import filecmp
 import json
 import os
+import random
 import shutil
 import statistics
 import subprocess
 import sys
+import time
 
 import corpus
 
@@ -125,6 +129,44 @@ def pack_table(ombrix, root, size, method, runs, work, title="the corpus"):
               f"| {peak:.0f} |")
 
 
+def large_file(ombrix, work, headers):
+    """Packs one 1 GiB file, C headers with stretches of noise, with one thread and with two: the
+    peak memory of each, and whether the archives are the same."""
+    root = os.path.join(work, "large file")
+    shutil.rmtree(root, ignore_errors=True)
+    os.makedirs(root)
+    with open(headers, "rb") as source:
+        text = source.read()
+    noise = random.Random(1).randbytes(4 << 20)
+    with open(os.path.join(root, "large.bin"), "wb") as out:
+        written = 0
+        while written < 1 << 30:
+            piece = (text + noise)[:(1 << 30) - written]
+            out.write(piece)
+            written += len(piece)
+    print(f"\nPacking one file of 1 GiB (C headers and noise), -lh5- (load average before: "
+          f"{load()})")
+    print("| threads | archive bytes | time (s) | peak MiB |")
+    print("|---:|---:|---:|---:|")
+    archives = []
+    for threads in (1, 2):
+        archive = os.path.join(work, f"large{threads}.lzh")
+        command = (f"{ombrix} pack --plain --method lh5 --threads {threads} -o {archive} "
+                   "large.bin")
+        if os.path.exists(archive):
+            os.remove(archive)
+        began = time.monotonic()
+        peak = peak_memory(command, root)
+        print(f"| {threads} | {os.path.getsize(archive):,} | {time.monotonic() - began:.1f} "
+              f"| {peak:.0f} |")
+        archives.append(archive)
+    same = filecmp.cmp(*archives, shallow=False)
+    print(f"The archives are {'the same' if same else 'DIFFERENT'} for one thread and two.")
+    shutil.rmtree(root)
+    for archive in archives:
+        os.remove(archive)
+
+
 def lha_archive(root, work, method):
     archive = os.path.join(work, f"corpus{method.strip('-')}.lzh")
     if not os.path.exists(archive):
@@ -166,6 +208,7 @@ def main(ombrix, work, runs, pack_runs):
                         for folder, _, files in os.walk(real) for name in files)
         for method in LHA_SWITCHES:
             pack_table(ombrix, real, real_size, method, pack_runs, work, title)
+    large_file(ombrix, work, os.path.join(work, "C headers file", "all.bin"))
 
 
 if __name__ == "__main__":
