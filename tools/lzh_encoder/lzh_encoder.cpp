@@ -21,6 +21,9 @@ constexpr uint32_t kStretchBytes = 65536;
 // file keeps every core busy; where segments fall does not depend on the threads, so neither
 // does the output. Each segment starts its costs afresh, which a segment this long hardly feels.
 constexpr uint32_t kSegmentBytes = 1u << 22;
+// A segment held costs its bytes and up to four bytes of items for each, so this many stay well
+// within 256 MiB however many cores there are.
+constexpr size_t kMaxSegmentsHeld = 8;
 
 // A stretch whose items cost nearly as much as its bytes is taken to be incompressible, as the
 // compressed media inside a package are. The stretches after it go out as literals, with only a
@@ -152,7 +155,7 @@ void LzhStreamEncoder::Launch() {
                                 }));
   // One segment more than there are threads, so that they keep parsing while the oldest is
   // split and written; with one thread a segment is parsed only when it is taken.
-  const size_t inFlight = threads_ > 1 ? threads_ + 1 : 1;
+  const size_t inFlight = threads_ > 1 ? std::min<size_t>(threads_ + 1, kMaxSegmentsHeld) : 1;
   while (parsing_.size() >= inFlight) TakeOldest();
   // A parsed segment's bytes take the next one, once there is one: fresh pages for every segment
   // cost more than the window copied twice. Only the first segment, which may be all of a small

@@ -33,8 +33,8 @@ std::vector<uint8_t> EncodeLzh(std::span<const uint8_t> data, const Method& meth
                                const EncoderProgress& progress, unsigned threads = 1);
 
 // The same compression for a member fed in pieces, holding no more of it than the segments being
-// parsed (at most `threads` of 4 MiB) and the window before them: the compressed bytes go to out
-// as the blocks are settled. What progress throws comes out of Add or Finish.
+// parsed (one more than `threads`, at most 8, of 4 MiB) and the window before them: the compressed
+// bytes go to out as the blocks are settled. What progress throws comes out of Add or Finish.
 class LzhStreamEncoder {
  public:
   using Output = std::function<void(std::span<const uint8_t> packed)>;
