@@ -25,9 +25,9 @@ demo=build/demo
 example=examples/viewer
 mkdir -p "$demo"
 package="$demo/viewer-setup-$flavour.exe"
-build/host/ombrix pack --stub "build/$preset/ombrix-sfx.exe" -o "$package" \
-  --window-title "Viewer Setup" --script "$example/setup.txt" \
-  --base "$example/files" "$example/files"/*
+# The example's project file says what to pack; the stub and the output are this flavour's.
+build/host/ombrix pack --project "$example/ombrix.toml" --stub "build/$preset/ombrix-sfx.exe" \
+  -o "$package"
 echo "== Packed $package ($(stat -c %s "$package") bytes)"
 build/host/ombrix info "$package"
 

@@ -3,6 +3,7 @@
 #include "ombrix/code_page.h"
 #include "ombrix/extract_command.h"
 #include "ombrix/info_command.h"
+#include "ombrix/init_command.h"
 #include "ombrix/pack_command.h"
 #include "ombrix/test_command.h"
 #include "ombrix/tool_error.h"
@@ -17,6 +18,7 @@ constexpr int kUsageStatus = 2;
 
 void AddCommands(CLI::App& app, int& status) {
   AddPackCommand(app, status);
+  AddInitCommand(app, status);
   AddInfoCommand(app, status);
   AddTestCommand(app, status);
   AddExtractCommand(app, status);

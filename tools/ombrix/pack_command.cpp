@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "ombrix/code_page.h"
+#include "ombrix/project_file.h"
 #include "ombrix/source_date.h"
 #include "ombrix/tool_error.h"
 #include "ombrix/tool_messages.h"
@@ -24,7 +25,8 @@ void AddSettingsOptions(CLI::App* pack, PackOptions& options, CLI::Option* plain
   // Everything that goes into the settings block means nothing in a plain archive.
   std::vector<CLI::Option*> settingsOptions{
       pack->add_option("--stub", options.stubPath,
-                       "The stub program to copy (default: the one built with this tool)")};
+                       "The stub program to copy (default: the one built with this tool)")
+          ->type_name(kReadPathType)};
   settingsOptions.push_back(
       pack->add_option("--window-title", settings.windowTitle,
                        "Caption of the dialog and every message box (at most 40 bytes)"));
@@ -86,29 +88,38 @@ void AddPackCommand(CLI::App& app, int& status) {
 
   CLI::Option* plain =
       pack->add_flag("--plain", options->plain, "Write a plain LZH archive: no stub, no settings");
-  pack->add_option("-o,--output", options->outPath, "The file to write")->required();
+  pack->add_option("-o,--output", options->outPath, "The file to write")
+      ->required()
+      ->type_name(kWrittenPathType);
   AddSettingsOptions(pack, *options, plain);
   AddCompressionOptions(pack, *options);
   AddCodePageOption(*pack);
 
   pack->add_option_function<std::string>(
-      "--notice", [options](const std::string& path) { options->noticePath = path; },
-      "Text file shown with a Yes/No question before the dialog (member \"!\")");
+          "--notice", [options](const std::string& path) { options->noticePath = path; },
+          "Text file shown with a Yes/No question before the dialog (member \"!\")")
+      ->type_name(kReadPathType);
   pack->add_option_function<std::string>(
-      "--script", [options](const std::string& path) { options->scriptPath = path; },
-      "Setup script (member \"$\")");
-  CLI::Option* base = pack->add_option_function<std::string>(
-      "--base", [options](const std::string& path) { options->base = path; },
-      "Directory that member names are relative to (default: each path's parent)");
+          "--script", [options](const std::string& path) { options->scriptPath = path; },
+          "Setup script (member \"$\")")
+      ->type_name(kReadPathType);
+  CLI::Option* base =
+      pack->add_option_function<std::string>(
+              "--base", [options](const std::string& path) { options->base = path; },
+              "Directory that member names are relative to (default: each path's parent)")
+          ->type_name(kReadPathType);
   CLI::Option* paths =
-      pack->add_option("paths", options->paths, "Files and directories to pack, recursively");
+      pack->add_option("paths", options->paths, "Files and directories to pack, recursively")
+          ->type_name(kReadPathType);
   pack->add_option_function<std::string>(
           "--from-lzh", [options](const std::string& path) { options->foreignArchive = path; },
           "Carry the members of an LZH archive of any header level, re-headed as level 2: data "
           "of -lh0- and -lh4- to -lh7- as it is, of older methods (-lh1-, -lz5-, -lzs-, -pm1-, "
           "-pm2-) decoded, checked and compressed again with --method and --level")
       ->excludes(paths)
-      ->excludes(base);
+      ->excludes(base)
+      ->type_name(kReadPathType);
+  AddProjectOption(*pack);
 
   pack->footer(kPackFooter);
   pack->parse_complete_callback([pack, paths] {

@@ -22,7 +22,7 @@ inline constexpr char kUsageFooter[] = "Exit status 2: a mistake on the command 
 inline constexpr char kNothingToPack[] =
     "nothing to pack: give files or directories, --from-lzh, --notice or --script";
 inline constexpr char kUnknownCommand[] =
-    "unknown command '%s' (the commands: pack, info, test, extract; --help tells more)";
+    "unknown command '%s' (the commands: pack, init, info, test, extract; --help tells more)";
 inline constexpr char kInfoExitStatus[] =
     "Exit status: 0 when every header is sound and the check value, if asked for, matches; 1 "
     "otherwise, with the stub's own message on standard error.";
@@ -129,3 +129,14 @@ inline constexpr char kMemberTooLarge[] = "member \"%s\" is too large to compres
 inline constexpr char kForeignHasReserved[] =
     "\"%s\" already holds %s, so it cannot be given another";
 inline constexpr char kPathTooLong[] = "\"%s\" is longer than the %zu bytes the walk can hold";
+inline constexpr char kProjectUnknownKey[] = "%s:%u: unknown key '%s'";
+inline constexpr char kProjectWrongType[] = "%s:%u: '%s' must be %s";
+inline constexpr char kProjectBadValue[] = "%s:%u: '%s': %s";
+inline constexpr char kProjectSyntax[] = "%s:%u: %s";
+inline constexpr char kProjectHeader[] =
+    "# A project for `ombrix pack --project FILE`: each key is a long option of `pack`, and "
+    "`paths`\n"
+    "# what to pack. Paths are relative to this file's folder. An option given on the command "
+    "line\n"
+    "# overrides its key here, and paths given there replace `paths`. Uncomment a key to set it.";
+inline constexpr char kProjectExists[] = "\"%s\" exists: give --force to replace it";
