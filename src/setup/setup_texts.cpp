@@ -2,7 +2,16 @@
 
 #include <initializer_list>
 
+#include "base/run_context.h"
 #include "base/text.h"
+
+bool ClassKeyFits(const char* classKey) {
+  return TextLength(classKey) + sizeof kOpenCommandKey <= kKeyPathCapacity;
+}
+
+bool JoinedPathFits(const char* dir, const char* name) {
+  return TextLength(dir) + 1 + TextLength(name) < kDirCapacity;
+}
 
 // Copies the pieces one after the other into out, within capacity.
 static void Join(char* out, uint32_t capacity, std::initializer_list<const char*> pieces) {

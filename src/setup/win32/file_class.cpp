@@ -10,10 +10,6 @@
 
 namespace {
 
-constexpr uint32_t kKeyPathCapacity = 80;
-constexpr char kCommandKey[] = "\\shell\\open\\command";
-constexpr char kIconKey[] = "\\DefaultIcon";
-
 // Sets the default value of a key below HKEY_CLASSES_ROOT; failures pass unnoticed.
 void SetClassValue(const char* keyPath, const char* text) {
   char path[kKeyPathCapacity];
@@ -30,10 +26,6 @@ void SetClassValue(const char* keyPath, const char* text) {
 
 }  // namespace
 
-bool JoinedPathFits(const char* dir, const char* name) {
-  return TextLength(dir) + 1 + TextLength(name) < kDirCapacity;
-}
-
 bool MakeShortPath(const char* dir, const char* name, char* dest, uint32_t capacity) {
   char joined[kDirCapacity];
   if (!JoinedPathFits(dir, name)) return false;
@@ -48,9 +40,7 @@ bool MakeShortPath(const char* dir, const char* name, char* dest, uint32_t capac
 void RegisterFileClass(RunContext& run, SetupState& setup) {
   // Whatever would make the line fail is found before the user is asked about it; the key is
   // measured only where it is used, which WIN.INI is not.
-  if (!run.options.isWin32s && TextLength(setup.classKey) + sizeof kCommandKey > kKeyPathCapacity) {
-    return;
-  }
+  if (!run.options.isWin32s && !ClassKeyFits(setup.classKey)) return;
   if (!JoinedPathFits(run.extractDir, setup.progPath)) return;
   if (setup.askRegist &&
       MessageBoxA(static_cast<HWND>(run.dialogWindow),
@@ -74,9 +64,9 @@ void RegisterFileClass(RunContext& run, SetupState& setup) {
   char* suffix = setup.classKey + TextLength(setup.classKey);
   const uint32_t room = static_cast<uint32_t>(sizeof setup.classKey - (suffix - setup.classKey));
   FormatOpenCommand(text, sizeof setup.ddeCommand, program);
-  CopyText(suffix, room, kCommandKey);
+  CopyText(suffix, room, kOpenCommandKey);
   SetClassValue(setup.classKey, text);
   FormatClassIcon(text, sizeof setup.ddeCommand, program);
-  CopyText(suffix, room, kIconKey);
+  CopyText(suffix, room, kDefaultIconKey);
   SetClassValue(setup.classKey, text);
 }

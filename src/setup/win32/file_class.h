@@ -4,9 +4,6 @@
 #include "base/run_context.h"
 #include "setup/setup_state.h"
 
-// Whether dir, a backslash and name fit 255 characters.
-bool JoinedPathFits(const char* dir, const char* name);
-
 // Joins dir and name with a backslash and takes the short path into dest; when there is none (the
 // program was not extracted, say) the joined path itself. false when dir and name do not fit 255
 // characters together.
