@@ -1,13 +1,15 @@
 #include "ombrix/info_command.h"
 
-#include <ctime>
 #include <fstream>
 #include <iomanip>
 #include <iostream>
+#include <memory>
+#include <optional>
 #include <sstream>
 #include <vector>
 
 #include "ombrix/code_page.h"
+#include "ombrix/explain.h"
 #include "ombrix/member_walk.h"
 #include "ombrix/printable.h"
 #include "ombrix/tool_messages.h"
@@ -53,15 +55,6 @@ std::string AttributeText(uint16_t attributes) {
   if (attributes & ~known) return Hex(attributes, 4);
   std::string text;
   for (const auto& [bit, letter] : kLetters) text += (attributes & bit) ? letter : '-';
-  return text;
-}
-
-std::string UtcTime(uint32_t seconds) {
-  const auto time = static_cast<time_t>(seconds);
-  std::tm parts{};
-  gmtime_r(&time, &parts);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts);
   return text;
 }
 
@@ -158,8 +151,18 @@ int ShowArchiveInfo(const std::string& path, std::ostream& out) {
 }
 
 void AddInfoCommand(CLI::App& app, int& status) {
-  AddArchiveCommand(app, "info",
-                    "Show the settings block and the members of a distributable or LZH archive",
-                    kInfoExitStatus, status,
-                    [](const std::string& path) { return ShowArchiveInfo(path, std::cout); });
+  auto view = std::make_shared<std::optional<FactsView>>();
+  CLI::App* info = AddArchiveCommand(
+      app, "info", "Show the settings block and the members of a distributable or LZH archive",
+      kInfoExitStatus, status, [view](const std::string& path) {
+        return *view ? ExplainDistributable(path, **view, std::cout)
+                     : ShowArchiveInfo(path, std::cout);
+      });
+  CLI::Option* explain = info->add_flag_callback(
+      "--explain", [view] { *view = FactsView::kSentences; },
+      "Say in sentences what running the distributable would do");
+  info->add_flag_callback(
+          "--json", [view] { *view = FactsView::kJson; },
+          "The same facts as JSON for scripts (docs/info-json.md)")
+      ->excludes(explain);
 }

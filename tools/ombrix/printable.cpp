@@ -1,6 +1,7 @@
 #include "ombrix/printable.h"
 
 #include <cstdio>
+#include <ctime>
 
 namespace {
 
@@ -40,4 +41,13 @@ std::string Printable(std::string_view text) {
     text.remove_prefix(1);
   }
   return shown;
+}
+
+std::string UtcTime(uint32_t seconds) {
+  const auto time = static_cast<time_t>(seconds);
+  std::tm parts{};
+  gmtime_r(&time, &parts);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts);
+  return text;
 }

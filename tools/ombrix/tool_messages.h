@@ -128,6 +128,9 @@ inline constexpr char kForeignLink[] =
 inline constexpr char kMemberTooLarge[] = "member \"%s\" is too large to compress";
 inline constexpr char kForeignHasReserved[] =
     "\"%s\" already holds %s, so it cannot be given another";
+inline constexpr char kNotADistributable[] =
+    "\"%s\" is not a distributable, so it does nothing when run: `ombrix info` lists what it "
+    "holds";
 inline constexpr char kPathTooLong[] = "\"%s\" is longer than the %zu bytes the walk can hold";
 inline constexpr char kProjectUnknownKey[] = "%s:%u: unknown key '%s'";
 inline constexpr char kProjectWrongType[] = "%s:%u: '%s' must be %s";
