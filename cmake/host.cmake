@@ -46,6 +46,8 @@ find_package(CLI11 CONFIG REQUIRED)
 find_package(tomlplusplus CONFIG REQUIRED)
 # info --json writes with nlohmann's JSON.
 find_package(nlohmann_json 3 CONFIG REQUIRED)
+# Reads the signatures that signing appends to distributables.
+find_package(OpenSSL REQUIRED)
 # The host tool's commands live in a library so that the tests can build archives with the
 # same writer that packs distributables.
 file(GLOB OMBRIX_TOOL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/ombrix/*.cpp)
@@ -62,7 +64,8 @@ add_library(ombrix_tool STATIC ${OMBRIX_TOOL_SOURCES} ${OMBRIX_EMBEDDED_STUB})
 add_dependencies(ombrix_tool embedded_stub_source)
 target_include_directories(ombrix_tool PUBLIC ${CMAKE_SOURCE_DIR}/tools)
 target_link_libraries(ombrix_tool PUBLIC ombrix_core lzh_encoder older_methods CLI11::CLI11
-                                         tomlplusplus::tomlplusplus nlohmann_json::nlohmann_json)
+                                         tomlplusplus::tomlplusplus nlohmann_json::nlohmann_json
+                                         OpenSSL::Crypto)
 target_compile_options(ombrix_tool PRIVATE ${OMBRIX_WARNINGS})
 
 add_executable(ombrix ${CMAKE_SOURCE_DIR}/tools/ombrix/main.cpp ${OMBRIX_POSIX_SEAM})

@@ -9,6 +9,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build clang-format pkg-config python3 clang libclang-rt-14-dev
   libcli11-dev libtomlplusplus-dev libgtest-dev libgmock-dev nlohmann-json3-dev
+  libssl-dev openssl osslsigncode
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools
   wine wine32 wine64 xvfb xauth x11-utils fonts-wine fonts-ipafont-gothic imagemagick
   lhasa jlha-utils libarchive-tools 7zip dosbox hyperfine locales

@@ -104,6 +104,18 @@ def expect(what: str, actual, expected) -> None:
         FOUND.append(f"{what}: got {actual!r}, expected {expected!r}")
 
 
+SIGNER = "CN=Ombrix Test Publisher, O=Example"  # as info and test name the certificate's subject
+
+
+def throwaway_certificate(directory: Path) -> tuple[Path, Path]:
+    """A self-signed certificate of SIGNER and its key, made for one test."""
+    need("openssl", "osslsigncode")
+    cert, key = directory / "cert.pem", directory / "key.pem"
+    run("openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
+        "/" + SIGNER.replace(", ", "/"), "-keyout", key, "-out", cert)
+    return cert, key
+
+
 def main(cases: dict[str, Callable], prepare: Callable | None = None) -> None:
     """`FILE --list` names the cases; `FILE CASE` runs one with the arguments that prepare(CASE)
     returns, or else in a new temporary directory."""

@@ -18,3 +18,10 @@ foreach(archive IN LISTS archives)
   set_tests_properties(archivers.${archive} PROPERTIES LABELS peers SKIP_RETURN_CODE 77 TIMEOUT 60
     ENVIRONMENT "OMBRIX=$<TARGET_FILE:ombrix>;PYTHONDONTWRITEBYTECODE=1")
 endforeach()
+
+# Signing with osslsigncode, and what info and test say of a signature.
+foreach(name IN ITEMS signatures refused)
+  add_test(NAME tool.signing_${name} COMMAND python3 ${CMAKE_CURRENT_LIST_DIR}/signing.py ${name})
+  set_tests_properties(tool.signing_${name} PROPERTIES LABELS tool SKIP_RETURN_CODE 77 TIMEOUT 60
+    ENVIRONMENT "OMBRIX=$<TARGET_FILE:ombrix>;PYTHONDONTWRITEBYTECODE=1")
+endforeach()

@@ -11,6 +11,7 @@
 #include "ombrix/code_page.h"
 #include "ombrix/explain.h"
 #include "ombrix/member_walk.h"
+#include "ombrix/pe_signature.h"
 #include "ombrix/printable.h"
 #include "ombrix/tool_messages.h"
 
@@ -145,6 +146,9 @@ int ShowArchiveInfo(const std::string& path, std::ostream& out) {
   };
   job.walked = [&](PassArea& area) {
     if (area.run.settings.flags & kFlagCheckValue) PrintCheckValue(out, area);
+    if (HasSettingsBlock(path)) {
+      out << "signature        " << DescribeSignature(ReadPeSignature(path)) << '\n';
+    }
     for (const ReservedText& reserved : texts) PrintReservedText(out, reserved);
   };
   return WalkMembers(path, job);

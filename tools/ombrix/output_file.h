@@ -31,6 +31,8 @@ class OutputFile {
   // A name for the written bytes that fits the walk's path buffer however long the output's own
   // name is.
   std::string WalkPath() const { return "/proc/self/fd/" + std::to_string(fd_); }
+  // Where the bytes lie until Commit, for another program to read them.
+  const std::string& TempPath() const { return tempPath_; }
 
   // Gives the file the mode a new file would have and renames it into place.
   void Commit();

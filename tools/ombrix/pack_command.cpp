@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "ombrix/code_page.h"
+#include "ombrix/code_signing.h"
 #include "ombrix/project_file.h"
 #include "ombrix/source_date.h"
 #include "ombrix/tool_error.h"
@@ -94,6 +95,8 @@ void AddPackCommand(CLI::App& app, int& status) {
   AddSettingsOptions(pack, *options, plain);
   AddCompressionOptions(pack, *options);
   AddCodePageOption(*pack);
+  auto signing = std::make_shared<SigningOptions>();
+  AddSigningOptions(*pack, *signing, plain);
 
   pack->add_option_function<std::string>(
           "--notice", [options](const std::string& path) { options->noticePath = path; },
@@ -128,9 +131,10 @@ void AddPackCommand(CLI::App& app, int& status) {
       throw CLI::ValidationError(kNothingToPack);
     }
   });
-  pack->callback([options, &status] {
+  pack->callback([options, signing, &status] {
     status = RunToolCommand([&] {
       options->latestTime = LatestTimeFromEnvironment();
+      ArrangeSigning(signing, *options);
       Pack(*options);
       return 0;
     });

@@ -237,5 +237,6 @@ void Pack(const PackOptions& options) {
   if (WalkMembers(output.WalkPath(), skip) != 0) {
     throw ToolError(FormatMessage(kOutputRejected, options.outPath.c_str()));
   }
+  if (options.beforeCommit) options.beforeCommit(output);
   output.Commit();
 }

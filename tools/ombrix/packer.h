@@ -1,6 +1,7 @@
 // Packing: a stub with its settings block and the members behind it, or a plain LZH archive.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -8,6 +9,8 @@
 #include "ombrix/member_builder.h"
 #include "ombrix/member_sources.h"
 #include "ombrix/settings_writer.h"
+
+class OutputFile;
 
 struct PackOptions {
   bool plain = false;
@@ -24,6 +27,8 @@ struct PackOptions {
   MemberCompression compression{FindMethod('7'), kDefaultLevel};
   unsigned threads = 1;
   uint32_t latestTime = kNoLatestTime;
+  // Runs on the complete output before it takes its name: signing it, when asked for.
+  std::function<void(OutputFile& output)> beforeCommit;
 };
 
 // Writes options.outPath; throws ToolError, leaving an earlier file of that name untouched and

@@ -6,7 +6,9 @@
 #include "base/error_report.h"
 #include "ombrix/code_page.h"
 #include "ombrix/member_walk.h"
+#include "ombrix/pe_signature.h"
 #include "ombrix/printable.h"
+#include "ombrix/tool_error.h"
 #include "ombrix/tool_messages.h"
 
 namespace {
@@ -30,6 +32,17 @@ DecodeStatus TestMember(PassArea& area, std::ostream& out) {
   return kDecodeDone;
 }
 
+// A signature, where there is one, must still cover every byte.
+bool TestSignature(const std::string& path, std::ostream& out) {
+  const PeSignature signature = ReadPeSignature(path);
+  if (signature.status == PeSignature::kNotCovering) {
+    Complain(FormatMessage(kSignatureBroken, path.c_str(), DescribeSignature(signature).c_str()));
+  } else if (signature.status == PeSignature::kCovers) {
+    out << FormatMessage(kSignatureOk, DescribeSignature(signature).c_str()) << '\n';
+  }
+  return signature.status != PeSignature::kNotCovering;
+}
+
 }  // namespace
 
 int TestArchive(const std::string& path, std::ostream& out, bool acceptMissingEndMark) {
@@ -38,7 +51,8 @@ int TestArchive(const std::string& path, std::ostream& out, bool acceptMissingEn
   job.member = [&out](PassArea& area) {
     return PassOverFailure(area, [&] { return TestMember(area, out); });
   };
-  return WalkMembers(path, job);
+  const int status = WalkMembers(path, job);
+  return TestSignature(path, out) ? status : 1;
 }
 
 void AddTestCommand(CLI::App& app, int& status) {

@@ -30,7 +30,8 @@ inline constexpr char kTestExitStatus[] =
     "Exit status: 0 when every header is sound, every member decodes to its CRC, the check value, "
     "if asked for, matches and the archive ends with its end mark (or that is accepted); 1 "
     "otherwise, with the stub's own message on standard error. Every member is tested, past any "
-    "that fails.";
+    "that fails. A signature, where the file has one, must still cover it (who signed it is shown, "
+    "not checked against trusted roots).";
 inline constexpr char kExtractExitStatus[] =
     "Exit status: 0 when every member was written and matched its CRC; 1 otherwise, each failure "
     "on standard error with the path and the reason; 2 for a mistake on the command line. A member "
@@ -55,6 +56,28 @@ inline constexpr char kExtractExitStatus[] =
     "fits them, and read-only members are written read-only when the settings keep attributes.";
 inline constexpr char kMemberOk[] = "%s: OK";
 inline constexpr char kNoEndMark[] = "\"%s\" has no end mark: the file may be cut short";
+
+// The signature appended after packing, and the signing.
+inline constexpr char kNotSigned[] = "none";
+inline constexpr char kSignedBy[] = "signed by %s (not checked against trusted roots)";
+inline constexpr char kSignatureNotCovering[] =
+    "signed%s, but the signature no longer covers the file: %s";
+inline constexpr char kSignatureOutside[] =
+    "its certificate table lies outside the file's %llu bytes, as in a file cut short after "
+    "signing";
+inline constexpr char kSignatureUnreadable[] = "it is no Authenticode signature OpenSSL can read";
+inline constexpr char kSignatureUnknownDigest[] =
+    "it names a digest algorithm OpenSSL does not know";
+inline constexpr char kSignatureDigestDiffers[] =
+    "the file's %s digest is not the signed one (changed, extended or packed again after signing)";
+inline constexpr char kSignatureNotVerified[] =
+    "the signed digest does not verify with the signer's certificate";
+inline constexpr char kSignatureOk[] = "signature: OK, %s";
+inline constexpr char kSignatureBroken[] = "\"%s\": %s";
+inline constexpr char kSignerMissing[] =
+    "osslsigncode is needed to sign: apt-get install osslsigncode";
+inline constexpr char kSigningFailed[] = "osslsigncode could not sign \"%s\": %s";
+inline constexpr char kSignedNotCovering[] = "\"%s\" was not written: after signing it is %s";
 inline constexpr char kUnsafeMemberPath[] =
     "member \"%s\" has a \"..\" component and would be written outside the target directory; "
     "skipped";

@@ -11,7 +11,7 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
 from harness import QUIET, WAIT_S, WITNESS, Case, pack, run_cases, windows_path  # noqa: E402
-from ombrix_testing import expect, text, write_tree  # noqa: E402
+from ombrix_testing import SIGNER, expect, text, throwaway_certificate, write_tree  # noqa: E402
 
 TITLE, PROGRAM = "Extraction Test", "Viewer Program\\witness.exe"
 BOX = ("--control", "65535", "find", "#32770", TITLE, "dump", "press")
@@ -75,6 +75,14 @@ def level1(directory: Path) -> Path:
     subprocess.run(["lha", "a1q", "../level1.lzh", "guide.txt"], cwd=directory / "level1",
                    **QUIET, check=True)
     return directory / "level1.lzh"
+
+
+def signed(session, exe: Path) -> None:  # which test and info see before Wine runs it
+    cert, key = throwaway_certificate(exe.parent)
+    pack(session, exe, STEPS, "--window-title", TITLE, "--sign-cert", cert, "--sign-key", key)
+    said = [subprocess.run([session.tool, command, exe], capture_output=True, check=True).stdout
+            for command in ("test", "info")]
+    expect("test and info name the signer", [SIGNER.encode() in out for out in said], [True] * 2)
 
 
 def flip_a_bit(session, exe: Path) -> None:  # in the compressed data of the last member
@@ -229,6 +237,8 @@ CASES = {
                                 "box style": 0x2010})],  # error, task-modal
         ["target/a.txt", "target/c.txt"], files=STEPS, make=flip_a_bit, prepare=forget(".omc"),
         after=after_a_failed_pass),
+    "signed_by_a_throwaway_certificate": row([], [f"target/{name}" for name in STEPS], files=STEPS,
+                                             make=signed),
     "carried_level0_lh1": row([], {"target/gpl-2": "gpl-2"}, make=carried(
         lambda _: Path(__file__).resolve().parents[2] / "data/lzh-corpus/lha_amiga_212/lh1.lzh")),
     "carried_level1_lh5": row([], {"target/guide.txt": "guide.txt"}, make=carried(level1)),
