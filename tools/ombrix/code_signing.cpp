@@ -14,6 +14,7 @@
 
 #include "ombrix/output_file.h"
 #include "ombrix/pe_signature.h"
+#include "ombrix/project_file.h"
 #include "ombrix/regular_file.h"
 #include "ombrix/tool_error.h"
 #include "ombrix/tool_messages.h"
@@ -131,8 +132,8 @@ void AddSigningOptions(CLI::App& pack, SigningOptions& signing, CLI::Option* pla
       "DER, any intermediate certificates after it");
   CLI::Option* key =
       pack.add_option("--sign-key", signing.keyPath, "The certificate's private key, unencrypted");
-  cert->needs(key)->excludes(plain);
-  key->needs(cert)->excludes(plain);
+  cert->needs(key)->excludes(plain)->type_name(kReadPathType);
+  key->needs(cert)->excludes(plain)->type_name(kReadPathType);
 }
 
 void ArrangeSigning(const std::shared_ptr<const SigningOptions>& signing, PackOptions& options) {
