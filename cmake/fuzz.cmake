@@ -27,7 +27,8 @@ target_compile_options(ombrix_fuzz_platform PRIVATE ${OMBRIX_WARNINGS})
 add_library(ombrix_fuzz_tool STATIC ${OMBRIX_TOOL_SOURCES} ${LZH_ENCODER_SOURCES} ${OLDER_METHODS_SOURCES}
                                     ${OMBRIX_EMBEDDED_STUB})
 add_dependencies(ombrix_fuzz_tool embedded_stub_source)
-target_link_libraries(ombrix_fuzz_tool PUBLIC ombrix_fuzz_core CLI11::CLI11 OpenSSL::Crypto)
+target_link_libraries(ombrix_fuzz_tool PUBLIC ombrix_fuzz_core CLI11::CLI11 OpenSSL::Crypto
+                                              tomlplusplus::tomlplusplus nlohmann_json::nlohmann_json)
 target_compile_options(ombrix_fuzz_tool PRIVATE ${OMBRIX_WARNINGS})
 
 # One target per tests/fuzz/<name>_fuzzer.cpp, named fuzz_<name>.
